@@ -1,0 +1,81 @@
+#include "TestSupport.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace testsupport {
+
+QString media(const QString& name) {
+    const QString dir = qEnvironmentVariable("ZELVO_TEST_MEDIA");
+    const QString path = dir + QLatin1Char('/') + name;
+    if (dir.isEmpty() || !QFileInfo::exists(path)) {
+        qWarning("test media missing: %s (run the testmedia test first)", qPrintable(path));
+    }
+    return path;
+}
+
+QString binDir() {
+    return qEnvironmentVariable("ZELVO_BIN_DIR");
+}
+
+RunResult run(const QString& program, const QStringList& args, const QString& workDir,
+              int timeoutMs) {
+    RunResult r;
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(args);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setStandardInputFile(QProcess::nullDevice());
+    if (!workDir.isEmpty()) {
+        p.setWorkingDirectory(workDir);
+    }
+    p.start();
+    if (!p.waitForStarted(10000)) {
+        return r;
+    }
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    r.output = p.readAll();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return r;
+}
+
+static QString ffprobe(const QStringList& args) {
+    const RunResult r = run(QStringLiteral("ffprobe"), args, QString(), 60000);
+    return r.exitCode == 0 ? QString::fromUtf8(r.output).trimmed() : QString();
+}
+
+double probeDuration(const QString& path) {
+    const QString s = ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
+                               QStringLiteral("-show_entries"),
+                               QStringLiteral("format=duration"), QStringLiteral("-of"),
+                               QStringLiteral("csv=p=0"), path});
+    bool ok = false;
+    const double d = s.toDouble(&ok);
+    return ok ? d : -1.0;
+}
+
+QStringList probeCodecs(const QString& path) {
+    const QString s = ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
+                               QStringLiteral("-show_entries"),
+                               QStringLiteral("stream=codec_name"), QStringLiteral("-of"),
+                               QStringLiteral("csv=p=0"), path});
+    QStringList out;
+    for (const QString& line : s.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        out << line.trimmed().remove(QLatin1Char(','));
+    }
+    return out;
+}
+
+QString probeEntry(const QString& path, const QString& stream, const QString& entry) {
+    return ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
+                    QStringLiteral("-select_streams"), stream, QStringLiteral("-show_entries"),
+                    QStringLiteral("stream=") + entry, QStringLiteral("-of"),
+                    QStringLiteral("csv=p=0"), path});
+}
+
+}  // namespace testsupport

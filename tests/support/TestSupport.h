@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Helpers every test shares: where the generated media and the built programs
+// are, and running a program with a deadline.
+namespace testsupport {
+
+// Full path of a generated media file (relative to the media folder, e.g. "h264.flv"
+// or "bad/empty.flv"). Fails the calling test's QVERIFY when it is missing.
+QString media(const QString& name);
+
+// Folder of the built programs (Zelvo.FLV, ZelvoResFLV, ZelvoToolFLV).
+QString binDir();
+
+struct RunResult {
+    int exitCode = -1;
+    bool finished = false;  // false: the deadline passed and the process was killed
+    QByteArray output;      // standard output and standard error, merged
+};
+
+// Runs a program from an argument list (never a shell) in workDir, waiting at most
+// timeoutMs.
+RunResult run(const QString& program, const QStringList& args, const QString& workDir = QString(),
+              int timeoutMs = 120000);
+
+// ffprobe helpers on a media file.
+double probeDuration(const QString& path);                       // seconds, -1 on failure
+QStringList probeCodecs(const QString& path);                    // codec names in stream order
+QString probeEntry(const QString& path, const QString& stream,   // e.g. ("v:0", "width")
+                   const QString& entry);
+
+}  // namespace testsupport
