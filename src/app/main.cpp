@@ -1,1 +1,54 @@
-int main() { return 0; }
+#include "app/SingleInstance.h"
+#include "player/frmMain.h"
+#include "services/DialogService.h"
+#include "services/WidgetDialogHandler.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <clocale>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The media library reads numbers in the C locale only.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Zelvo.FLV"));
+
+    // The whole text after the program name is one path or URL.
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    const QString commandLine = args.join(QLatin1Char(' '));
+
+    SingleInstance instance;
+    switch (instance.start(commandLine)) {
+        case SingleInstance::Role::Forwarded:
+            return 0;
+        case SingleInstance::Role::Failed:
+            std::fputs("Zelvo.FLV is already running but does not answer.\n", stderr);
+            return 1;
+        case SingleInstance::Role::First:
+            break;
+    }
+
+    // Qt's own texts (file dialog columns, context menus) in Traditional Chinese too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_TW"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
+    WidgetDialogHandler dialogs;
+    DialogService::setHandler(&dialogs);
+
+    frmMain window;
+    QObject::connect(&instance, &SingleInstance::linkExecute, &window, &frmMain::linkExecute);
+    // Once closing starts, a new start waits for us to finish and becomes first itself.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);
+    window.formLoad(commandLine);
+    window.show();
+    const int code = QApplication::exec();
+    DialogService::setHandler(nullptr);
+    return code;
+}

@@ -51,9 +51,8 @@ static QString ffprobe(const QStringList& args) {
 
 double probeDuration(const QString& path) {
     const QString s = ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
-                               QStringLiteral("-show_entries"),
-                               QStringLiteral("format=duration"), QStringLiteral("-of"),
-                               QStringLiteral("csv=p=0"), path});
+                               QStringLiteral("-show_entries"), QStringLiteral("format=duration"),
+                               QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
     bool ok = false;
     const double d = s.toDouble(&ok);
     return ok ? d : -1.0;
@@ -61,9 +60,8 @@ double probeDuration(const QString& path) {
 
 QStringList probeCodecs(const QString& path) {
     const QString s = ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
-                               QStringLiteral("-show_entries"),
-                               QStringLiteral("stream=codec_name"), QStringLiteral("-of"),
-                               QStringLiteral("csv=p=0"), path});
+                               QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
+                               QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
     QStringList out;
     for (const QString& line : s.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         out << line.trimmed().remove(QLatin1Char(','));

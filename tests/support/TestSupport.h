@@ -26,9 +26,9 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
               int timeoutMs = 120000);
 
 // ffprobe helpers on a media file.
-double probeDuration(const QString& path);                       // seconds, -1 on failure
-QStringList probeCodecs(const QString& path);                    // codec names in stream order
-QString probeEntry(const QString& path, const QString& stream,   // e.g. ("v:0", "width")
+double probeDuration(const QString& path);                      // seconds, -1 on failure
+QStringList probeCodecs(const QString& path);                   // codec names in stream order
+QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", "width")
                    const QString& entry);
 
 }  // namespace testsupport

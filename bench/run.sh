@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Overhead of the multi-call tool against ffmpeg run directly, for the same
+# stream-copy cut (one range, 13 s + 6 s), on the 30 s H.264 FLV of the test
+# media and on a generated file of about 1 GB.
+#
+#   bash bench/run.sh BUILDDIR [RUNS]
+#
+# The large file is made once and kept in BUILDDIR/bench-data (never committed).
+# Prints one line per file: the median wall time of each side and their ratio.
+set -euo pipefail
+build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
+runs=${2:-9}
+here=$(cd "$(dirname "$0")" && pwd)
+out="$build/bench-data"
+mkdir -p "$out/tmp"
+# Outputs go to memory when possible: the disk's write-back would otherwise
+# bill one side for the other's 250 MB.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    work=$(mktemp -d /dev/shm/zelvo-bench.XXXXXX)
+else
+    work=$(mktemp -d "$out/work.XXXXXX")
+fi
+trap 'rm -rf "$work"' EXIT
+
+# The tools, installed the way the program installs them.
+TMPDIR="$out/tmp" "$build/bin/ZelvoResFLV" Edit1
+mcd="$out/tmp/~tmpExtMcd"
+
+small="$build/testmedia/h264.flv"
+[ -s "$small" ] || bash "$here/../tests/media/make-test-media.sh" "$build/testmedia" >/dev/null
+
+# About 1 GB of H.264 FLV: a 4 s lossless noisy chunk, joined seven times by
+# stream copy. Lossless noise keeps it big while it takes seconds to make.
+large="$out/large.flv"
+if [ ! -s "$large" ]; then
+    echo "making $large ..."
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=4,noise=alls=40:allf=t" \
+        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=4" \
+        -c:v libx264 -preset ultrafast -qp 0 -g 50 -keyint_min 50 -pix_fmt yuv420p \
+        -c:a aac -b:a 128k -f flv "$out/chunk.flv"
+    : > "$out/chunk.txt"
+    for _ in 1 2 3 4 5 6 7; do echo "file 'chunk.flv'" >> "$out/chunk.txt"; done
+    ffmpeg -nostdin -hide_banner -loglevel error -y -f concat -safe 0 -i "$out/chunk.txt" \
+        -c copy -f flv "$out/.large.flv"
+    mv -f "$out/.large.flv" "$large"
+    rm -f "$out/chunk.flv" "$out/chunk.txt"
+fi
+
+now() { date +%s%N; }
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
+bench() {  # label, source
+    local label=$1 src=$2 direct=() tool=() t cut=0
+    cd "$work"
+    # One untimed run of each warms the page cache.
+    ffmpeg -nostdin -hide_banner -loglevel error -ss 13 -i "file:$src" -t 6 \
+        -map '0:v:0?' -map '0:a:0?' -c copy -y direct.flv
+    "$mcd" -mc 1 -ovc copy -oac copy -ss 13 -endpos 6 -o tool.flv "$src" >/dev/null
+    for ((i = 0; i < runs; i++)); do
+        # Alternate which side goes first, so neither always inherits the
+        # other's leftovers.
+        for side in $(( i % 2 )) $(( 1 - i % 2 )); do
+            rm -f direct.flv tool.flv
+            t=$(now)
+            if [ "$side" = 0 ]; then
+                ffmpeg -nostdin -hide_banner -loglevel error -ss 13 -i "file:$src" -t 6 \
+                    -map '0:v:0?' -map '0:a:0?' -c copy -y direct.flv
+                direct+=($(( $(now) - t )))
+            else
+                "$mcd" -mc 1 -ovc copy -oac copy -ss 13 -endpos 6 -o tool.flv "$src" >/dev/null
+                tool+=($(( $(now) - t )))
+                cut=$(stat -c %s tool.flv)
+            fi
+        done
+    done
+    local d m
+    d=$(printf '%s\n' "${direct[@]}" | median)
+    m=$(printf '%s\n' "${tool[@]}" | median)
+    awk -v l="$label" -v s="$(stat -c %s "$src")" -v o="$cut" -v d="$d" -v m="$m" \
+        -v n="$runs" 'BEGIN {
+        printf "%-28s source %7.1f MB  cut %6.1f MB  ffmpeg %7.1f ms  ~tmpExtMcd %7.1f ms  ratio %.2f  (median of %d)\n",
+            l, s / 1048576, o / 1048576, d / 1e6, m / 1e6, m / d, n }'
+    rm -f direct.flv tool.flv
+}
+
+echo "ffmpeg $(ffmpeg -version | head -1 | cut -d' ' -f3), $(nproc) cores, $(date -u +%Y-%m-%d)"
+bench "h264.flv (30 s)" "$small"
+bench "large.flv (~1 GB)" "$large"

@@ -1,0 +1,70 @@
+// The real program on a real X display: the first start opens the main window, a
+// second start hands over and ends without a window of its own.
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList windowsNamed(const QString& pattern) {
+    const testsupport::RunResult r =
+        testsupport::run(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), pattern},
+                         QString(), 10000);
+    return QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class tst_StartupE2E : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartShowsMainWindowSecondHandsOver();
+};
+
+void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
+    QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
+    QTemporaryDir runtime, temp, config;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("TMPDIR"), temp.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    const QString program = testsupport::binDir() + QStringLiteral("/Zelvo.FLV");
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::ForwardedChannels);
+    first.start(program, {});
+    const QString caption = QStringLiteral("^ Zelvo\\.FLV - 1\\.6\\.1$");
+    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(caption).size(), 1, 20000);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer t;
+    t.start();
+    second.start(program, {testsupport::media(QStringLiteral("h264.flv"))});
+    QVERIFY(second.waitForFinished(15000));
+    QCOMPARE(second.exitCode(), 0);
+    // Still one main window, and the first instance lives on.
+    QCOMPARE(windowsNamed(caption).size(), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    if (!first.waitForFinished(10000)) {
+        first.kill();
+        first.waitForFinished(5000);
+    }
+}
+
+QTEST_MAIN(tst_StartupE2E)
+#include "tst_startup_e2e.moc"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "MencoderJob.h"
+
+#include <string>
+#include <vector>
+
+namespace exttool {
+
+// The ffprobe command line that lists the video keyframes from about
+// lookBack seconds before the job's start (ffprobe begins on the keyframe
+// there) for span seconds. source is the input, or the concat list when
+// listed is set.
+std::vector<std::string> keyframeProbeArgs(const MencoderJob& job, const std::string& source,
+                                           bool listed, double lookBack, double span);
+
+// What a keyframe probe saw, in seconds from the beginning of the media.
+struct KeyframeProbe {
+    bool found = false;   // a keyframe shown at or before the start
+    double keyframe = 0;  // its decoding time (ffmpeg drops copied packets by that)
+    double first = -1;    // first and last packet read; -1 when none
+    double last = -1;
+};
+
+// Reads the probe's output for the job's start.
+KeyframeProbe readKeyframeProbe(const std::string& probeOutput, double start);
+
+}  // namespace exttool

@@ -1,0 +1,173 @@
+#include "LegacyFfmpegJob.h"
+
+#include "FfmpegCommon.h"
+#include "ToolPaths.h"
+
+#include <algorithm>
+
+namespace exttool {
+
+namespace {
+
+// Options taking a value, with their spelling today. "-ss" and "-t" keep
+// theirs and, written before "-i", stay with that input.
+const std::vector<std::pair<std::string, std::string>> valueOptions = {
+    {"-vcodec", "-c:v"}, {"-acodec", "-c:a"}, {"-b", "-b:v"}, {"-ab", "-b:a"},
+    {"-ar", "-ar"},      {"-ac", "-ac"},      {"-r", "-r"},   {"-s", "-s"},
+    {"-ss", "-ss"},      {"-t", "-t"},        {"-f", "-f"},
+};
+
+bool isKbitOption(const std::string& legacy) {
+    return legacy == "-b" || legacy == "-ab";
+}
+
+bool hasOption(const std::vector<std::string>& options, const std::string& name) {
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        if (options[i] == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string optionValue(const std::vector<std::string>& options, const std::string& name) {
+    for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] == name) {
+            return options[i + 1];
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+bool parseLegacyFfmpegArgs(const std::vector<std::string>& args, LegacyFfmpegJob& job,
+                           std::string& error) {
+    std::vector<std::string> pending;  // seek options written before the next "-i"
+    bool outputSeen = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-y") {
+            job.overwrite = true;
+            continue;
+        }
+        if (a == "-vn" || a == "-an") {
+            // Flags; pairs of (name, "") keep the option lists two by two.
+            job.outputOptions.insert(job.outputOptions.end(), {a, std::string()});
+            continue;
+        }
+        if (a == "-i") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = "option -i needs a file";
+                return false;
+            }
+            job.inputs.push_back({args[++i], pending});
+            pending.clear();
+            continue;
+        }
+        const auto known = std::find_if(valueOptions.begin(), valueOptions.end(),
+                                        [&a](const auto& o) { return o.first == a; });
+        if (known != valueOptions.end()) {
+            if (i + 1 >= args.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            std::string value = args[++i];
+            if (isKbitOption(a) && isPlainNumber(value)) {
+                value += "k";
+            }
+            const bool seek = a == "-ss" || a == "-t";
+            if (seek && !outputSeen && job.inputs.empty()) {
+                pending.insert(pending.end(), {known->second, value});
+            } else {
+                job.outputOptions.insert(job.outputOptions.end(), {known->second, value});
+            }
+            continue;
+        }
+        if (!a.empty() && a[0] == '-') {
+            error = "unknown option \"" + a +
+                    "\" (a file whose name begins with \"-\" must be given with its folder, "
+                    "e.g. ./" +
+                    a + ")";
+            return false;
+        }
+        if (a.empty()) {
+            error = "empty output name";
+            return false;
+        }
+        if (outputSeen) {
+            error = "more than one output: \"" + job.output + "\" and \"" + a + "\"";
+            return false;
+        }
+        job.output = a;
+        outputSeen = true;
+    }
+    if (!pending.empty()) {
+        job.outputOptions.insert(job.outputOptions.begin(), pending.begin(), pending.end());
+    }
+    if (job.inputs.empty()) {
+        error = "no input (-i) given";
+        return false;
+    }
+    if (job.output.empty()) {
+        error = "no output given";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> legacyFfmpegArgs(const LegacyFfmpegJob& job, const std::string& target) {
+    std::vector<std::string> out = job.outputOptions;
+    std::vector<LegacyFfmpegJob::Input> inputs = job.inputs;
+
+    // A picture taken at a moment decodes the same frame whether ffmpeg seeks
+    // the input or discards frames up to the moment; seeking is much faster.
+    const bool copying = optionValue(out, "-c:v") == "copy";
+    if (!copying && inputs.size() == 1 && !hasOption(inputs[0].options, "-ss")) {
+        for (std::size_t i = 0; i < out.size(); i += 2) {
+            if (out[i] == "-ss") {
+                inputs[0].options.insert(inputs[0].options.end(), {out[i], out[i + 1]});
+                out.erase(out.begin() + static_cast<std::ptrdiff_t>(i),
+                          out.begin() + static_cast<std::ptrdiff_t>(i + 2));
+                break;
+            }
+        }
+    }
+
+    std::vector<std::string> a = ffmpegPrefix();
+    for (const auto& in : inputs) {
+        a.insert(a.end(), in.options.begin(), in.options.end());
+        a.insert(a.end(), {"-i", ffmpegUrl(in.path)});
+    }
+    for (std::size_t i = 0; i < out.size(); i += 2) {
+        a.push_back(out[i]);
+        if (!out[i + 1].empty()) {
+            a.push_back(out[i + 1]);
+        }
+    }
+
+    const std::string ext = extensionOf(job.output);
+    const std::string picture = pictureEncoder(ext);
+    if (!hasOption(out, "-f")) {
+        if (!picture.empty() && isNumberPattern(fileNameOf(job.output))) {
+            // ffmpeg would take "%03d.gif" for an animated GIF.
+            a.insert(a.end(), {"-f", "image2"});
+        } else if (!muxerForExtension(ext).empty()) {
+            a.insert(a.end(), {"-f", muxerForExtension(ext)});
+        }
+    }
+    if (!picture.empty() && !hasOption(out, "-c:v")) {
+        // The picture muxer does not pick the encoder from every extension.
+        a.insert(a.end(), {"-c:v", picture});
+        if (picture == "mjpeg" && !hasOption(out, "-b:v")) {
+            a.insert(a.end(), {"-q:v", "2"});
+        }
+    }
+    if (!picture.empty() && !isNumberPattern(fileNameOf(job.output))) {
+        a.insert(a.end(), {"-frames:v", "1", "-update", "1"});
+    }
+    a.insert(a.end(), {"-y", ffmpegUrl(target)});
+    return a;
+}
+
+}  // namespace exttool

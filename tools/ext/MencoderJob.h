@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace exttool {
+
+// A cut or join in the MEncoder options the program writes:
+//   -mc N  -ovc copy  -oac copy | -oac mp3lame -lameopts br=N
+//   -ss S  -endpos L  -o OUT  IN...
+// done by ffmpeg with stream copy into the container OUT's extension names.
+struct MencoderJob {
+    std::vector<std::string> inputs;
+    std::string output;
+    double start = 0;                // seconds; 0 = from the beginning
+    double length = -1;              // seconds; negative = to the end
+    bool mp3Audio = false;           // "-oac mp3lame": audio re-encoded, video still copied
+    std::string mp3Bitrate = "128";  // kbit/s, from "-lameopts br=N"
+};
+
+// Reads the options; on a mistake returns false with a one-line reason.
+bool parseMencoderArgs(const std::vector<std::string>& args, MencoderJob& job, std::string& error);
+
+// The ffmpeg command line for the job, writing to target (a path in the
+// output's folder). inputs are the job's inputs made absolute; listFile is the
+// concat list holding them when there are several ("" for one input).
+// keyframe is where the copy begins (readKeyframeProbe's answer), or negative
+// when it is not known.
+std::vector<std::string> mencoderFfmpegArgs(const MencoderJob& job,
+                                            const std::vector<std::string>& inputs,
+                                            const std::string& listFile, const std::string& target,
+                                            double keyframe = -1);
+
+// The concat list text naming the files in order.
+std::string concatListText(const std::vector<std::string>& inputs);
+
+}  // namespace exttool

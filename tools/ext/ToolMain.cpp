@@ -1,0 +1,325 @@
+#include "ToolMain.h"
+
+#include "ChildProcess.h"
+#include "FfmpegCommon.h"
+#include "KeyframeProbe.h"
+#include "LegacyFfmpegJob.h"
+#include "MencoderJob.h"
+#include "OutputTarget.h"
+#include "ToolPaths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace exttool {
+
+namespace {
+
+const char* const flvMetaProgram = "flvmeta";
+
+void report(const char* tool, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", tool, message.c_str());
+    std::fflush(stderr);
+}
+
+int stoppedExit(int sig) {
+    return 128 + sig;
+}
+
+// A readable regular file; otherwise false with the reason.
+bool readableFile(const std::string& path, std::string& error) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        error = "cannot open \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "\"" + path + "\" is not a file";
+        return false;
+    }
+    if (access(path.c_str(), R_OK) != 0) {
+        error = "cannot read \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool hasLineBreak(const std::string& s) {
+    return s.find('\n') != std::string::npos || s.find('\r') != std::string::npos;
+}
+
+// Runs ffmpeg into target and settles the output by what it left:
+//   success with data          -> the output is replaced;
+//   failure after creating it  -> the inputs were read but the output cannot
+//                                 hold them: an empty output is left, which
+//                                 is what the program's re-encoding question
+//                                 looks for;
+//   failure before creating it -> the inputs could not be opened: nothing.
+int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target) {
+    const ChildProcess::Result r = ChildProcess::run(argv);
+    if (r.stopSignal != 0) {
+        target.discard();
+        report(tool, "stopped");
+        return stoppedExit(r.stopSignal);
+    }
+    if (!r.started) {
+        target.discard();
+        report(tool, r.error);
+        return 127;
+    }
+    std::string error;
+    if (r.exitCode == 0 && target.hasData()) {
+        if (!target.commit(error)) {
+            report(tool, error);
+            return 1;
+        }
+        return 0;
+    }
+    if (target.created()) {
+        if (!target.commitEmpty(error) && !error.empty()) {
+            report(tool, error);
+        }
+        report(tool, "the output cannot hold the streams as they are");
+        return 1;
+    }
+    target.discard();
+    report(tool, r.exitCode == 0 ? "nothing was written" : "the input could not be read");
+    return 1;
+}
+
+// A concat list in the temporary folder, removed when it goes out of scope.
+class ListFile {
+public:
+    ~ListFile() {
+        if (!m_path.empty()) {
+            unlink(m_path.c_str());
+        }
+    }
+    bool write(const std::string& text, std::string& error) {
+        const char* dir = std::getenv("TMPDIR");
+        std::string pattern = (dir != nullptr && *dir != '\0') ? dir : "/tmp";
+        pattern += "/~tmpSZjoin-XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd < 0) {
+            error = "cannot write a list file in \"" + pattern + "\": " + std::strerror(errno);
+            return false;
+        }
+        m_path = name.data();
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                error = "cannot write the list file: " + std::string(std::strerror(errno));
+                close(fd);
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
+        return true;
+    }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+}  // namespace
+
+int runMencoderTool(const std::vector<std::string>& args) {
+    const char* tool = mencoderToolName;
+    MencoderJob job;
+    std::string error;
+    if (!parseMencoderArgs(args, job, error)) {
+        report(tool, error);
+        return 2;
+    }
+    std::vector<std::string> inputs;
+    for (const std::string& in : job.inputs) {
+        if (!readableFile(in, error)) {
+            report(tool, error);
+            return 1;
+        }
+        if (job.inputs.size() > 1 && hasLineBreak(in)) {
+            report(tool, "cannot join \"" + in + "\": its name holds a line break");
+            return 1;
+        }
+        inputs.push_back(absolutePath(in));
+    }
+    ListFile list;
+    if (inputs.size() > 1 && !list.write(concatListText(inputs), error)) {
+        report(tool, error);
+        return 1;
+    }
+    OutputTarget target(job.output);
+    if (!target.prepare(error)) {
+        report(tool, error);
+        return 1;
+    }
+    // A copy starts on a keyframe; the last one at or before the start keeps
+    // the whole range. ffmpeg's own seek finds it, except in MPEG streams,
+    // where ffprobe looks for it first.
+    double keyframe = -1;
+    if (job.start > 0 && seeksByTimestamp(extensionOf(inputs.front()))) {
+        const bool listed = inputs.size() > 1;
+        const std::string& source = listed ? list.path() : inputs.front();
+        // A short look back usually holds the keyframe; a wider one covers
+        // long keyframe intervals. A read that stopped short of the start is
+        // read again to just past it.
+        for (double lookBack : {1.0, 20.0}) {
+            // Enough to pass the start from a landing up to 2.5 s before the
+            // look-back point, so one read usually does.
+            const double span = std::min(lookBack, job.start) + 3.0;
+            KeyframeProbe seen;
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                std::string text;
+                const double length =
+                    attempt == 0 || seen.first < 0 ? span : job.start + 0.5 - seen.first;
+                const ChildProcess::Result r = ChildProcess::run(
+                    keyframeProbeArgs(job, source, listed, lookBack, length), &text);
+                if (r.stopSignal != 0) {
+                    return stoppedExit(r.stopSignal);
+                }
+                if (!r.started || r.exitCode != 0) {
+                    break;
+                }
+                seen = readKeyframeProbe(text, job.start);
+                if (seen.last >= job.start || seen.first < 0) {
+                    break;
+                }
+            }
+            if (seen.found) {
+                keyframe = seen.keyframe;
+                break;
+            }
+        }
+    }
+    return runInto(tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe),
+                   target);
+}
+
+int runFfmpegTool(const std::vector<std::string>& args) {
+    const char* tool = ffmpegToolName;
+    LegacyFfmpegJob job;
+    std::string error;
+    if (!parseLegacyFfmpegArgs(args, job, error)) {
+        report(tool, error);
+        return 2;
+    }
+    for (const auto& in : job.inputs) {
+        if (!readableFile(in.path, error)) {
+            report(tool, error);
+            return 1;
+        }
+    }
+    if (!job.overwrite && outputExists(job.output)) {
+        report(tool, "\"" + job.output + "\" exists; not replaced without -y");
+        return 1;
+    }
+    OutputTarget target(job.output);
+    if (!target.prepare(error)) {
+        report(tool, error);
+        return 1;
+    }
+    return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target);
+}
+
+int runFlvMetaTool(const std::vector<std::string>& args) {
+    const char* tool = flvMetaToolName;
+    if (args.size() != 1 || args[0].empty()) {
+        report(tool, "usage: ~tmpExtFmd FILE.flv");
+        return 2;
+    }
+    const std::string file = absolutePath(args[0]);
+    std::string error;
+    if (!readableFile(file, error)) {
+        report(tool, error);
+        return 1;
+    }
+    OutputTarget target(file);
+    if (!target.prepare(error)) {
+        report(tool, error);
+        return 1;
+    }
+    // Absolute paths never look like options to flvmeta.
+    const ChildProcess::Result r =
+        ChildProcess::run({flvMetaProgram, "-U", file, target.temporary()});
+    if (r.stopSignal != 0) {
+        target.discard();
+        report(tool, "stopped");
+        return stoppedExit(r.stopSignal);
+    }
+    if (!r.started) {
+        target.discard();
+        report(tool, r.error);
+        return 127;
+    }
+    if (r.exitCode != 0 || !target.hasData()) {
+        target.discard();
+        report(tool, "cannot update the metadata of \"" + file + "\"; the file is unchanged");
+        return 1;
+    }
+    // The rewritten file keeps the old one's permissions.
+    struct stat st {};
+    if (stat(file.c_str(), &st) == 0) {
+        chmod(target.temporary().c_str(), st.st_mode & 07777);
+    }
+    if (!target.commit(error)) {
+        report(tool, error);
+        return 1;
+    }
+    const ChildProcess::Result check = ChildProcess::run({flvMetaProgram, "--check", file});
+    if (check.stopSignal != 0) {
+        return stoppedExit(check.stopSignal);
+    }
+    if (!check.started || check.exitCode != 0) {
+        report(tool, "\"" + file + "\" was updated but does not pass the check");
+        return 1;
+    }
+    return 0;
+}
+
+int toolMain(int argc, char** argv) {
+    // From the first moment, a stop request ends the tool tidily.
+    if (ChildProcess::stopRequested() != 0) {
+        return stoppedExit(ChildProcess::stopRequested());
+    }
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    std::string name = argc > 0 ? fileNameOf(argv[0]) : std::string();
+    if (name != mencoderToolName && name != ffmpegToolName && name != flvMetaToolName &&
+        !args.empty()) {
+        name = args.front();
+        args.erase(args.begin());
+    }
+    if (name == mencoderToolName) {
+        return runMencoderTool(args);
+    }
+    if (name == ffmpegToolName) {
+        return runFfmpegTool(args);
+    }
+    if (name == flvMetaToolName) {
+        return runFlvMetaTool(args);
+    }
+    std::fprintf(stderr,
+                 "usage: ZelvoToolFLV {%s|%s|%s} ARGS...\n"
+                 "  (or start it under one of those names)\n",
+                 mencoderToolName, ffmpegToolName, flvMetaToolName);
+    return 2;
+}
+
+}  // namespace exttool
