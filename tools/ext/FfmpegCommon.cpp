@@ -1,6 +1,7 @@
 #include "FfmpegCommon.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,6 +10,13 @@ namespace exttool {
 std::vector<std::string> ffmpegPrefix() {
     return {ffmpegProgram, "-nostdin", "-hide_banner", "-loglevel",
             "error",       "-nostats", "-progress",    "pipe:1"};
+}
+
+std::string durationLine(double seconds) {
+    if (!(seconds > 0)) {
+        return std::string();
+    }
+    return "duration_us=" + std::to_string(std::llround(seconds * 1e6)) + "\n";
 }
 
 std::string muxerForExtension(const std::string& ext) {

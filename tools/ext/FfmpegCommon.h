@@ -18,6 +18,13 @@ inline const char* const ffmpegProgram = "ffmpeg";
 // with the tool's name and ": ").
 std::vector<std::string> ffmpegPrefix();
 
+// The line a tool writes on standard output before its ffmpeg starts, when it
+// knows how long the output will play: "duration_us=" and the microseconds.
+// With it, the program turns "out_time_us=" into a share of the run. Stream
+// copies without a length give none: finding the length would cost a probe
+// of the input, longer than the copy itself on small files.
+std::string durationLine(double seconds);
+
 // Muxer to name with "-f" for an output extension ffmpeg would not guess, or
 // would guess differently from what the program means; "" when ffmpeg's own
 // guess is right.

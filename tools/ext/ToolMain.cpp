@@ -94,6 +94,71 @@ int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget
     return 1;
 }
 
+// Seconds the container of path says it plays; negative when ffprobe cannot
+// tell.
+double mediaSeconds(const std::string& path) {
+    std::string text;
+    const ChildProcess::Result r =
+        ChildProcess::run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of",
+                           "default=noprint_wrappers=1:nokey=1", ffmpegUrl(path)},
+                          &text);
+    if (!r.started || r.exitCode != 0) {
+        return -1;
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    return end == text.c_str() ? -1 : seconds;
+}
+
+// Tells the program how long the output will play, so it can show how far
+// the run has got.
+void announceDuration(double seconds) {
+    const std::string line = durationLine(seconds);
+    if (!line.empty()) {
+        std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+    }
+}
+
+// Value of a (name, value) option list entry; "" when absent.
+std::string optionOf(const std::vector<std::string>& options, const std::string& name) {
+    for (std::size_t i = 0; i + 1 < options.size(); i += 2) {
+        if (options[i] == name) {
+            return options[i + 1];
+        }
+    }
+    return std::string();
+}
+
+// How long an old-dialect run's output plays: its "-t", or for an encode the
+// input's length after its start. Copies and pictures are quick, so they are
+// not worth the probe.
+double legacyOutputSeconds(const LegacyFfmpegJob& job) {
+    const std::vector<std::string>& in = job.inputs.front().options;
+    std::string length = optionOf(in, "-t");
+    if (length.empty()) {
+        length = optionOf(job.outputOptions, "-t");
+    }
+    double seconds = -1;
+    if (!length.empty()) {
+        return parseSeconds(length, seconds) ? seconds : -1;
+    }
+    if (optionOf(job.outputOptions, "-c:v") == "copy" ||
+        !pictureEncoder(extensionOf(job.output)).empty()) {
+        return -1;
+    }
+    seconds = mediaSeconds(job.inputs.front().path);
+    std::string start = optionOf(in, "-ss");
+    if (start.empty()) {
+        start = optionOf(job.outputOptions, "-ss");
+    }
+    double skipped = 0;
+    if (seconds > 0 && !start.empty() && parseSeconds(start, skipped)) {
+        seconds -= skipped;
+    }
+    return seconds;
+}
+
 // A concat list in the temporary folder, removed when it goes out of scope.
 class ListFile {
 public:
@@ -206,6 +271,21 @@ int runMencoderTool(const std::vector<std::string>& args) {
             }
         }
     }
+    double expected = job.length;
+    if (expected < 0 && job.mp3Audio) {
+        // Re-encoding takes long enough for the probe to pay.
+        expected = 0;
+        for (const std::string& in : inputs) {
+            const double seconds = mediaSeconds(in);
+            if (seconds < 0) {
+                expected = -1;
+                break;
+            }
+            expected += seconds;
+        }
+        expected = expected < 0 ? -1 : expected - job.start;
+    }
+    announceDuration(expected);
     return runInto(tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe),
                    target);
 }
@@ -233,6 +313,7 @@ int runFfmpegTool(const std::vector<std::string>& args) {
         report(tool, error);
         return 1;
     }
+    announceDuration(legacyOutputSeconds(job));
     return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target);
 }
 

@@ -1,0 +1,215 @@
+#include "tools/BusySession.h"
+
+#include "app/mdlZelvoFLV.h"
+#include "app/mdlZelvoFLVShell.h"
+#include "services/DialogService.h"
+#include "services/FileObject.h"
+#include "tools/frmBuzy.h"
+#include "tools/mdlGetCmdOutput.h"
+
+#include <QCoreApplication>
+#include <QTime>
+#include <QWidget>
+
+#include <utility>
+
+namespace {
+
+float secondsSinceMidnight() {
+    return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+}
+
+bool isShown(const QWidget* window) {
+    return window != nullptr && window->isVisible();
+}
+
+// Seconds written the way the report always has: two decimals, no leading
+// zero before the point (0.5 reads ".50").
+QString secondsText(float seconds) {
+    QString text = QString::number(static_cast<double>(seconds), 'f', 2);
+    if (text.startsWith(QLatin1String("0."))) {
+        text.remove(0, 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+BusySession& BusySession::shared() {
+    static BusySession session;
+    return session;
+}
+
+BusySession::BusySession() : m_explorer(explorerSelect) {}
+
+void BusySession::setExplorer(std::function<void(const QString&)> explorer) {
+    m_explorer =
+        explorer ? std::move(explorer) : std::function<void(const QString&)>(explorerSelect);
+}
+
+void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
+    QWidget* mainForm = m_mainWindow;
+    QWidget* listForm = m_list.form ? m_list.form() : nullptr;
+    if (show) {
+        // A Break pressed after the last run of an earlier session must not
+        // stop this one.
+        setBreakRun(false);
+        m_hiddenForm = 0;
+        if (ownerForm != mainForm && isShown(mainForm)) {
+            m_hiddenForm = 1;
+            mainForm->hide();
+        } else if (ownerForm == mainForm && isShown(listForm)) {
+            m_hiddenForm = 2;
+            listForm->hide();
+        }
+        if (m_dialog && m_dialog->parentWidget() != ownerForm) {
+            delete m_dialog;
+        }
+        if (!m_dialog) {
+            m_dialog = new frmBuzy(ownerForm);
+        }
+        if (ownerForm != nullptr) {
+            m_dialog->setGeometry(ownerForm->frameGeometry());
+        }
+        m_dialog->show();
+        m_dialog->activateWindow();
+        setCmdProgressHandler([dialog = m_dialog](int percent) {
+            if (dialog) {
+                dialog->setProgress(percent);
+            }
+        });
+        // The dialog is painted before the tools are unpacked.
+        QCoreApplication::processEvents();
+        if (aborted != nullptr) {
+            *aborted = false;
+        }
+        return;
+    }
+
+    const bool wasAborted = m_dialog && m_dialog->breakPressed();
+    if (wasAborted) {
+        msgBox(toolTexts::abortedNotice(), MsgButtons::Ok, QString(), MsgIcon::None, ownerForm);
+    }
+    if (aborted != nullptr) {
+        *aborted = wasAborted;
+    }
+    setCmdProgressHandler(nullptr);
+    delete m_dialog;
+    setBreakRun(false);
+    if (m_hiddenForm == 1) {
+        showWindow(mainForm);
+    } else if (m_hiddenForm == 2) {
+        showWindow(listForm);
+    }
+    if (ownerForm != nullptr) {
+        ownerForm->activateWindow();
+        ownerForm->setFocus();
+    }
+    m_hiddenForm = 0;
+    QCoreApplication::processEvents();
+}
+
+void BusySession::showWindow(QWidget* window) const {
+    if (window != nullptr) {
+        window->show();
+    }
+}
+
+void BusySession::beginOperation(ToolOperation op) {
+    m_operation = op;
+    m_consent = false;
+    m_startTime = secondsSinceMidnight();
+}
+
+float BusySession::elapsedSeconds() const {
+    return secondsSinceMidnight() - m_startTime;
+}
+
+QString BusySession::busyText(ToolOperation op, int count, int index) {
+    const QString crlf = toolTexts::crlf();
+    return toolTexts::busyTitle() + crlf + crlf + toolTexts::operationTexts(op).busyLine + crlf +
+           crlf + toolTexts::countLine(count, index);
+}
+
+void BusySession::setBusyText(int count, int index) {
+    if (m_dialog) {
+        m_dialog->setBusyText(busyText(m_operation, count, index));
+    }
+}
+
+QString BusySession::reencodeQuestion(ToolOperation op) {
+    const toolTexts::OperationTexts t = toolTexts::operationTexts(op);
+    if (t.question1.isEmpty()) {
+        return QString();
+    }
+    const QString crlf = toolTexts::crlf();
+    return t.question1 + crlf + t.question2 + crlf + crlf + toolTexts::reencodeContinue() + crlf +
+           t.questionLast;
+}
+
+bool BusySession::askAudioReencode() {
+    const QString question = reencodeQuestion(m_operation);
+    if (question.isEmpty()) {
+        return false;
+    }
+    if (m_consent) {
+        return true;
+    }
+    m_consent = msgBox(question, MsgButtons::OkCancel, QString(), MsgIcon::None, m_dialog.data()) ==
+                MsgResult::Ok;
+    // The time spent on the question is not the tools'.
+    m_startTime = secondsSinceMidnight();
+    return m_consent;
+}
+
+QString BusySession::failureText(ToolOperation op) {
+    const QString crlf = toolTexts::crlf();
+    return toolTexts::failureHead() + crlf + crlf + toolTexts::operationTexts(op).failureLine +
+           crlf + toolTexts::failureTail();
+}
+
+void BusySession::showFailure() const {
+    msgBox(failureText(m_operation), MsgButtons::Ok, titles::error());
+}
+
+void BusySession::killTempFiles() {
+    // The player never has these open, so it is not asked to let go of them.
+    killFile(toolTexts::tempPattern(), true);
+    killFile(toolTexts::fixTempPattern(), true);
+}
+
+QString BusySession::doneText(bool aborted, float seconds) {
+    const QString crlf = toolTexts::crlf();
+    QString timeLine;
+    if (seconds > 0) {
+        timeLine = crlf + toolTexts::timeLead() + secondsText(seconds) + toolTexts::timeUnit();
+    }
+    return toolTexts::doneHead() +
+           (aborted ? toolTexts::doneAborted() : toolTexts::doneSucceeded()) + timeLine + crlf +
+           crlf + toolTexts::doneHint1() + crlf + toolTexts::doneHint2();
+}
+
+void BusySession::doneAfterSave(const QString& outputPath, bool silent, float seconds,
+                                bool aborted) {
+    if (!FileObject::shared().FileExists(outputPath)) {
+        return;
+    }
+    // The windows the session hid are shown again before the report asks.
+    QCoreApplication::processEvents();
+    changeDirTo(outputPath);
+    const bool toFileList = m_list.showInFileList != nullptr;
+    if (silent) {
+        if (toFileList) {
+            m_list.showInFileList(outputPath);
+        }
+        return;
+    }
+    if (msgBox(doneText(aborted, seconds), MsgButtons::OkCancel) != MsgResult::Ok) {
+        return;
+    }
+    if (toFileList && m_list.doneToFileList && m_list.doneToFileList()) {
+        m_list.showInFileList(outputPath);
+    } else {
+        m_explorer(outputPath);
+    }
+}

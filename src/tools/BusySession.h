@@ -1,0 +1,92 @@
+#pragma once
+
+#include "tools/ToolTexts.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class frmBuzy;
+
+// What a tool run looks like around the runner: the busy dialog over the
+// window that started the work (hiding the other window), the busy text, the
+// audio re-encoding question, the clock, the clean-up, and the reports at the
+// end. The tools of both windows share the one session.
+class BusySession {
+public:
+    // What the session needs of the playlist window; that window fills these in.
+    // Unfilled, it counts as hidden, with its "go to the file list" box unchecked.
+    struct ListWindow {
+        std::function<QWidget*()> form;                      // frmList, or nullptr
+        std::function<bool()> doneToFileList;                // chkDoneToFn is checked
+        std::function<void(const QString&)> showInFileList;  // browser tab, file selected
+    };
+
+    static BusySession& shared();
+
+    // The main window (frmMain); nullptr counts as hidden.
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
+    ListWindow& listWindow() { return m_list; }
+    // How a file is shown in the desktop's file manager (explorerSelect unless
+    // replaced).
+    void setExplorer(std::function<void(const QString&)> explorer);
+
+    // show true: covers ownerForm with the busy dialog, hiding the other
+    // window. show false: ends the session; after Break it says so and sets
+    // *aborted, then shows again the window it hid and gives the owner the focus.
+    void buzySateShow(bool show, QWidget* ownerForm, bool* aborted = nullptr);
+
+    // Which window the session hid: 0 none, 1 the main window, 2 the playlist
+    // window.
+    int hiddenForm() const { return m_hiddenForm; }
+    // The busy dialog while a session is open.
+    frmBuzy* dialog() const { return m_dialog; }
+
+    // Starts the clock of an operation and forgets an earlier consent to
+    // re-encoding.
+    void beginOperation(ToolOperation op);
+    ToolOperation operation() const { return m_operation; }
+    // Seconds since the operation began (or since the re-encoding question was
+    // answered). Kept as seconds since midnight, so a run across midnight gives
+    // no positive figure and its report shows no time.
+    float elapsedSeconds() const;
+
+    // "Zelvo.FLV", the operation's busy line and the count line for run index
+    // (1-based) of count.
+    static QString busyText(ToolOperation op, int count, int index);
+    // Sets that text in the busy dialog for the current operation.
+    void setBusyText(int count, int index);
+
+    // Whether to repeat a run whose stream copy left an empty output, with the
+    // audio re-encoded. Asks once per operation; a yes holds for the rest of it.
+    // Operations without the question answer false.
+    bool askAudioReencode();
+    static QString reencodeQuestion(ToolOperation op);
+
+    // The error report of an operation that produced nothing.
+    static QString failureText(ToolOperation op);
+    void showFailure() const;
+
+    // Removes the tools' intermediate files from the working folder.
+    static void killTempFiles();
+
+    // The completion report: asks whether to go and see the new file.
+    // silent only shows it in the file list.
+    void doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted);
+    static QString doneText(bool aborted, float seconds);
+
+private:
+    BusySession();
+    void showWindow(QWidget* window) const;
+
+    QPointer<QWidget> m_mainWindow;
+    ListWindow m_list;
+    std::function<void(const QString&)> m_explorer;
+    QPointer<frmBuzy> m_dialog;
+    int m_hiddenForm = 0;
+    ToolOperation m_operation = ToolOperation::Split;
+    float m_startTime = 0;
+    bool m_consent = false;
+};
