@@ -16,7 +16,7 @@ run: build
 	$(BUILD)/bin/Zelvo.FLV
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+	cd $(BUILD) && ctest --output-on-failure -j2
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
