@@ -129,5 +129,8 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
     socket->setProperty("done", true);
     socket->write(kAck);
     socket->flush();
-    Q_EMIT linkExecute(text);
+    // Delivered on the next turn of the event loop: a receiver that opens a file runs
+    // a nested loop, which may delete this socket under us.
+    QMetaObject::invokeMethod(
+        this, [this, text] { Q_EMIT linkExecute(text); }, Qt::QueuedConnection);
 }

@@ -4,10 +4,25 @@
 #include "app/frmSplash.h"
 #include "app/mdlZelvoFLV.h"
 #include "app/mdlZelvoFLVShell.h"
+#include "playback/MainVol.h"
+#include "playback/MixerControl.h"
+#include "playback/VideoWidgetProvider.h"
+#include "player/MainMenus.h"
+#include "player/PlaybackControl.h"
+#include "player/RangeMarks.h"
+#include "player/SpeedSteps.h"
+#include "player/StatusTimer.h"
+#include "player/TestLog.h"
+#include "player/VideoSizing.h"
 #include "player/frmMainTexts.h"
 #include "services/CommDialog.h"
+#include "tools/BusySession.h"
+#include "tools/frmBuzy.h"
 #include "services/DialogService.h"
 #include "services/FileObject.h"
+#include "widgets/ZelvoButton.h"
+#include "widgets/mdlIconKestal.h"
+#include "widgets/mdlWindowHook.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,96 +30,133 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QHBoxLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QOpenGLWidget>
 #include <QProcess>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace {
 
 // How long the resource program may take to install the tools.
 constexpr int kResourceTimeoutMs = 60000;
+// A handed-over command line that arrives while a file is opening waits this long.
+constexpr int kRetryMs = 50;
+
+void paintBlack(QWidget* box) {
+    QPalette black = box->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    box->setPalette(black);
+    box->setAutoFillBackground(true);
+}
 
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(frmMainTexts::caption());
+    setWindowIcon(mdlIconKestal::programIcon());
     setAcceptDrops(true);
     buildWindow();
-    buildMenus();
+    m_marks = std::make_unique<RangeMarks>(*this);
+    m_playback = std::make_unique<PlaybackControl>(*this);
+    m_status = std::make_unique<StatusTimer>(*this);
+    m_speed = std::make_unique<SpeedSteps>(*this);
+    m_sizing = std::make_unique<VideoSizing>(*this);
+    connectControls();
+    connectMenus();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
-    tmrStart.setSingleShot(false);
     connect(&tmrStart, &QTimer::timeout, this, &frmMain::tmrStartTick);
     tmrCheck.setObjectName(QStringLiteral("tmrCheck"));
+    tmrCheck.setInterval(333);
+    m_client->installEventFilter(this);
+    resize(370, 370);
 }
 
 frmMain::~frmMain() {
+    tmrCheck.stop();
+    // A window that goes without its unload handler still leaves no player behind.
+    if (!appClosing && !mciMain.FileName().isEmpty()) {
+        mciMain.closeMCI(QString());
+    }
     if (m_splash) {
         m_splash->close();
     }
     appHooks().closeRunFn = nullptr;
+    appHooks().playerFileName = nullptr;
+    m_client->removeEventFilter(this);
 }
 
 void frmMain::buildWindow() {
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    picVideo = new QWidget(central);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("frmMainClient"));
+    picVideo = new QWidget(m_client);
     picVideo->setObjectName(QStringLiteral("picVideo"));
-    picVideo->setAutoFillBackground(true);
-    QPalette black = picVideo->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    picVideo->setPalette(black);
-    picVideo->setMinimumSize(320, 240);
-    layout->addWidget(picVideo, 1);
-
-    picRngBk = new QWidget(central);
-    picRngBk->setObjectName(QStringLiteral("picRngBk"));
-    picRngBk->setFixedHeight(10);
-    layout->addWidget(picRngBk);
-
-    picCtrl = new QWidget(central);
-    picCtrl->setObjectName(QStringLiteral("picCtrl"));
-    auto* strip = new QHBoxLayout(picCtrl);
-    strip->setContentsMargins(6, 4, 6, 4);
-    picAssIcon = new QLabel(picCtrl);
-    picAssIcon->setObjectName(QStringLiteral("picAssIcon"));
-    picAssIcon->setFixedSize(16, 16);
-    // The icon picture doubles as the window's quiet focus target.
-    picAssIcon->setFocusPolicy(Qt::StrongFocus);
-    lblFnName = new QLabel(picCtrl);
-    lblFnName->setObjectName(QStringLiteral("lblFnName"));
-    strip->addWidget(picAssIcon);
-    strip->addWidget(lblFnName, 1);
-    layout->addWidget(picCtrl);
-
-    setCentralWidget(central);
-    resize(640, 520);
+    paintBlack(picVideo);
+    picPlusBk = new PlayerPanel(m_client);
+    setCentralWidget(m_client);
+    // The window draws pictures through OpenGL from the start: turning that on only when
+    // the first video opens would make a new native window (a blink, a new window id).
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        auto* surface = new QOpenGLWidget(picVideo);
+        surface->setObjectName(QStringLiteral("picVideoSurface"));
+        surface->hide();
+    }
+    m_menus = new MainMenus(menuBar());
 }
 
-void frmMain::buildMenus() {
-    QMenu* file = menuBar()->addMenu(frmMainTexts::menuFile());
-    mnuStartList = file->addAction(frmMainTexts::mnuStartList());
-    mnuStartList->setObjectName(QStringLiteral("mnuStartList"));
-    mnuStartList->setCheckable(true);
-    file->addSeparator();
-    for (int i = 0; i < 2; ++i) {
-        m_mnuEnd[i] = file->addAction(i == 0 ? frmMainTexts::mnuEnd0() : frmMainTexts::mnuEnd1());
-        m_mnuEnd[i]->setObjectName(QStringLiteral("mnuEnd%1").arg(i));
-        connect(m_mnuEnd[i], &QAction::triggered, this, [this, i] { mnuEnd(i); });
+void frmMain::connectControls() {
+    PlayerPanel* p = picPlusBk;
+    for (ZelvoButton* play : p->mbPlay) {
+        connect(play, &ZelvoButton::Click, this, &frmMain::mbPlay_Click);
     }
+    connect(p->mbPause, &ZelvoButton::Click, this, &frmMain::mbPause_Click);
+    connect(p->mbStop, &ZelvoButton::Click, this, &frmMain::mbStop_Click);
+    connect(p->mbLastItem, &ZelvoButton::Click, this, &frmMain::mbLastItem_Click);
+    connect(p->mbNextItem, &ZelvoButton::Click, this, &frmMain::mbNextItem_Click);
+    connect(p->mbBackward, &ZelvoButton::Click, this, [this] { stepMove(-1, true); });
+    connect(p->mbForward, &ZelvoButton::Click, this, [this] { stepMove(+1, true); });
+    connect(p->mbRngEnd, &ZelvoButton::Click, this, [this] { m_marks->mbRngEnd_Click(); });
+}
+
+void frmMain::connectMenus() {
+    const MainMenus& m = *m_menus;
+    connect(m.mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
+    connect(m.mnuPlayLast, &QAction::triggered, this, &frmMain::mnuPlayLast_Click);
+    connect(m.mnuExplorer, &QAction::triggered, this,
+            [this] { explorerSelect(mciMain.FileName()); });
+    for (int i = 0; i < 2; ++i) {
+        connect(m.mnuEnd[i], &QAction::triggered, this, [this, i] { mnuEnd(i); });
+    }
+    for (int i = 0; i < 11; ++i) {
+        if (i != 9) {
+            connect(m.mnuSpeed[i], &QAction::triggered, this, [this, i] { mnuSpeed_Click(i); });
+        }
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (i != 3) {
+            connect(m.mnuFB[i], &QAction::triggered, this, [this, i] { mnuFB_Click(i); });
+        }
+    }
+    // The menu has already turned the check mark over.
+    connect(m.mnuKeepWH, &QAction::triggered, this, [this] { myPutSize(false); });
+    connect(m.mnuKeepDef, &QAction::triggered, this, [this] { myPutSize(false); });
+    connect(m.mnuScnFull, &QAction::triggered, this, &frmMain::mnuScnFull_Click);
+    connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
+    connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
 }
 
 void frmMain::formLoad(const QString& commandLine) {
     // The single-instance hand-over has already happened in main(): only the first
     // instance gets here.
+    TestLog::installFromEnvironment(this);
     m_splash = new frmSplash;
     m_splash->show();
     QCoreApplication::processEvents();
@@ -117,11 +169,12 @@ void frmMain::formLoad(const QString& commandLine) {
     twipsPerPixelY = 15;
 
     recordFrameSizes();
-    picRngBk->hide();
+    layoutPanel();
+    picPlusBk->picRngBk->hide();
 
     tmrCheck.setInterval(333);
     tmrCheck.stop();
-    lblFnName->setText(QString());
+    picPlusBk->lblFnName->setText(QString());
 
     initVolumeDisplay();
     drawProgramIcon();
@@ -129,8 +182,11 @@ void frmMain::formLoad(const QString& commandLine) {
 
     stepValue[0] = stepValue[1] = stepValue[2] = 5;
     stepMode = 1;
+    updateStepTips();
 
     appHooks().closeRunFn = [this](const QString& path) { closeRunFn(path); };
+    appHooks().playerFileName = [this] { return mciMain.FileName(); };
+    BusySession::shared().setMainWindow(this);
     dealMyResource(QStringLiteral("All"), false);
 
     settingsLoading = true;
@@ -151,7 +207,7 @@ void frmMain::formLoad(const QString& commandLine) {
         m_splash->close();
     }
     openFirstRunHelp();
-    if (mnuStartList->isChecked()) {
+    if (m_menus->mnuStartList->isChecked()) {
         tmrStart.start();
     }
     // A development copy keeps the hook off so a debugger can break freely.
@@ -209,30 +265,25 @@ bool frmMain::dealMyResource(const QString& mode, bool unpack) {
 }
 
 void frmMain::linkExecute(const QString& text) {
-    if (isMinimized()) {
-        showNormal();
-    } else {
-        show();
-    }
-    raise();
-    activateWindow();
-    if (!text.isEmpty()) {
-        playSingle(text, false);
-    }
-}
-
-void frmMain::playSingle(const QString& text, bool fromList) {
-    // Opening and playing lands with the media session; until then the request is
-    // only announced.
-    Q_EMIT playRequested(text, fromList);
-}
-
-void frmMain::pausePrFn() {
-    // Nothing plays yet: the media session fills this in.
-}
-
-void frmMain::closeRunFn(const QString& path) {
-    Q_UNUSED(path)  // nothing is open yet: the media session fills this in.
+    // Handled on the next turn of the event loop: playing waits on the player with the
+    // loop running, and the hand-over's connection must not be torn down under its own
+    // notification meanwhile. A file that is opening right now is let finish first.
+    QTimer::singleShot(isMciBusy() ? kRetryMs : 0, this, [this, text] {
+        if (isMciBusy()) {
+            linkExecute(text);
+            return;
+        }
+        if (isMinimized()) {
+            showNormal();
+        } else {
+            show();
+        }
+        raise();
+        activateWindow();
+        if (!text.isEmpty()) {
+            playSingle(text, false);
+        }
+    });
 }
 
 void frmMain::returnFocus(bool force) {
@@ -240,18 +291,25 @@ void frmMain::returnFocus(bool force) {
     const bool playlistInFront =
         foreground != nullptr && foreground->objectName() == QLatin1String("frmList");
     if (force || playlistInFront) {
-        picAssIcon->setFocus();
+        picPlusBk->picAssIcon->setFocus();
     }
 }
 
 void frmMain::mnuEnd(int index) {
-    m_mnuEnd[0]->setData(index == 1 ? frmMainTexts::noSaveMarker() : QString());
+    m_menus->mnuEnd[0]->setData(index == 1 ? frmMainTexts::noSaveMarker() : QString());
     close();
 }
 
+QAction* frmMain::mnuEndAction(int index) const {
+    return m_menus->mnuEnd[index];
+}
+
+QAction* frmMain::mnuStartListAction() const {
+    return m_menus->mnuStartList;
+}
+
 bool frmMain::checkDealRng() const {
-    // Range marks land with the marks strip; until then nothing is being edited.
-    return false;
+    return m_marks->checkDealRng();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -270,7 +328,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     closeMediaSessions();
     dealMyResource(QStringLiteral("All"), false);
     unloadCaptureWindow();
-    if (m_mnuEnd[0]->data().toString().isEmpty()) {
+    if (m_menus->mnuEnd[0]->data().toString().isEmpty()) {
         saveSettings();
     }
     unloadPlaylistWindow();
@@ -284,8 +342,8 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
-    Form_OLEDragDrop(event->mimeData());
     event->acceptProposedAction();
+    Form_OLEDragDrop(event->mimeData());
 }
 
 void frmMain::Form_OLEDragDrop(const QMimeData* dropped) {
@@ -317,20 +375,263 @@ void frmMain::Form_OLEDragDrop(const QMimeData* dropped) {
     }
 }
 
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (!Form_KeyDown(event->key(), event->modifiers())) {
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
+    // A button's key works only while the button itself could be pressed.
+    const auto usable = [](const ZelvoButton* button) { return button->State() < 2; };
+    PlayerPanel* p = picPlusBk;
+    switch (key) {
+        case Qt::Key_Escape:
+            m_sizing->toggleMaximised();
+            return true;
+        case Qt::Key_Space:
+            spaceKey();
+            return true;
+        case Qt::Key_Delete:
+            if (usable(p->mbStop)) {
+                mbStop_Click();
+            }
+            return true;
+        case Qt::Key_PageUp:
+        case Qt::Key_Left:
+            if (usable(p->mbBackward)) {
+                stepMove(-1, key == Qt::Key_PageUp);
+            }
+            return true;
+        case Qt::Key_PageDown:
+        case Qt::Key_Right:
+            if (usable(p->mbForward)) {
+                stepMove(+1, key == Qt::Key_PageDown);
+            }
+            return true;
+        case Qt::Key_Up:
+            if (usable(p->mbLastItem)) {
+                mbLastItem_Click();
+            }
+            return true;
+        case Qt::Key_Down:
+            if (usable(p->mbNextItem)) {
+                mbNextItem_Click();
+            }
+            return true;
+        default:
+            return m_marks->keyDown(key, shift);
+    }
+}
+
+void frmMain::spaceKey() {
+    if (m_playback->currentPlayButton()->State() < 2 || picPlusBk->mbPause->State() < 2) {
+        if (playerState == 1) {
+            mbPause_Click();
+        } else {
+            mbPlay_Click();
+        }
+    }
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    // Presses reach the window only from the picture area (the panel keeps its own).
+    if (event->button() == Qt::LeftButton) {
+        Form_KeyDown(Qt::Key_Space, event->modifiers());
+    }
+    event->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize) {
+        m_sizing->clientResized();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::tmrStartTick() {
     tmrStart.stop();
     Q_EMIT playlistRequested();
 }
 
-// The steps below belong to features that land later (layout, volume, media sessions,
-// settings, playlist window, capture window, window hook). Each is called at its
-// place in the start-up and shut-down order.
+void frmMain::setStatusText(const QString& text, qint32 frame) {
+    picPlusBk->lblFnName->setText(text);
+    const QString time = picPlusBk->lblCurTime->text();
+    const QString shown =
+        text + QLatin1Char('\t') + time + QLatin1Char('\t') + QString::number(frame);
+    if (shown != m_lastStatus) {
+        m_lastStatus = shown;
+        Q_EMIT statusChanged(text, time, frame);
+    }
+}
 
-void frmMain::recordFrameSizes() {}
-void frmMain::initVolumeDisplay() {}
-void frmMain::drawProgramIcon() {}
-void frmMain::openMediaSessions() {}
-void frmMain::closeMediaSessions() {}
+// ---- what each concern does ------------------------------------------------------------
+
+void frmMain::playSingle(const QString& text, bool fromList) {
+    Q_EMIT playRequested(text, fromList);
+    m_playback->playSingle(text, fromList);
+}
+void frmMain::newPlay(const QString& path, const QString& marks) {
+    m_playback->newPlay(path, marks);
+}
+void frmMain::failPlay(const QString& path) {
+    m_playback->failPlay(path);
+}
+MsgResult frmMain::playErrorMsg(const QString& path, const QString& head) {
+    return m_playback->playErrorMsg(path, head);
+}
+void frmMain::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
+    m_playback->shareBnStop(noAdvance, goOn, checkMarks);
+}
+void frmMain::shareBnPause() {
+    m_playback->shareBnPause();
+}
+void frmMain::mbPlay_Click() {
+    m_playback->mbPlay_Click();
+}
+void frmMain::mbPause_Click() {
+    m_playback->mbPause_Click();
+}
+void frmMain::mbStop_Click() {
+    m_playback->mbStop_Click();
+}
+void frmMain::mbLastItem_Click() {
+    m_playback->listStepButton(-1);
+}
+void frmMain::mbNextItem_Click() {
+    m_playback->listStepButton(+1);
+}
+void frmMain::selectRnd() {
+    m_playback->selectRnd();
+}
+void frmMain::ifStopped(bool x) {
+    m_playback->ifStopped(x);
+}
+void frmMain::fncEbCheck() {
+    m_playback->fncEbCheck();
+}
+void frmMain::pausePrFn() {
+    m_playback->pausePrFn();
+}
+void frmMain::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
+    BusySession::shared().buzySateShow(show, ownerForm, aborted);
+}
+
+void frmMain::doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted) {
+    BusySession::shared().doneAfterSave(outputPath, silent, seconds, aborted);
+}
+
+void frmMain::closeRunFn(const QString& path) {
+    m_playback->closeRunFn(path);
+}
+void frmMain::mnuOpen_Click() {
+    m_playback->mnuOpen_Click();
+}
+void frmMain::mnuPlayLast_Click() {
+    m_playback->mnuPlayLast_Click();
+}
+void frmMain::setFileMenus(bool enabled) {
+    m_playback->setFileMenus(enabled);
+}
+void frmMain::tmrCheck_Timer() {
+    m_status->tick();
+}
+void frmMain::volumeRefresh(bool init) {
+    m_status->volumeRefresh(init);
+}
+void frmMain::useMixer(std::unique_ptr<MixerControl> mixer) {
+    m_mixer = std::move(mixer);
+}
+void frmMain::mnuSpeed_Click(int index) {
+    m_speed->mnuSpeed_Click(index);
+}
+void frmMain::mnuFB_Click(int index) {
+    m_speed->mnuFB_Click(index);
+}
+void frmMain::setStepCaption(int index, int value) {
+    m_speed->setStepCaption(index, value);
+}
+void frmMain::updateStepTips() {
+    m_speed->updateStepTips();
+}
+void frmMain::stepMove(int direction, bool useMode) {
+    m_speed->stepMove(direction, useMode);
+}
+void frmMain::getMediaNewSize(qint32 availW, qint32 availH, qint32& w, qint32& h) {
+    VideoSizing::getMediaNewSize(availW, availH, w, h);
+}
+QSize frmMain::ensureMinSize(bool dontApply, int width, int height) {
+    return m_sizing->ensureMinSize(dontApply, width, height);
+}
+bool frmMain::isNormalWindow() const {
+    return m_sizing->isNormalWindow();
+}
+void frmMain::myPutSize(bool mode) {
+    m_sizing->myPutSize(mode);
+}
+void frmMain::layoutPanel() {
+    m_sizing->layoutPanel();
+}
+void frmMain::mnuKeepWH_Click() {
+    m_menus->mnuKeepWH->trigger();
+}
+void frmMain::mnuKeepDef_Click() {
+    m_menus->mnuKeepDef->trigger();
+}
+void frmMain::mnuScnFull_Click() {
+    Form_KeyDown(Qt::Key_Escape, Qt::NoModifier);
+}
+
+void frmMain::mnuHelp_Click() {
+    openHelp(helpFile, QStringLiteral("Zelvo.FLV.chm"));
+}
+
+void frmMain::munCodec_Click() {
+    openHelp(appDir + QStringLiteral("Voduv.ADI.chm"), QStringLiteral("Voduv.ADI.chm"));
+}
+
+void frmMain::openHelp(const QString& path, const QString& fileName) {
+    if (FileObject::shared().FileExists(path)) {
+        shellOpen(path, this);
+    } else {
+        msgBox(frmMainTexts::helpMissing(fileName), MsgButtons::Ok, titles::notice(),
+               MsgIcon::Information, this);
+    }
+}
+
+// ---- start-up and shut-down steps --------------------------------------------------------
+
+void frmMain::recordFrameSizes() {
+    // The minimum size depends on the menu bar and the panel: fixed from here on. The
+    // client area gets its size now, so a file opened before the window shows fits it.
+    ensureMinSize(true, -1, -1);
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+}
+
+void frmMain::initVolumeDisplay() {
+    volumeRefresh(true);
+}
+
+void frmMain::drawProgramIcon() {
+    mdlIconKestal::drawFileIcon(picPlusBk->picAssIcon, appDir + QStringLiteral("Zelvo.FLV"));
+}
+
+void frmMain::openMediaSessions() {
+    VideoWidgetProvider::install();
+    mciMain.closeMCI(QStringLiteral("Zelvo.FLV"));
+    mciCap.closeMCI(QStringLiteral("Zelvo.FLV_forCapture"));
+}
+
+void frmMain::closeMediaSessions() {
+    tmrCheck.stop();
+    mciMain.closeMCI(QString());
+    mciCap.closeMCI(QStringLiteral("Zelvo.FLV_forCapture"));
+}
+
+// The steps below belong to features that land later (settings, playlist window,
+// capture window). Each is called at its place in the start-up and shut-down order.
 
 void frmMain::loadSettings() {
     m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
@@ -348,7 +649,13 @@ void frmMain::setupCommonDialog() {
     dialog.setInitDir(appHooks().browserFolder ? appHooks().browserFolder() : QString());
 }
 
-void frmMain::showStoppedState() {}
+void frmMain::showStoppedState() {
+    m_marks->clearMarks();
+    setFileMenus(false);
+    fncEbCheck();
+    ifStopped(true);
+    picPlusBk->showTimeLabels(false);
+}
 
 void frmMain::openFirstRunHelp() {
     FileObject& fso = FileObject::shared();
@@ -357,6 +664,9 @@ void frmMain::openFirstRunHelp() {
     }
 }
 
-void frmMain::installWindowHook() {}
+void frmMain::installWindowHook() {
+    mdlWindowHook::Hook(picVideo, [this] { Form_KeyDown(Qt::Key_Space, Qt::NoModifier); });
+}
+
 void frmMain::unloadCaptureWindow() {}
 void frmMain::unloadPlaylistWindow() {}

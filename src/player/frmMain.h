@@ -1,75 +1,183 @@
 #pragma once
 
+#include "app/frmSplash.h"
+#include "playback/MCI.h"
+#include "player/PlayerPanel.h"
+#include "services/DialogService.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 
-#include "app/frmSplash.h"
+#include <memory>
 
+class MainMenus;
+class MainVol;
+class MixerControl;
+class PlaybackControl;
+class PlayerList;
 class QAction;
-class QLabel;
+class RangeMarks;
+class SpeedSteps;
+class StatusTimer;
+class VideoSizing;
 
 // The player window and the start-up object: it builds the shared state in its load
 // handler, owns the media sessions, and shuts the program down in its unload handler.
+// What it does as a player is split by concern: PlaybackControl (what plays and what
+// follows), StatusTimer (status tick, seek bar, volume), SpeedSteps (speed menu and
+// stepping), VideoSizing (picture size and panel layout) and RangeMarks; the window
+// keeps the public operations other windows call and hands each to its concern.
 class frmMain : public QMainWindow {
     Q_OBJECT
+    friend class PlaybackControl;
+    friend class RangeMarks;
+    friend class SpeedSteps;
+    friend class StatusTimer;
+    friend class VideoSizing;
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // ---- start-up and shut-down -----------------------------------------------------
     // The load handler: runs once, right after construction, with the text that
     // followed the program name on the command line.
     void formLoad(const QString& commandLine);
-
     // Unpacks (unpack true: runs the resource program for mode and waits until it has
     // installed the tools) or deletes the outside tools ("notCapMCI", "CapMCI", "All").
     // Returns false only when unpacking did not finish.
     bool dealMyResource(const QString& mode, bool unpack);
-
-    // A later start of the program handed its command line over.
+    // A later start of the program handed its command line over: the window comes to
+    // the front and plays it, on the next turn of the event loop.
     void linkExecute(const QString& text);
-
-    // Plays a path or URL as a single file (fromList false) or the playlist's selected
-    // line (fromList true).
-    void playSingle(const QString& text, bool fromList);
-
-    // Pauses playback when a file is playing.
-    void pausePrFn();
-
-    // Closes the open file when it is path, so the file can be replaced or deleted.
-    void closeRunFn(const QString& path);
-
     void returnFocus(bool force);
-
     // The two exit items: 0 saves the settings, 1 leaves them untouched.
     void mnuEnd(int index);
-
     // True while range marks are being edited (the exit question depends on it).
     bool checkDealRng() const;
 
-    QAction* mnuEndAction(int index) const { return m_mnuEnd[index]; }
-    QAction* mnuStartListAction() const { return mnuStartList; }
+    // ---- playback control -----------------------------------------------------------
+    // Plays a path or URL as a single file (fromList false) or the list's selected entry
+    // (text "", fromList true). Quotes are removed; "path∥marks" carries marks.
+    void playSingle(const QString& text, bool fromList);
+    void newPlay(const QString& path, const QString& marks);
+    void failPlay(const QString& path);
+    MsgResult playErrorMsg(const QString& path, const QString& head);
+    void shareBnStop(bool noAdvance, bool goOn, bool checkMarks);
+    void shareBnPause();
+    void mbPlay_Click();
+    void mbPause_Click();
+    void mbStop_Click();
+    void mbLastItem_Click();
+    void mbNextItem_Click();
+    void selectRnd();
+    void ifStopped(bool x);
+    void fncEbCheck();
+    // Pauses playback when a file is playing.
+    void pausePrFn();
+    // Closes the open file when it is path, so the file can be replaced or deleted.
+    void closeRunFn(const QString& path);
+    // Begins (show true) or ends a tool run's busy session over ownerForm.
+    void buzySateShow(bool show, QWidget* ownerForm, bool* aborted = nullptr);
+    // The report at the end of a tool run.
+    void doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted);
+    void mnuOpen_Click();
+    void mnuPlayLast_Click();
+    void setFileMenus(bool enabled);
+    void munCodec_Click();
+    void mnuHelp_Click();
+    // The list the player goes through; nullptr (the default): single files only.
+    void setPlayerList(PlayerList* list) { m_list = list; }
+    PlayerList* playerList() const { return m_list; }
+
+    // ---- status timer, seek bar, volume ---------------------------------------------
+    void tmrCheck_Timer();
+    void volumeRefresh(bool init);
+    // The master volume to drive instead of the sound card's; before formLoad.
+    void useMixer(std::unique_ptr<MixerControl> mixer);
+    MainVol* mainVolume() const { return mainVol.get(); }
+
+    // ---- speed and steps -------------------------------------------------------------
+    void mnuSpeed_Click(int index);
+    void mnuFB_Click(int index);
+    void setStepCaption(int index, int value);
+    void updateStepTips();
+    void stepMove(int direction, bool useMode);
+
+    // ---- sizing ----------------------------------------------------------------------
+    static void getMediaNewSize(qint32 availW, qint32 availH, qint32& w, qint32& h);
+    QSize ensureMinSize(bool dontApply, int width, int height);
+    bool isNormalWindow() const;
+    void myPutSize(bool mode);
+    void layoutPanel();
+    void mnuKeepWH_Click();
+    void mnuKeepDef_Click();
+    void mnuScnFull_Click();
+
+    // The window's key-down handler (Space, Esc, Del, PgUp/PgDn, arrows, and the range
+    // marks' "[", "]", Enter and F2); false for a key it does not handle.
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+
+    // ---- state shared with the other windows ------------------------------------------
+    MCI mciMain;
+    MCI mciCap;
+    // 1 playing, 4 paused, 5 stopped.
+    int playerState = 5;
+    // Length of the open media in frames, and seek-bar pixels and seconds per frame.
+    qint32 totalFrames = 1;
+    float twipsPerFrame = 1.0f;
+    float secPerFrame = 1.0f;
+    // The picture area in pixels.
+    qint32 availWidth = 0;
+    qint32 availHeight = 0;
+    // Step mode (0 frames, 1 seconds, 2 percent) and the amount of each mode.
+    int stepMode = 1;
+    int stepValue[3] = {5, 5, 5};
+    // The file open before the current one.
+    QString lastPlayed;
+    QString helpFile;
+    bool settingsLoading = false;
+    bool resizing = false;
+
+    PlayerPanel* picPlusBk = nullptr;
+    // The area above the panel that holds the picture.
+    QWidget* picVideo = nullptr;
+    MainMenus& menus() const { return *m_menus; }
+    RangeMarks& marks() const { return *m_marks; }
+
+    QAction* mnuEndAction(int index) const;
+    QAction* mnuStartListAction() const;
     QTimer& startTimer() { return tmrStart; }
     QTimer& checkTimer() { return tmrCheck; }
     bool isSplashShown() const { return m_splash && m_splash->isVisible(); }
-    QString helpFile;
+
+    // The status text of lblFnName, shown and announced with the current time and the
+    // frame it stands for (-1 when it stands for none).
+    void setStatusText(const QString& text, qint32 frame = -1);
 
 Q_SIGNALS:
     // playSingle was asked to play text.
     void playRequested(const QString& text, bool fromList);
     // The playlist window is to be shown (the start timer fired).
     void playlistRequested();
+    // The status text, the current time or the position changed.
+    void statusChanged(const QString& status, const QString& time, qint32 frame);
+    // The picture was placed (window coordinates).
+    void picturePlaced(const QRect& rect);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWindow();
-    void buildMenus();
+    void connectControls();
     void recordFrameSizes();
     void initVolumeDisplay();
     void drawProgramIcon();
@@ -85,19 +193,39 @@ private:
     void unloadPlaylistWindow();
     void tmrStartTick();
     void Form_OLEDragDrop(const class QMimeData* dropped);
+    void spaceKey();
+    void connectMenus();
+    void openHelp(const QString& path, const QString& fileName);
 
     QPointer<frmSplash> m_splash;
-    QWidget* picVideo = nullptr;
-    QWidget* picCtrl = nullptr;
-    QWidget* picRngBk = nullptr;
-    QWidget* picAssIcon = nullptr;
-    QLabel* lblFnName = nullptr;
-    QAction* mnuStartList = nullptr;
-    QAction* m_mnuEnd[2] = {nullptr, nullptr};
+    QWidget* m_client = nullptr;
+    MainMenus* m_menus = nullptr;
+    PlayerList* m_list = nullptr;
+    std::unique_ptr<MainVol> mainVol;
+    std::unique_ptr<MixerControl> m_mixer;
+    std::unique_ptr<RangeMarks> m_marks;
+    std::unique_ptr<PlaybackControl> m_playback;
+    std::unique_ptr<StatusTimer> m_status;
+    std::unique_ptr<SpeedSteps> m_speed;
+    std::unique_ptr<VideoSizing> m_sizing;
     QTimer tmrCheck;
     QTimer tmrStart;
-    bool settingsLoading = false;
-    int stepMode = 0;
-    int stepValue[3] = {0, 0, 0};
     QString m_settingsPath;
+    QString m_lastStatus;
+    // Media commands may wait on the player with the event loop running; the status tick
+    // and a handed-over command line wait until no such command is under way.
+    int m_busyDepth = 0;
+
+public:
+    class MciBusy {
+    public:
+        explicit MciBusy(frmMain& w) : m_w(w) { ++m_w.m_busyDepth; }
+        ~MciBusy() { --m_w.m_busyDepth; }
+        MciBusy(const MciBusy&) = delete;
+        MciBusy& operator=(const MciBusy&) = delete;
+
+    private:
+        frmMain& m_w;
+    };
+    bool isMciBusy() const { return m_busyDepth > 0; }
 };

@@ -1,5 +1,6 @@
 // The main window's start-up and shut-down: what the load handler leaves behind, the
 // outside tools it installs and removes, drops, and the two exit items.
+#include "PlayerTestKit.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 #include "app/mdlZelvoFLV.h"
@@ -60,7 +61,10 @@ private Q_SLOTS:
     void exitItems();
 
 private:
+    QString status() const { return m_w->picPlusBk->lblFnName->text(); }
     std::unique_ptr<QTemporaryDir> m_temp;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    FakeMixerState m_mixer;
     std::unique_ptr<frmMain> m_w;
 };
 
@@ -69,11 +73,17 @@ void tst_frmMain::init() {
     qputenv("TMPDIR", m_temp->path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_temp->path() + QStringLiteral("/config")).toUtf8());
     appClosing = false;
+    std::setlocale(LC_NUMERIC, "C");
+    MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
+    m_dialogs = std::make_unique<ScriptedDialogs>();
     m_w = std::make_unique<frmMain>();
+    m_w->useMixer(std::make_unique<FakeMixer>(&m_mixer));
 }
 
 void tst_frmMain::cleanup() {
     m_w.reset();
+    MciInterpreter::instance().closeAll();
+    m_dialogs.reset();
     m_temp.reset();
 }
 
@@ -122,21 +132,45 @@ void tst_frmMain::loadRemovesLeftoverTools() {
 
 void tst_frmMain::loadPlaysCommandLine_data() {
     QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<int>("plays");
-    QTest::newRow("empty") << QString() << 0;
-    QTest::newRow("file") << QStringLiteral("\"/v/my clip.flv\"") << 1;
-    QTest::newRow("url") << QStringLiteral("mms://host/live") << 1;
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("errorBoxes");
+    QTest::newRow("empty") << QString() << QStringLiteral(" Zelvo.FLV - 1.6.1")
+                           << QStringLiteral("請開啟新的檔案") << 0;
+    QTest::newRow("quoted file") << QStringLiteral("\"TEMP/my clip.flv\"")
+                                 << QStringLiteral(" my clip.flv - Zelvo.FLV")
+                                 << QStringLiteral("正在播放，進度 0 ％，播速 100 ％") << 0;
+    QTest::newRow("missing file") << QStringLiteral("\"/v/my clip.flv\"")
+                                  << QStringLiteral(" my clip.flv - Zelvo.FLV")
+                                  << QStringLiteral("無法播放") << 1;
+    QTest::newRow("refused url") << QStringLiteral("http://127.0.0.1:1/live.mp4")
+                                 << QStringLiteral(" live.mp4 - Zelvo.FLV")
+                                 << QStringLiteral("無法播放") << 1;
 }
 
 void tst_frmMain::loadPlaysCommandLine() {
     QFETCH(QString, commandLine);
-    QFETCH(int, plays);
+    QFETCH(QString, caption);
+    QFETCH(QString, shown);
+    QFETCH(int, errorBoxes);
+    commandLine.replace(QStringLiteral("TEMP"), m_temp->path());
+    QFile::copy(testsupport::media(QStringLiteral("h264.flv")),
+                m_temp->filePath(QStringLiteral("my clip.flv")));
     QSignalSpy spy(m_w.get(), &frmMain::playRequested);
+    if (errorBoxes > 0) {
+        m_dialogs->answerMessage(MsgResult::Cancel);
+    }
     m_w->formLoad(commandLine);
-    QCOMPARE(spy.count(), plays);
-    if (plays == 1) {
+    QCOMPARE(spy.count(), commandLine.isEmpty() ? 0 : 1);
+    if (!commandLine.isEmpty()) {
         QCOMPARE(spy.at(0).at(0).toString(), commandLine);
         QCOMPARE(spy.at(0).at(1).toBool(), false);
+    }
+    QCOMPARE(m_w->windowTitle(), caption);
+    QCOMPARE(status(), shown);
+    QCOMPARE(m_dialogs->messages().size(), errorBoxes);
+    if (errorBoxes > 0) {
+        QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("錯誤訊息"));
     }
 }
 
@@ -196,8 +230,8 @@ void tst_frmMain::dropPlaysFirstFileOnly() {
     m_w->formLoad(QString());
     const QString a = m_temp->filePath(QStringLiteral("a clip.flv"));
     const QString b = m_temp->filePath(QStringLiteral("b.flv"));
-    touch(a);
-    touch(b);
+    QVERIFY(QFile::copy(testsupport::media(QStringLiteral("h264.flv")), a));
+    QVERIFY(QFile::copy(testsupport::media(QStringLiteral("clip.mp4")), b));
     QSignalSpy spy(m_w.get(), &frmMain::playRequested);
     QMimeData data;
     // A doubled separator, as some file managers send, is made single.
@@ -207,6 +241,10 @@ void tst_frmMain::dropPlaysFirstFileOnly() {
     dropOn(m_w.get(), &data);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), a);
+    QCOMPARE(m_w->mciMain.FileName(), a);
+    QCOMPARE(m_w->windowTitle(), QStringLiteral(" a clip.flv - Zelvo.FLV"));
+    QVERIFY(status().startsWith(QStringLiteral("正在播放")));
+    QCOMPARE(m_dialogs->messages().size(), 0);
 }
 
 void tst_frmMain::dropOfMissingFileOrTextOrLink_data() {
@@ -216,10 +254,10 @@ void tst_frmMain::dropOfMissingFileOrTextOrLink_data() {
     QTest::newRow("missing file") << QList<QUrl>{QUrl::fromLocalFile(
                                          QStringLiteral("/no/such.flv"))}
                                   << QString() << QString();
-    QTest::newRow("text") << QList<QUrl>() << QStringLiteral("http://127.0.0.1/live.flv")
-                          << QStringLiteral("http://127.0.0.1/live.flv");
-    QTest::newRow("link only") << QList<QUrl>{QUrl(QStringLiteral("rtsp://host/s"))} << QString()
-                               << QStringLiteral("rtsp://host/s");
+    QTest::newRow("text") << QList<QUrl>() << QStringLiteral("http://127.0.0.1:1/live.flv")
+                          << QStringLiteral("http://127.0.0.1:1/live.flv");
+    QTest::newRow("link only") << QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:1/s.mp4"))}
+                               << QString() << QStringLiteral("http://127.0.0.1:1/s.mp4");
 }
 
 void tst_frmMain::dropOfMissingFileOrTextOrLink() {
@@ -235,10 +273,18 @@ void tst_frmMain::dropOfMissingFileOrTextOrLink() {
     if (!text.isEmpty()) {
         data.setText(text);
     }
+    if (!played.isEmpty()) {
+        m_dialogs->answerMessage(MsgResult::Cancel);
+    }
     dropOn(m_w.get(), &data);
     QCOMPARE(spy.count(), played.isEmpty() ? 0 : 1);
     if (!played.isEmpty()) {
         QCOMPARE(spy.at(0).at(0).toString(), played);
+        // Nothing listens there: the stream cannot be played, and says so.
+        QCOMPARE(status(), QStringLiteral("無法播放"));
+        QCOMPARE(m_dialogs->messages().size(), 1);
+    } else {
+        QCOMPARE(status(), QStringLiteral("請開啟新的檔案"));
     }
 }
 
@@ -247,12 +293,16 @@ void tst_frmMain::linkExecuteShowsAndPlays() {
     QSignalSpy spy(m_w.get(), &frmMain::playRequested);
     m_w->showMinimized();
     m_w->linkExecute(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->isMinimized(), 3000);
     QVERIFY(m_w->isVisible());
-    QVERIFY(!m_w->isMinimized());
     QCOMPARE(spy.count(), 0);
-    m_w->linkExecute(QStringLiteral("/v/clip.flv"));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("/v/clip.flv"));
+    const QString clip = m_temp->filePath(QStringLiteral("clip.flv"));
+    QVERIFY(QFile::copy(testsupport::media(QStringLiteral("h263.flv")), clip));
+    m_w->linkExecute(clip);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 3000);
+    QCOMPARE(m_w->windowTitle(), QStringLiteral(" clip.flv - Zelvo.FLV"));
+    QCOMPARE(listPlayState, 3);
+    QCOMPARE(spy.at(0).at(0).toString(), clip);
     QCOMPARE(spy.at(0).at(1).toBool(), false);
 }
 
@@ -266,7 +316,6 @@ void tst_frmMain::exitItems_data() {
 void tst_frmMain::exitItems() {
     QFETCH(int, index);
     QFETCH(QString, marker);
-    ScriptedDialogs dialogs;
     m_w->formLoad(QString());
     m_w->show();
     QVERIFY(m_w->dealMyResource(QStringLiteral("Edit1"), true));
@@ -279,7 +328,7 @@ void tst_frmMain::exitItems() {
     for (const QString& name : kToolNames + QStringList{kSample}) {
         QVERIFY2(!QFile::exists(m_temp->filePath(name)), qPrintable(name));
     }
-    QCOMPARE(dialogs.messages().size(), 0);
+    QCOMPARE(m_dialogs->messages().size(), 0);
 }
 
 QTEST_MAIN(tst_frmMain)

@@ -24,6 +24,8 @@ public:
         m_env.insert(QStringLiteral("TMPDIR"), m_temp.path());
         m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Boxes go to a log instead of waiting for a click that never comes.
+        m_env.insert(QStringLiteral("ZELVO_TEST_LOG"), m_temp.filePath(QStringLiteral("log.txt")));
     }
     ~ProgramRuns() {
         for (QProcess* p : std::as_const(m_processes)) {

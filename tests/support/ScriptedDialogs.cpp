@@ -58,14 +58,6 @@ QStringList ScriptedDialogs::messageTexts() const {
     return texts;
 }
 
-QStringList ScriptedDialogs::messageTitles() const {
-    QStringList texts;
-    for (const MessageRequest& request : m_messages) {
-        texts.append(request.title);
-    }
-    return texts;
-}
-
 MessageRequest ScriptedDialogs::lastMessage() const {
     return m_messages.isEmpty() ? MessageRequest{} : m_messages.constLast();
 }

@@ -40,7 +40,6 @@ public:
 
     // Shortcuts for the common checks.
     QStringList messageTexts() const;
-    QStringList messageTitles() const;
     MessageRequest lastMessage() const;  // a default request when none was shown
 
     int unexpected() const { return m_unexpected; }

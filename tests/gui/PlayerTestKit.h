@@ -1,0 +1,148 @@
+#pragma once
+// Shared by the player window's tests: a master volume that needs no sound card, a
+// playlist the tests fill with real entries, and a loaded player window in a private
+// temporary folder, playing through the real media interpreter without sound.
+#include "TestSupport.h"
+#include "app/mdlZelvoFLV.h"
+#include "playback/MciInterpreter.h"
+#include "playback/MixerControl.h"
+#include "player/PlayerList.h"
+#include "player/PlayerPanel.h"
+#include "player/frmMain.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+#include <cstdlib>
+#include <memory>
+
+struct FakeMixerState {
+    qint32 minimum = 0;
+    qint32 maximum = 100;
+    qint32 volume = 50;
+    qint32 mute = 0;
+};
+
+class FakeMixer : public MixerControl {
+public:
+    explicit FakeMixer(FakeMixerState* state) : m_s(state) {}
+    bool open() override { return true; }
+    bool volumeRange(qint32* minimum, qint32* maximum) override {
+        *minimum = m_s->minimum;
+        *maximum = m_s->maximum;
+        return true;
+    }
+    bool volume(qint32* value) override {
+        *value = m_s->volume;
+        return true;
+    }
+    bool setVolume(qint32 value) override {
+        m_s->volume = value;
+        return true;
+    }
+    bool mute(qint32* value) override {
+        *value = m_s->mute;
+        return true;
+    }
+    bool setMute(qint32 value) override {
+        m_s->mute = value;
+        return true;
+    }
+
+private:
+    FakeMixerState* m_s;
+};
+
+// A playlist of item texts with a selection and a play mode, as the playlist window
+// offers them; it records what the player asks of it.
+class TestList : public PlayerList {
+public:
+    QStringList entries;
+    int index = -1;
+    int setting = 0;
+    bool browser = false;
+    int upLook = -1;
+    int downLook = -1;
+    int stopLoops = 0;
+
+    bool browserActive() const override { return browser; }
+    bool hasPlaylist() const override { return !browser; }
+    int count() const override { return static_cast<int>(entries.size()); }
+    int listIndex() const override { return index; }
+    void setListIndex(int i) override { index = i; }
+    QString selectedItem() const override { return entries.value(index); }
+    void setMoveLooks(int up, int down) override {
+        upLook = up;
+        downLook = down;
+    }
+    int playSetting() const override { return setting; }
+    void mnuPlaySetting_Click(int i) override { setting = i; }
+    void mbStopLoop_Click() override {
+        ++stopLoops;
+        listPlayState = 0;
+    }
+    void loadMark() override {}
+};
+
+class PlayerFixture {
+public:
+    PlayerFixture() {
+        std::setlocale(LC_NUMERIC, "C");
+        MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
+        qputenv("TMPDIR", temp.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (temp.path() + QStringLiteral("/config")).toUtf8());
+        appClosing = false;
+        listPlayState = 0;
+        w = std::make_unique<frmMain>();
+        w->useMixer(std::make_unique<FakeMixer>(&mixer));
+    }
+    ~PlayerFixture() {
+        w.reset();
+        MciInterpreter::instance().closeAll();
+    }
+
+    void load(const QString& commandLine = QString()) {
+        w->formLoad(commandLine);
+        w->show();
+    }
+    // A copy of a generated media file under another name in the temporary folder.
+    QString copy(const QString& media, const QString& name) {
+        const QString path = temp.filePath(name);
+        QFile::remove(path);
+        QFile::copy(testsupport::media(media), path);
+        return path;
+    }
+    QString status() const { return w->picPlusBk->lblFnName->text(); }
+    bool waitStatus(const QString& start, int ms = 5000) {
+        return QTest::qWaitFor([&] { return status().startsWith(start); }, ms);
+    }
+    // Loads the window, plays media and pauses it on frame (-1: the last frame).
+    void playPaused(const QString& media, qint32 frame) {
+        load();
+        w->playSingle(testsupport::media(media), false);
+        QVERIFY(waitStatus(QStringLiteral("正在播放")));
+        w->mbPause_Click();
+        if (frame < 0) {
+            frame = w->totalFrames - 1;
+        }
+        {
+            const frmMain::MciBusy seeking(*w);
+            w->mciMain.setCurFrame(frame, false);
+        }
+        w->tmrCheck_Timer();
+        // A paused seek plays a moment: at the very end it may run onto the end.
+        QVERIFY(std::abs(w->mciMain.getCurFrame() - frame) <= 1);
+    }
+    // Moves playback close to the end, so the end of the file comes within a second.
+    void nearEnd() {
+        const frmMain::MciBusy seeking(*w);
+        w->mciMain.setCurFrame(w->mciMain.getTotalFrames() - 8, true);
+    }
+
+    QTemporaryDir temp;
+    FakeMixerState mixer;
+    std::unique_ptr<frmMain> w;
+};
