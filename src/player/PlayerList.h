@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // What the player needs of the playlist window: the list it plays through (the current
@@ -42,6 +43,14 @@ public:
         Q_UNUSED(area)
         Q_UNUSED(tab)
         Q_UNUSED(returnFocus)
+    }
+    // The lines of the marks list, and one line split into its start and end frames
+    // (left as they are when the line cannot be split).
+    virtual QStringList marksLines() const { return {}; }
+    virtual void getStartEnd(const QString& line, qint32& start, qint32& end) const {
+        Q_UNUSED(line)
+        Q_UNUSED(start)
+        Q_UNUSED(end)
     }
     // Adds an item text to the list shown, after its selection or at its end.
     virtual void addToList(const QString& item, bool insertAfterSelection, bool refreshNow) {
