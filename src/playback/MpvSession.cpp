@@ -619,7 +619,26 @@ bool MpvSession::seekExact(qint64 units) {
         if (!restarted || m_closed) {
             return false;
         }
-        if (!check || landedOn(target)) {
+        if (!check) {
+            // The end of the file can come before the player has moved its picture,
+            // leaving the old position for a moment: wait until it is near the end,
+            // else keep the target, which the last frame stands for.
+            const double nearEnd = target - lastStretch - 0.1;
+            waitUntil(
+                [this, nearEnd] {
+                    const auto at = doubleProperty("time-pos");
+                    return m_closed || (at && *at >= nearEnd);
+                },
+                1000);
+            const auto at = doubleProperty("time-pos");
+            if (at && *at >= nearEnd) {
+                holdPosition(target);
+            } else {
+                m_held = target;
+            }
+            return true;
+        }
+        if (landedOn(target)) {
             holdPosition(target);
             return true;
         }
@@ -727,6 +746,12 @@ int MpvSession::pause() {
             seekExact(*m_playStart);
         } else {
             m_held = seekTarget(*m_playStart);
+        }
+    } else if (m_state == State::Playing) {
+        // Sound already handed out may still move the player's clock a little after
+        // the pause: the position is where the pause came.
+        if (const auto at = doubleProperty("time-pos")) {
+            m_held = *at;
         }
     }
     m_state = State::Paused;

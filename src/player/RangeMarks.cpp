@@ -474,6 +474,23 @@ void RangeMarks::loadMarksText(const QString& text) {
     }
 }
 
+void RangeMarks::applyMark() {
+    clearMarks();
+    m_w.shareBnStop(true, false, true);
+    const PlayerList* list = m_w.playerList();
+    if (list == nullptr) {
+        return;
+    }
+    for (const QString& line : list->marksLines()) {
+        qint32 start = -1;
+        qint32 end = -1;
+        list->getStartEnd(line, start, end);
+        if (start >= 0 && end >= 0) {
+            setMark(start, end);
+        }
+    }
+}
+
 // ---- lists -------------------------------------------------------------------------------
 
 QString RangeMarks::itemWithMarks() {

@@ -67,6 +67,8 @@ public:
     QString itemWithMarks();
     // listIndex 0, 1: the playlists; 2: the join list.
     void mnToList(int listIndex, const QString& item);
+    // Replaces the segments with the ranges of the marks list.
+    void applyMark();
     // Applies an entry's marks text and starts playback: "" plays on without a range.
     void loadMarksText(const QString& text);
 

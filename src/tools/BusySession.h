@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/ToolTexts.h"
+#include "tools/frmBuzy.h"
 
 #include <QPointer>
 #include <QString>
@@ -8,7 +9,6 @@
 #include <functional>
 
 class QWidget;
-class frmBuzy;
 
 // What a tool run looks like around the runner: the busy dialog over the
 // window that started the work (hiding the other window), the busy text, the
