@@ -22,15 +22,6 @@
 
 namespace {
 
-QStringList windowsNamed(const QString& pattern) {
-    const testsupport::RunResult r =
-        testsupport::run(QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--name"), pattern},
-                         QString(), 10000);
-    return QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 // A key typed on the keyboard while the window has the focus.
 void typeKey(const QString& window, const QString& key) {
     testsupport::run(QStringLiteral("xdotool"),
@@ -141,9 +132,10 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     first.setProcessEnvironment(env);
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(program, {flv});
-    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(QStringLiteral("^ clip\\.flv - Zelvo\\.FLV$")).size(), 1,
-                              20000);
-    const QString window = windowsNamed(QStringLiteral("^ clip\\.flv - Zelvo\\.FLV$")).at(0);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::windowsNamed(QStringLiteral("^ clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
+    const QString window =
+        testsupport::windowsNamed(QStringLiteral("^ clip\\.flv - Zelvo\\.FLV$")).at(0);
 
     // The status text advances.
     const QRegularExpression playing(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 100 ％$"));
@@ -220,9 +212,10 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     second.start(program, {mp4});
     QVERIFY(second.waitForFinished(15000));
     QCOMPARE(second.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(QStringLiteral("^ second clip\\.mp4 - Zelvo\\.FLV$")),
-                              QStringList{window}, 10000);
-    QCOMPARE(windowsNamed(QStringLiteral("Zelvo\\.FLV$")), QStringList{window});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::windowsNamed(QStringLiteral("^ second clip\\.mp4 - Zelvo\\.FLV$")),
+        QStringList{window}, 10000);
+    QCOMPARE(testsupport::windowsNamed(QStringLiteral("Zelvo\\.FLV$")), QStringList{window});
 
     // A missing file: "無法播放" and the cannot-play message, FLV variant.
     QCOMPARE(first.state(), QProcess::Running);
@@ -250,14 +243,11 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     QVERIFY(failure.value(3).endsWith(QStringLiteral("的解碼器，按下「確定」將開啟說明文件！")));
     // Its OK opened the codec help, which is not installed here.
     QCOMPARE(boxes.constLast().value(3), QStringLiteral("找不到說明檔 Voduv.ADI.chm！"));
-    QCOMPARE(windowsNamed(QStringLiteral("^ missing\\.flv - Zelvo\\.FLV$")), QStringList{window});
+    QCOMPARE(testsupport::windowsNamed(QStringLiteral("^ missing\\.flv - Zelvo\\.FLV$")),
+             QStringList{window});
     QCOMPARE(first.state(), QProcess::Running);
 
-    first.terminate();
-    if (!first.waitForFinished(10000)) {
-        first.kill();
-        first.waitForFinished(5000);
-    }
+    testsupport::stopProcess(first);
 }
 
 QTEST_MAIN(tst_PlayerE2E)

@@ -8,19 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QStringList windowsNamed(const QString& pattern) {
-    const testsupport::RunResult r =
-        testsupport::run(QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--name"), pattern},
-                         QString(), 10000);
-    return QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-}  // namespace
-
 class tst_StartupE2E : public QObject {
     Q_OBJECT
 
@@ -46,8 +33,8 @@ void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(program, {});
     const QString caption = QStringLiteral("^ Zelvo\\.FLV - 1\\.6\\.1$");
-    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(caption).size(), 1, 20000);
-    const QString window = windowsNamed(caption).at(0);
+    QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(caption).size(), 1, 20000);
+    const QString window = testsupport::windowsNamed(caption).at(0);
     QCOMPARE(first.state(), QProcess::Running);
 
     QProcess second;
@@ -60,16 +47,13 @@ void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
     QCOMPARE(second.exitCode(), 0);
     // Still one main window, now playing the handed-over file, and the first instance
     // lives on.
-    QTRY_COMPARE_WITH_TIMEOUT(windowsNamed(QStringLiteral("^ h264\\.flv - Zelvo\\.FLV$")),
-                              QStringList{window}, 10000);
-    QCOMPARE(windowsNamed(QStringLiteral("Zelvo\\.FLV")), QStringList{window});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::windowsNamed(QStringLiteral("^ h264\\.flv - Zelvo\\.FLV$")),
+        QStringList{window}, 10000);
+    QCOMPARE(testsupport::windowsNamed(QStringLiteral("Zelvo\\.FLV")), QStringList{window});
     QCOMPARE(first.state(), QProcess::Running);
 
-    first.terminate();
-    if (!first.waitForFinished(10000)) {
-        first.kill();
-        first.waitForFinished(5000);
-    }
+    testsupport::stopProcess(first);
 }
 
 QTEST_MAIN(tst_StartupE2E)

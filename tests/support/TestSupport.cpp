@@ -44,6 +44,22 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
     return r;
 }
 
+QStringList windowsNamed(const QString& pattern) {
+    const RunResult r = run(QStringLiteral("xdotool"),
+                            {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--name"), pattern},
+                            QString(), 10000);
+    return QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void stopProcess(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
 static QString ffprobe(const QStringList& args) {
     const RunResult r = run(QStringLiteral("ffprobe"), args, QString(), 60000);
     return r.exitCode == 0 ? QString::fromUtf8(r.output).trimmed() : QString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,12 @@ struct RunResult {
 // timeoutMs.
 RunResult run(const QString& program, const QStringList& args, const QString& workDir = QString(),
               int timeoutMs = 120000);
+
+// Visible X windows whose name matches the regular expression (xdotool search).
+QStringList windowsNamed(const QString& pattern);
+
+// Asks a started program to end, and kills it when it does not within 10 s.
+void stopProcess(QProcess& process);
 
 // ffprobe helpers on a media file.
 double probeDuration(const QString& path);                      // seconds, -1 on failure
