@@ -35,23 +35,6 @@ QImage screenOf(QWidget& window) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-QColor average(const QImage& image, const QRect& area) {
-    qint64 r = 0;
-    qint64 g = 0;
-    qint64 b = 0;
-    qint64 n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            r += qRed(pixel);
-            g += qGreen(pixel);
-            b += qBlue(pixel);
-            ++n;
-        }
-    }
-    return n == 0 ? QColor() : QColor(int(r / n), int(g / n), int(b / n));
-}
-
 int distance(const QColor& a, const QColor& b) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
            std::abs(a.blue() - b.blue());
@@ -64,8 +47,9 @@ double matchingBlocks(const QImage& shown, const QRect& where, const QImage& ref
     int blocks = 0;
     for (int y = 0; y + 16 <= reference.height(); y += 16) {
         for (int x = 0; x + 16 <= reference.width(); x += 16) {
-            const QColor expected = average(reference, QRect(x, y, 16, 16));
-            const QColor seen = average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
+            const QColor expected = testsupport::average(reference, QRect(x, y, 16, 16));
+            const QColor seen =
+                testsupport::average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
             ++blocks;
             if (distance(expected, seen) < 60) {
                 ++matching;

@@ -69,28 +69,15 @@ QList<QStringList> logLines(const QString& path, const QString& kind) {
     return found;
 }
 
-QColor average(const QImage& image, const QRect& area) {
-    qint64 r = 0, g = 0, b = 0, n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            r += qRed(pixel);
-            g += qGreen(pixel);
-            b += qBlue(pixel);
-            ++n;
-        }
-    }
-    return n == 0 ? QColor() : QColor(int(r / n), int(g / n), int(b / n));
-}
-
 // The share of 16×16 blocks of the picture on screen that match the reference frame.
 double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
     int matching = 0;
     int blocks = 0;
     for (int y = 0; y + 16 <= reference.height(); y += 16) {
         for (int x = 0; x + 16 <= reference.width(); x += 16) {
-            const QColor a = average(reference, QRect(x, y, 16, 16));
-            const QColor b = average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
+            const QColor a = testsupport::average(reference, QRect(x, y, 16, 16));
+            const QColor b =
+                testsupport::average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
             ++blocks;
             if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
                     std::abs(a.blue() - b.blue()) <

@@ -60,6 +60,20 @@ void stopProcess(QProcess& process) {
     }
 }
 
+QColor average(const QImage& image, const QRect& area) {
+    qint64 r = 0, g = 0, b = 0, n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            r += qRed(pixel);
+            g += qGreen(pixel);
+            b += qBlue(pixel);
+            ++n;
+        }
+    }
+    return n == 0 ? QColor() : QColor(int(r / n), int(g / n), int(b / n));
+}
+
 static QString ffprobe(const QStringList& args) {
     const RunResult r = run(QStringLiteral("ffprobe"), args, QString(), 60000);
     return r.exitCode == 0 ? QString::fromUtf8(r.output).trimmed() : QString();

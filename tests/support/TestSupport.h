@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,9 @@ QStringList windowsNamed(const QString& pattern);
 
 // Asks a started program to end, and kills it when it does not within 10 s.
 void stopProcess(QProcess& process);
+
+// The mean colour of an area of a picture (an invalid colour for an empty area).
+QColor average(const QImage& image, const QRect& area);
 
 // ffprobe helpers on a media file.
 double probeDuration(const QString& path);                      // seconds, -1 on failure

@@ -55,15 +55,9 @@ bool hasLineBreak(const std::string& s) {
     return s.find('\n') != std::string::npos || s.find('\r') != std::string::npos;
 }
 
-// Runs ffmpeg into target and settles the output by what it left:
-//   success with data          -> the output is replaced;
-//   failure after creating it  -> the inputs were read but the output cannot
-//                                 hold them: an empty output is left, which
-//                                 is what the program's re-encoding question
-//                                 looks for;
-//   failure before creating it -> the inputs could not be opened: nothing.
-int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target) {
-    const ChildProcess::Result r = ChildProcess::run(argv);
+// A child that was stopped or never started leaves nothing; returns the exit code
+// for that case, or -1 when the child ran to its end.
+int abandoned(const char* tool, const ChildProcess::Result& r, OutputTarget& target) {
     if (r.stopSignal != 0) {
         target.discard();
         report(tool, "stopped");
@@ -73,6 +67,21 @@ int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget
         target.discard();
         report(tool, r.error);
         return 127;
+    }
+    return -1;
+}
+
+// Runs ffmpeg into target and settles the output by what it left:
+//   success with data          -> the output is replaced;
+//   failure after creating it  -> the inputs were read but the output cannot
+//                                 hold them: an empty output is left, which
+//                                 is what the program's re-encoding question
+//                                 looks for;
+//   failure before creating it -> the inputs could not be opened: nothing.
+int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target) {
+    const ChildProcess::Result r = ChildProcess::run(argv);
+    if (const int code = abandoned(tool, r, target); code >= 0) {
+        return code;
     }
     std::string error;
     if (r.exitCode == 0 && target.hasData()) {
@@ -337,15 +346,8 @@ int runFlvMetaTool(const std::vector<std::string>& args) {
     // Absolute paths never look like options to flvmeta.
     const ChildProcess::Result r =
         ChildProcess::run({flvMetaProgram, "-U", file, target.temporary()});
-    if (r.stopSignal != 0) {
-        target.discard();
-        report(tool, "stopped");
-        return stoppedExit(r.stopSignal);
-    }
-    if (!r.started) {
-        target.discard();
-        report(tool, r.error);
-        return 127;
+    if (const int code = abandoned(tool, r, target); code >= 0) {
+        return code;
     }
     if (r.exitCode != 0 || !target.hasData()) {
         target.discard();
