@@ -2,7 +2,12 @@
 
 #include "player/frmMain.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRect>
 #include <QWidget>
 
@@ -48,6 +53,30 @@ MsgResult defaultAnswer(const MessageRequest& request) {
     }
 }
 
+QString rectText(const QRect& rect) {
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height());
+}
+
+std::optional<MsgResult> answerNamed(const QString& name) {
+    if (name == QLatin1String("Ok")) {
+        return MsgResult::Ok;
+    }
+    if (name == QLatin1String("Cancel")) {
+        return MsgResult::Cancel;
+    }
+    if (name == QLatin1String("Yes")) {
+        return MsgResult::Yes;
+    }
+    if (name == QLatin1String("No")) {
+        return MsgResult::No;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 TestLog* TestLog::installFromEnvironment(frmMain* window) {
@@ -58,14 +87,16 @@ TestLog* TestLog::installFromEnvironment(frmMain* window) {
     return new TestLog(path, window);
 }
 
-TestLog::TestLog(const QString& path, frmMain* window) : QObject(window), m_file(path) {
+TestLog::TestLog(const QString& path, frmMain* window)
+    : QObject(window), m_file(path), m_window(window) {
     m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+    readAnswers(qEnvironmentVariable("ZELVO_TEST_ANSWERS"));
+    qApp->installEventFilter(this);
     m_previous = DialogService::setHandler(this);
     connect(window, &frmMain::statusChanged, this,
             [this](const QString& status, const QString& time, qint32 frame) {
                 write({QStringLiteral("status"), status, time, QString::number(frame)});
             });
-    window->installEventFilter(this);
     connect(window, &frmMain::picturePlaced, this, [this](const QRect& rect) {
         write({QStringLiteral("picture"), QStringLiteral("%1 %2 %3 %4")
                                               .arg(rect.x())
@@ -90,8 +121,56 @@ void TestLog::write(const QStringList& fields) {
     m_file.flush();
 }
 
+void TestLog::readAnswers(const QString& path) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QStringList fields = QString::fromUtf8(line).split(QLatin1Char('\t'));
+        if (fields.value(0) == QLatin1String("message")) {
+            m_messageAnswers << MessageAnswer{fields.value(1), fields.value(2)};
+        } else if (fields.value(0) == QLatin1String("file")) {
+            m_fileAnswers << fields.value(1);
+        }
+    }
+}
+
+void TestLog::writeMenuBar() {
+    const auto* main = qobject_cast<QMainWindow*>(m_window);
+    if (main == nullptr) {
+        return;
+    }
+    QMenuBar* bar = main->menuBar();
+    for (QAction* title : bar->actions()) {
+        const QRect rect = bar->actionGeometry(title);
+        write({QStringLiteral("menu"), title->text(),
+               rectText(QRect(bar->mapToGlobal(rect.topLeft()), rect.size()))});
+    }
+}
+
+void TestLog::writeMenu(const QMenu* menu) {
+    for (QAction* item : menu->actions()) {
+        if (item->isSeparator()) {
+            continue;
+        }
+        const QRect rect = menu->actionGeometry(item);
+        write({QStringLiteral("menuitem"), item->objectName(),
+               item->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"),
+               rectText(QRect(menu->mapToGlobal(rect.topLeft()), rect.size()))});
+    }
+}
+
 bool TestLog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange) {
+    if (event->type() == QEvent::Show) {
+        if (watched == m_window) {
+            writeMenuBar();
+        } else if (const auto* menu = qobject_cast<const QMenu*>(watched)) {
+            writeMenu(menu);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::WindowStateChange && watched == m_window) {
         const auto* window = static_cast<const QWidget*>(watched);
         const QString state = window->isMaximized()   ? QStringLiteral("maximised")
                               : window->isMinimized() ? QStringLiteral("minimised")
@@ -104,6 +183,15 @@ bool TestLog::eventFilter(QObject* watched, QEvent* event) {
 
 MsgResult TestLog::message(const MessageRequest& request) {
     write({QStringLiteral("message"), request.title, buttonsName(request.buttons), request.text});
+    for (qsizetype i = 0; i < m_messageAnswers.size(); ++i) {
+        if (request.text.startsWith(m_messageAnswers.at(i).textStart)) {
+            if (const std::optional<MsgResult> answer =
+                    answerNamed(m_messageAnswers.takeAt(i).answer)) {
+                return *answer;
+            }
+            break;
+        }
+    }
     return defaultAnswer(request);
 }
 
@@ -114,5 +202,12 @@ std::optional<QString> TestLog::input(const InputRequest& request) {
 
 FileDialogReply TestLog::fileDialog(const FileDialogRequest& request) {
     write({QStringLiteral("file"), request.title});
-    return {};
+    if (m_fileAnswers.isEmpty()) {
+        return {};
+    }
+    FileDialogReply reply;
+    reply.accepted = true;
+    reply.paths << m_fileAnswers.takeFirst();
+    reply.filterIndex = request.filterIndex;
+    return reply;
 }

@@ -14,13 +14,20 @@ class frmMain;
 // button, input boxes and file dialogs are written and cancelled. The main window's
 // status text (with the current time and frame) and where it placed the picture are
 // written as well, so a test that drives the real program can read what a user would
-// see. One line each, fields separated by TAB, CR LF inside a text written as "\n":
+// see. ZELVO_TEST_ANSWERS may name a file of answers, one a line, "message <TAB> Ok |
+// Cancel | Yes | No [<TAB> start of the box's text]" or "file <TAB> path": each box takes
+// the first answer left whose text start it begins with (none: any box), each file
+// dialog the next path, and the default when there is no answer. So that a test can click the
+// menus, where the menu bar's titles and each shown menu's items are on screen is written too. One
+// line each, fields separated by TAB, CR LF inside a text written as "\n":
 //   message <TAB> title <TAB> buttons <TAB> text
 //   input <TAB> title <TAB> prompt
 //   file <TAB> title
 //   status <TAB> status text <TAB> current time <TAB> frame
 //   picture <TAB> x y width height   (window coordinates)
 //   window <TAB> normal | maximised | minimised <TAB> width height
+//   menu <TAB> title <TAB> x y width height          (screen coordinates)
+//   menuitem <TAB> object name <TAB> enabled | disabled <TAB> x y width height
 class TestLog : public QObject, public DialogHandler {
     Q_OBJECT
 
@@ -39,7 +46,17 @@ protected:
 private:
     TestLog(const QString& path, frmMain* window);
     void write(const QStringList& fields);
+    void readAnswers(const QString& path);
+    void writeMenuBar();
+    void writeMenu(const class QMenu* menu);
 
     QFile m_file;
+    QWidget* m_window = nullptr;
+    struct MessageAnswer {
+        QString answer;
+        QString textStart;
+    };
+    QList<MessageAnswer> m_messageAnswers;
+    QStringList m_fileAnswers;
     DialogHandler* m_previous = nullptr;
 };

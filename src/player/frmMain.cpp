@@ -10,6 +10,7 @@
 #include "player/MainMenus.h"
 #include "player/PlaybackControl.h"
 #include "player/RangeMarks.h"
+#include "player/SaveRanges.h"
 #include "player/SpeedSteps.h"
 #include "player/StatusTimer.h"
 #include "player/TestLog.h"
@@ -68,6 +69,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_status = std::make_unique<StatusTimer>(*this);
     m_speed = std::make_unique<SpeedSteps>(*this);
     m_sizing = std::make_unique<VideoSizing>(*this);
+    m_save = std::make_unique<SaveRanges>(*this);
     connectControls();
     connectMenus();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
@@ -149,6 +151,10 @@ void frmMain::connectMenus() {
     connect(m.mnuKeepWH, &QAction::triggered, this, [this] { myPutSize(false); });
     connect(m.mnuKeepDef, &QAction::triggered, this, [this] { myPutSize(false); });
     connect(m.mnuScnFull, &QAction::triggered, this, &frmMain::mnuScnFull_Click);
+    connect(m.mnuSaveRng, &QAction::triggered, this, [this] { saveRanges(0); });
+    connect(m.mnuSaveCut, &QAction::triggered, this, [this] { saveRanges(1); });
+    connect(m.mnuSaveFile, &QAction::triggered, this, &frmMain::mnuSaveFile_Click);
+    connect(m.mnuSaveCap, &QAction::triggered, this, &frmMain::mnuSaveCap_Click);
     connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
     connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
 }
@@ -419,6 +425,11 @@ bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
                 mbNextItem_Click();
             }
             return true;
+        case Qt::Key_Home:
+            if (m_menus->mnuSaveCap->isEnabled()) {
+                mnuSaveCap_Click();
+            }
+            return true;
         default:
             return m_marks->keyDown(key, shift);
     }
@@ -521,6 +532,16 @@ void frmMain::doneAfterSave(const QString& outputPath, bool silent, float second
     BusySession::shared().doneAfterSave(outputPath, silent, seconds, aborted);
 }
 
+void frmMain::saveRanges(int mode) {
+    m_save->saveRanges(mode);
+}
+void frmMain::saveFile(const QString& path, bool fromList) {
+    m_save->saveFile(path, fromList);
+}
+void frmMain::mnuSaveFile_Click() {
+    pausePrFn();
+    saveFile(mciMain.FileName(), false);
+}
 void frmMain::closeRunFn(const QString& path) {
     m_playback->closeRunFn(path);
 }

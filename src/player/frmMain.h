@@ -22,6 +22,8 @@ class RangeMarks;
 class SpeedSteps;
 class StatusTimer;
 class VideoSizing;
+class frmCap;
+class SaveRanges;
 
 // The player window and the start-up object: it builds the shared state in its load
 // handler, owns the media sessions, and shuts the program down in its unload handler.
@@ -33,6 +35,7 @@ class frmMain : public QMainWindow {
     Q_OBJECT
     friend class PlaybackControl;
     friend class RangeMarks;
+    friend class SaveRanges;
     friend class SpeedSteps;
     friend class StatusTimer;
     friend class VideoSizing;
@@ -116,8 +119,27 @@ public:
     void mnuKeepDef_Click();
     void mnuScnFull_Click();
 
+    // ---- saving marked ranges and files ----------------------------------------------------
+    // 0: the segments joined into one new file ("另存裁剪"); 1: one file per segment
+    // ("另存分割").
+    void saveRanges(int mode);
+    // Copies path byte for byte to a name the user picks; fromList: the playlist window
+    // asks and owns the dialog.
+    void saveFile(const QString& path, bool fromList);
+    void mnuSaveFile_Click();
+
+    // ---- frame capture -------------------------------------------------------------------
+    // "另存畫面" / Home: the video area's picture into the capture window.
+    void mnuSaveCap_Click();
+    // The hidden capture session, set up once per run when a file with a picture opens.
+    void setupCaptureSession(const QString& path);
+    // The capture window, created on first use.
+    frmCap& captureWindow();
+    // Parent of the capture session's picture; its "on" property tells it is set up.
+    QWidget* picCapMCI = nullptr;
+
     // The window's key-down handler (Space, Esc, Del, PgUp/PgDn, arrows, and the range
-    // marks' "[", "]", Enter and F2); false for a key it does not handle.
+    // marks' "[", "]", Enter and F2, and Home); false for a key it does not handle.
     bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
 
     // ---- state shared with the other windows ------------------------------------------
@@ -208,6 +230,8 @@ private:
     std::unique_ptr<StatusTimer> m_status;
     std::unique_ptr<SpeedSteps> m_speed;
     std::unique_ptr<VideoSizing> m_sizing;
+    std::unique_ptr<SaveRanges> m_save;
+    QPointer<frmCap> m_cap;
     QTimer tmrCheck;
     QTimer tmrStart;
     QString m_settingsPath;

@@ -301,4 +301,58 @@ inline QString attachMarksQuestion(const QString& ranges) {
            ranges;
 }
 
+// ---- saving marked ranges and files -----------------------------------------------------
+// "裁剪" (cut) or "分割" (split).
+inline QString saveModeWord(int mode) {
+    return mode == 0 ? QStringLiteral("裁剪") : QStringLiteral("分割");
+}
+inline QString saveNoMarks() {
+    return QStringLiteral(
+        "你要處理的檔案並不存在於本地硬碟\r\n"
+        "或是其他的原因導致無法讀取標記！");
+}
+inline QString saveNoPicture(const QString& modeWord) {
+    return QStringLiteral("「另存") + modeWord + QStringLiteral("」無法處理沒有畫面／視訊的影片！");
+}
+inline QString saveConfirm(int mode, const QString& source) {
+    const QString word = saveModeWord(mode);
+    return QStringLiteral("本軟體可以不經轉檔而直接") + word +
+           QStringLiteral(" FLV 檔案等等：\r\n") + source + QStringLiteral("\r\n\r\n") +
+           (mode == 0 ? QStringLiteral("裁剪功能，可以將所有的標記區段接合為單一的新檔案\r\n"
+                                       "下一個步驟，將會開啟另存新檔的檔案對話盒")
+                      : QStringLiteral("分割功能，可以將所有的標記區段分別存檔為新的檔案\r\n"
+                                       "下一個步驟，將會開啟瀏覽資料夾的目錄對話盒")) +
+           QStringLiteral("\r\n\r\n確定要進行「另存") + word + QStringLiteral("」？");
+}
+inline QString splitFolderTitle(const QString& ext) {
+    return QStringLiteral("分割出的檔案將以「split_編號.") + ext +
+           QStringLiteral(
+               "」儲存\r\n"
+               "請選取分割出的新檔案的儲存目錄\r\n"
+               "這裡，強烈建議你新建一個資料夾！");
+}
+inline QString cutFilter(const QString& ext) {
+    return ext.toUpper() + QStringLiteral(" 檔案格式 (*.") + ext + QStringLiteral(")|*.") + ext;
+}
+// saveFile's filter has no blank before the parenthesis.
+inline QString saveFileFilter(const QString& ext) {
+    return (ext == QLatin1String("plt") ? QStringLiteral("預設清單檔")
+                                        : ext.toUpper() + QStringLiteral(" 檔案格式")) +
+           QStringLiteral("(*.") + ext + QStringLiteral(")|*.") + ext;
+}
+inline QString saveFileFailed() {
+    return QStringLiteral("出現錯誤，無法成功儲存檔案！");
+}
+// A destination that would replace or remove the file being saved from: 1 the chosen
+// file is the source, 2 a "split_NNN" name of the run is the source, 3 the source has a
+// temporary name the clean-up removes from the chosen folder.
+inline QString saveSourceConflict(int kind, const QString& source) {
+    const QString head = kind == 1 ? QStringLiteral("另存的新檔案不能取代正在處理的來源檔案：")
+                         : kind == 2 ? QStringLiteral("分割出的新檔案會取代正在處理的來源檔案：")
+                                     : QStringLiteral("來源檔案的名稱與暫存檔相同，會被清除：");
+    const QString tail = kind == 3 ? QStringLiteral("請先將來源檔案改名，或另外選擇資料夾！")
+                                   : QStringLiteral("請另外選擇檔名或資料夾！");
+    return head + QStringLiteral("\r\n") + source + QStringLiteral("\r\n\r\n") + tail;
+}
+
 }  // namespace frmMainTexts

@@ -1,0 +1,172 @@
+#include "player/SaveRanges.h"
+
+#include "app/mdlZelvoFLV.h"
+#include "player/RangeMarks.h"
+#include "player/frmMain.h"
+#include "player/frmMainTexts.h"
+#include "services/CommDialog.h"
+#include "services/DialogService.h"
+#include "services/FileObject.h"
+#include "tools/BusySession.h"
+#include "tools/SaveRangesJob.h"
+#include "tools/ToolCommands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFrame>
+#include <QSaveFile>
+
+namespace {
+
+void errorBox(const QString& text, QObject* owner) {
+    msgBox(text, MsgButtons::Ok, titles::error(), MsgIcon::None, owner);
+}
+
+// Copies from to to through a temporary file beside to, so a failed copy leaves an
+// older file of that name as it was.
+bool copyFile(const QString& from, const QString& to) {
+    QFile in(from);
+    QSaveFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    constexpr qint64 chunk = 1 << 20;
+    while (!in.atEnd()) {
+        const QByteArray data = in.read(chunk);
+        if (data.isEmpty() || out.write(data) != data.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+}  // namespace
+
+void SaveRanges::saveRanges(int mode) {
+    RangeMarks& marks = m_w.marks();
+    if (marks.lastSegmentOpen()) {
+        marks.mbRngEnd_Click();
+    }
+    const FileObject& fso = FileObject::shared();
+    const QString source = m_w.mciMain.FileName();
+    const QString ext = fso.GetExtensionName(source).toLower();
+    const QString word = frmMainTexts::saveModeWord(mode);
+    m_w.pausePrFn();
+
+    if (m_w.secPerFrame <= 0 || !fso.FileExists(source) || marks.picRS(0)->isHidden()) {
+        errorBox(frmMainTexts::saveNoMarks(), &m_w);
+        return;
+    }
+    if (m_w.mciMain.isAudioOnly()) {
+        errorBox(frmMainTexts::saveNoPicture(word), &m_w);
+        return;
+    }
+    if (msgBox(frmMainTexts::saveConfirm(mode, source), MsgButtons::OkCancel, QString(),
+               MsgIcon::None, &m_w) != MsgResult::Ok) {
+        return;
+    }
+    const QString outPath = chooseOutput(mode, source, ext);
+    if (outPath.isEmpty()) {
+        return;
+    }
+
+    QList<SaveRangesJob::Range> ranges;
+    for (int i = 0; i <= marks.lastSegmentIndex(); ++i) {
+        QString from;
+        QString to;
+        QString length;
+        float fromSec = 0.0f;
+        float toSec = 0.0f;
+        marks.rsFormat(i, from, to, 0, fromSec, toSec, 0.0f, 0.0f, length);
+        ranges << SaveRangesJob::wholeSeconds(from.toFloat(), to.toFloat());
+    }
+    const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
+    const SaveRangesJob::Conflict conflict =
+        SaveRangesJob::conflict(jobMode, source, outPath, static_cast<int>(ranges.size()));
+    if (conflict != SaveRangesJob::Conflict::None) {
+        errorBox(frmMainTexts::saveSourceConflict(static_cast<int>(conflict), source), &m_w);
+        return;
+    }
+
+    changeDirTo(outPath);
+    BusySession& busy = BusySession::shared();
+    busy.beginOperation(mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit);
+    m_w.buzySateShow(true, &m_w);
+    SaveRangesJob job(jobMode, source, outPath, ranges);
+    busy.setBusyText(job.runCount(), 1);
+    job.onStep = [&busy](int count, int index) { busy.setBusyText(count, index); };
+    job.askReencode = [&busy] { return busy.askAudioReencode(); };
+
+    const bool done =
+        m_w.dealMyResource(QStringLiteral("Edit") + QString::number(containerFamily(ext)), true) &&
+        job.run();
+    bool aborted = false;
+    if (done) {
+        BusySession::killTempFiles();
+        m_w.buzySateShow(false, &m_w, &aborted);
+        m_w.dealMyResource(QStringLiteral("notCapMCI"), false);
+        m_w.doneAfterSave(outPath, false, busy.elapsedSeconds(), aborted);
+        return;
+    }
+    // Nothing half made stays behind: the destination, if any, is incomplete.
+    killFile(outPath, true);
+    QCoreApplication::processEvents();
+    BusySession::killTempFiles();
+    m_w.dealMyResource(QStringLiteral("notCapMCI"), false);
+    m_w.buzySateShow(false, &m_w, &aborted);
+    if (!aborted) {
+        busy.showFailure();
+    }
+}
+
+QString SaveRanges::chooseOutput(int mode, const QString& source, const QString& ext) {
+    CommDialog& dialog = CommDialog::shared();
+    dialog.setOwnerWindow(&m_w);
+    dialog.setInitDir(getWorkDir(source));
+    if (mode == 1) {
+        dialog.setDialogTitle(frmMainTexts::splitFolderTitle(ext));
+        const QString folder = dialog.ShowDir(true);
+        dialog.setDialogTitle(QString());
+        return folder.isEmpty() ? QString() : folder + SaveRangesJob::splitName(0, ext);
+    }
+    dialog.setFilter(frmMainTexts::cutFilter(ext));
+    dialog.setFilterIndex(1);
+    dialog.setDefaultExt(QStringLiteral(".") + ext);
+    dialog.setFileName(FileObject::shared().GetBaseName(source) + QStringLiteral("_part.") + ext);
+    return dialog.ShowSave(true);
+}
+
+void SaveRanges::saveFile(const QString& path, bool fromList) {
+    if (path.isEmpty()) {
+        return;
+    }
+    const FileObject& fso = FileObject::shared();
+    const QString ext = fso.GetExtensionName(fso.GetFileName(path)).toLower();
+    CommDialog& dialog = CommDialog::shared();
+    QWidget* list = BusySession::shared().listWindow().form
+                        ? BusySession::shared().listWindow().form()
+                        : nullptr;
+    QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_w;
+    dialog.setOwnerWindow(owner);
+    dialog.setFilter(frmMainTexts::saveFileFilter(ext));
+    dialog.setFilterIndex(1);
+    dialog.setFileName(QString());
+    dialog.setDefaultExt(QStringLiteral(".") + ext);
+    dialog.ShowSave(true);
+    const QString chosen = dialog.FileName();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    // A copy onto itself would truncate the file it reads from: it is already there.
+    if (SaveRangesJob::conflict(SaveRangesJob::Cut, path, chosen, 1) ==
+        SaveRangesJob::Conflict::SameFile) {
+        errorBox(frmMainTexts::saveSourceConflict(1, path), owner);
+        return;
+    }
+    if (!copyFile(path, chosen)) {
+        errorBox(frmMainTexts::saveFileFailed(), owner);
+        return;
+    }
+    m_w.doneAfterSave(chosen, false, 0, false);
+}

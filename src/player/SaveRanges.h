@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class frmMain;
+
+// The player's "另存裁剪" and "另存分割": the marked segments of the open file turned
+// into new files by the outside tools without re-encoding, and "另存目前檔案", a plain
+// copy of a file.
+class SaveRanges {
+public:
+    explicit SaveRanges(frmMain& w) : m_w(w) {}
+
+    // 0 cut: all segments joined into one chosen file; 1 split: one "split_NNN.ext" per
+    // segment in a chosen folder.
+    void saveRanges(int mode);
+    void saveFile(const QString& path, bool fromList);
+
+private:
+    // The chosen file (cut) or folder + "split_001." + ext (split); "" when cancelled.
+    QString chooseOutput(int mode, const QString& source, const QString& ext);
+
+    frmMain& m_w;
+};

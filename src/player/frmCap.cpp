@@ -1,0 +1,3 @@
+#include "player/frmCap.h"
+
+frmCap::frmCap(QWidget* parent) : QMainWindow(parent) {}
