@@ -45,30 +45,6 @@ QSize windowSize(const QString& window) {
     return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
 }
 
-// The program's log, one list of TAB-separated fields per line.
-QList<QStringList> readLog(const QString& path) {
-    QFile file(path);
-    QList<QStringList> lines;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            if (!line.isEmpty()) {
-                lines << QString::fromUtf8(line).split(QLatin1Char('\t'));
-            }
-        }
-    }
-    return lines;
-}
-
-QList<QStringList> logLines(const QString& path, const QString& kind) {
-    QList<QStringList> found;
-    for (const QStringList& line : readLog(path)) {
-        if (line.value(0) == kind) {
-            found << line;
-        }
-    }
-    return found;
-}
-
 // The share of 16×16 blocks of the picture on screen that match the reference frame.
 double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
     int matching = 0;
@@ -101,14 +77,9 @@ private Q_SLOTS:
 void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
     QTemporaryDir runtime, temp, config, media;
-    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString log = temp.filePath(QStringLiteral("zelvo-log.txt"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("ZELVO_TEST_LOG"), log);
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    const QProcessEnvironment env =
+        testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
     const QString program = testsupport::binDir() + QStringLiteral("/Zelvo.FLV");
     const QString flv = media.filePath(QStringLiteral("clip.flv"));
     const QString mp4 = media.filePath(QStringLiteral("second clip.mp4"));
@@ -128,7 +99,7 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     const QRegularExpression playing(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 100 ％$"));
     const auto percents = [&] {
         QList<int> seen;
-        for (const QStringList& line : logLines(log, QStringLiteral("status"))) {
+        for (const QStringList& line : testsupport::logLines(log, QStringLiteral("status"))) {
             const QRegularExpressionMatch m = playing.match(line.value(1));
             if (m.hasMatch()) {
                 seen << m.captured(1).toInt();
@@ -142,7 +113,7 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     // Space pauses; the paused picture is the frame the status stands for.
     typeKey(window, QStringLiteral("space"));
     const auto lastStatus = [&] {
-        const QList<QStringList> lines = logLines(log, QStringLiteral("status"));
+        const QList<QStringList> lines = testsupport::logLines(log, QStringLiteral("status"));
         return lines.isEmpty() ? QStringList() : lines.constLast();
     };
     QTRY_VERIFY_WITH_TIMEOUT(lastStatus().value(1).startsWith(QStringLiteral("暫停播放，進度 ")),
@@ -150,8 +121,10 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     QTest::qWait(500);
     const int pausedAt = lastStatus().value(3).toInt();
     QVERIFY(pausedAt > 0);
-    const QStringList where =
-        logLines(log, QStringLiteral("picture")).constLast().value(1).split(QLatin1Char(' '));
+    const QStringList where = testsupport::logLines(log, QStringLiteral("picture"))
+                                  .constLast()
+                                  .value(1)
+                                  .split(QLatin1Char(' '));
     const QRect picture(where.value(0).toInt(), where.value(1).toInt(), where.value(2).toInt(),
                         where.value(3).toInt());
     QVERIFY(picture.width() > 200 && picture.height() > 150);
@@ -182,14 +155,16 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     // Esc maximises and restores (on screen only where a window manager runs).
     const QSize normal = windowSize(window);
     typeKey(window, QStringLiteral("Escape"));
-    QTRY_COMPARE_WITH_TIMEOUT(logLines(log, QStringLiteral("window")).value(0).value(1),
-                              QStringLiteral("maximised"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::logLines(log, QStringLiteral("window")).value(0).value(1),
+        QStringLiteral("maximised"), 5000);
     if (windowManagerRuns()) {
         QTRY_VERIFY_WITH_TIMEOUT(windowSize(window).width() > normal.width(), 5000);
     }
     typeKey(window, QStringLiteral("Escape"));
-    QTRY_COMPARE_WITH_TIMEOUT(logLines(log, QStringLiteral("window")).value(1).value(1),
-                              QStringLiteral("normal"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::logLines(log, QStringLiteral("window")).value(1).value(1),
+        QStringLiteral("normal"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(windowSize(window), normal, 5000);
 
     // A second start hands the MP4 over and ends; the same window plays it.
@@ -219,7 +194,7 @@ void tst_PlayerE2E::playPauseStepHandOverFailMaximise() {
     QCOMPARE(third.state(), QProcess::NotRunning);
     QCOMPARE(third.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(lastStatus().value(1), QStringLiteral("無法播放"), 10000);
-    const QList<QStringList> boxes = logLines(log, QStringLiteral("message"));
+    const QList<QStringList> boxes = testsupport::logLines(log, QStringLiteral("message"));
     QVERIFY(boxes.size() >= 2);
     const QStringList failure = boxes.at(boxes.size() - 2);
     QCOMPARE(failure.value(1), QStringLiteral("錯誤訊息"));

@@ -17,24 +17,10 @@
 
 namespace {
 
-QList<QStringList> logLines(const QString& path, const QString& kind) {
-    QList<QStringList> found;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QStringList fields = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            if (fields.value(0) == kind) {
-                found << fields;
-            }
-        }
-    }
-    return found;
-}
-
 // The last logged place of a menu title or item, as "x y width height".
 QRect logged(const QString& log, const QString& kind, const QString& name) {
     QRect rect;
-    for (const QStringList& line : logLines(log, kind)) {
+    for (const QStringList& line : testsupport::logLines(log, kind)) {
         if (line.value(1) == name) {
             const QStringList n = line.constLast().split(QLatin1Char(' '));
             rect = QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(),
@@ -70,7 +56,6 @@ private Q_SLOTS:
 void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
     QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
     QTemporaryDir runtime, temp, config, media;
-    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString source = media.filePath(QStringLiteral("my clip.flv"));
     const QString out = media.filePath(QStringLiteral("新 檔案.flv"));
     QVERIFY(QFile::copy(testsupport::media(QStringLiteral("h264.flv")), source));
@@ -86,13 +71,9 @@ void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
                      .toUtf8());
     script.close();
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("ZELVO_TEST_LOG"), log);
+    QProcessEnvironment env =
+        testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
     env.insert(QStringLiteral("ZELVO_TEST_ANSWERS"), answers);
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     QProcess program;
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -102,7 +83,7 @@ void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
         testsupport::windowsNamed(QStringLiteral("^ my clip\\.flv - Zelvo\\.FLV$")).size(), 1,
         20000);
     const auto playing = [&] {
-        const QList<QStringList> status = logLines(log, QStringLiteral("status"));
+        const QList<QStringList> status = testsupport::logLines(log, QStringLiteral("status"));
         return !status.isEmpty() && status.constLast().value(1).startsWith(QStringLiteral("正在"));
     };
     QTRY_VERIFY_WITH_TIMEOUT(playing(), 10000);
@@ -113,10 +94,12 @@ void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
     QTRY_VERIFY_WITH_TIMEOUT(
         logged(log, QStringLiteral("menuitem"), QStringLiteral("mnuSaveRng")).isValid(), 5000);
     // Boxes shown before (no sound card here, for one) are not this run's.
-    const qsizetype before = logLines(log, QStringLiteral("message")).size();
+    const qsizetype before = testsupport::logLines(log, QStringLiteral("message")).size();
     click(logged(log, QStringLiteral("menuitem"), QStringLiteral("mnuSaveRng")).center());
 
-    const auto messages = [&] { return logLines(log, QStringLiteral("message")).mid(before); };
+    const auto messages = [&] {
+        return testsupport::logLines(log, QStringLiteral("message")).mid(before);
+    };
     QTRY_COMPARE_WITH_TIMEOUT(messages().size(), 2, 30000);
     QCOMPARE(messages().at(0).value(2), QStringLiteral("OkCancel"));
     QCOMPARE(messages().at(0).value(3),

@@ -18,14 +18,9 @@ private Q_SLOTS:
 void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
     QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
     QTemporaryDir runtime, temp, config;
-    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     // Boxes (such as the missing sound card's) go to a log instead of waiting for a click.
-    env.insert(QStringLiteral("ZELVO_TEST_LOG"), temp.filePath(QStringLiteral("log.txt")));
+    const QProcessEnvironment env = testsupport::programEnvironment(
+        runtime.path(), temp.path(), config.path(), temp.filePath(QStringLiteral("log.txt")));
     const QString program = testsupport::binDir() + QStringLiteral("/Zelvo.FLV");
 
     QProcess first;

@@ -183,10 +183,29 @@ void TestSaveRanges::saveRanges() {
                 out + QStringLiteral("split_002.") + ext);
     const QString cutPath = out + QStringLiteral("結果 -1.") + ext;
 
+    // What the busy window says while the tools run.
+    QStringList busyTexts;
+    QTimer watch;
+    watch.setInterval(1);
+    connect(&watch, &QTimer::timeout, this, [&busyTexts] {
+        const frmBuzy* busy = BusySession::shared().dialog();
+        if (busy != nullptr && !busyTexts.contains(busy->busyText())) {
+            busyTexts << busy->busyText();
+        }
+    });
+    watch.start();
     m_dialogs->answerMessage(MsgResult::Ok);
     m_dialogs->answerFile({mode == 0 ? cutPath : out});
     m_dialogs->answerMessage(MsgResult::Cancel);  // the completion report
     m_f->w->saveRanges(mode);
+    watch.stop();
+    // One step per segment, and the join when there is one.
+    const int segments = static_cast<int>(marks.count(QLatin1Char(' '))) + 1;
+    const int count = mode == 0 && segments > 1 ? segments + 1 : segments;
+    QCOMPARE(busyTexts.constLast(),
+             QStringLiteral("Zelvo.FLV\r\n\r\n正在進行「") +
+                 (mode == 0 ? QStringLiteral("裁剪") : QStringLiteral("分割")) +
+                 QStringLiteral("」多媒體檔案\r\n\r\n共有 %1 個程序，正處理第 %1 個").arg(count));
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     QCOMPARE(m_dialogs->messages().size(), 2);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -77,6 +78,32 @@ QColor average(const QImage& image, const QRect& area) {
 static QString ffprobe(const QStringList& args) {
     const RunResult r = run(QStringLiteral("ffprobe"), args, QString(), 60000);
     return r.exitCode == 0 ? QString::fromUtf8(r.output).trimmed() : QString();
+}
+
+QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString& tempDir,
+                                       const QString& configDir, const QString& logPath) {
+    QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.insert(QStringLiteral("TMPDIR"), tempDir);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir);
+    env.insert(QStringLiteral("ZELVO_TEST_LOG"), logPath);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    return env;
+}
+
+QList<QStringList> logLines(const QString& logPath, const QString& kind) {
+    QList<QStringList> found;
+    QFile file(logPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QStringList fields = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (fields.value(0) == kind) {
+                found << fields;
+            }
+        }
+    }
+    return found;
 }
 
 double probeDuration(const QString& path) {

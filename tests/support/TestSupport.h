@@ -31,6 +31,16 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
 // Visible X windows whose name matches the regular expression (xdotool search).
 QStringList windowsNamed(const QString& pattern);
 
+// The environment the end-to-end tests start the real program in: private runtime,
+// temporary and configuration folders, the display's own platform, and the program's
+// test log at logPath (every box written there instead of shown).
+QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString& tempDir,
+                                       const QString& configDir, const QString& logPath);
+
+// The lines of one kind ("status", "message", ...) of the program's test log, each split
+// into its TAB-separated fields.
+QList<QStringList> logLines(const QString& logPath, const QString& kind);
+
 // Asks a started program to end, and kills it when it does not within 10 s.
 void stopProcess(QProcess& process);
 
