@@ -25,6 +25,8 @@ QString listPatterns;
 
 int twipsPerPixelX = 15;
 int twipsPerPixelY = 15;
+int capLeft = 0;
+int capTop = 0;
 int listPlayState = 0;
 bool appClosing = false;
 

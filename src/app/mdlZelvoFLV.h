@@ -28,6 +28,9 @@ extern QString listPatterns;
 // Window coordinates in the settings files are kept in twips.
 extern int twipsPerPixelX;
 extern int twipsPerPixelY;
+// Where the capture window was last left, in twips.
+extern int capLeft;
+extern int capTop;
 // 0 idle, 2 playing through the playlist, 3 playing a single file.
 extern int listPlayState;
 // Set once the main window has begun shutting down.

@@ -106,6 +106,7 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     }
     // No status tick may look at a device that is being replaced.
     m_w.tmrCheck.stop();
+    m_w.setupCaptureSession(path);
     m_marksEditMarker.clear();
     strip.clearMarks();
 

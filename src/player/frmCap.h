@@ -1,11 +1,43 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 
-// The capture window: a copy of the video area's picture, saved as a BMP file.
+class QAction;
+class QLabel;
+
+// The capture window: a copy of what the video area showed on screen, saved from here
+// as a BMP file. It is made on first use and then only hidden when closed; the main
+// window unloads it at the end of the run.
 class frmCap : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The load handler runs here: the window moves to (capLeft, capTop).
     explicit frmCap(QWidget* parent = nullptr);
+
+    // Copies width × height pixels, as the screen shows them, from (x, y) of the source's
+    // client area into picShow, fits the window around the picture and shows it. For the
+    // main window the client area is its video area picVideo, whose one-pixel edge
+    // surrounds the picture: (1, 1) is the picture's first pixel.
+    void showRect(int x, int y, QWidget* source, const QString& fileName, int width, int height);
+
+    // The picture as it was copied (what "另存畫面" writes).
+    QImage picture() const { return m_picture; }
+
+    // The menu "另存畫面": asks for a name and writes the picture there as BMP.
+    void mnuSaveCap_Click();
+
+    QLabel* picShow = nullptr;
+    // Its data is the suggested file name.
+    QAction* mnuSaveCap = nullptr;
+
+protected:
+    // The unload handler: capLeft and capTop keep where the window was left.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static QImage grabArea(QWidget* area, const QRect& rect);
+
+    QImage m_picture;
 };

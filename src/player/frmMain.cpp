@@ -112,6 +112,11 @@ void frmMain::buildWindow() {
         surface->hide();
     }
     m_menus = new MainMenus(menuBar());
+    // The capture session's picture box: a window of its own, never shown, that goes with
+    // this one. Not a child: its native id would turn this window's widgets native too.
+    picCapMCI = new QWidget;
+    picCapMCI->setObjectName(QStringLiteral("picCapMCI"));
+    connect(this, &QObject::destroyed, picCapMCI, [box = picCapMCI] { delete box; });
 }
 
 void frmMain::connectControls() {
@@ -689,5 +694,4 @@ void frmMain::installWindowHook() {
     mdlWindowHook::Hook(picVideo, [this] { Form_KeyDown(Qt::Key_Space, Qt::NoModifier); });
 }
 
-void frmMain::unloadCaptureWindow() {}
 void frmMain::unloadPlaylistWindow() {}

@@ -1,16 +1,60 @@
-// The main window's part of frame capture: the capture session and the Home key.
+// The main window's part of frame capture: the Home key and its menu item, the capture
+// window's life, and the hidden capture session.
+#include "app/mdlZelvoFLV.h"
 #include "player/frmCap.h"
 #include "player/frmMain.h"
+#include "services/FileObject.h"
 
-void frmMain::mnuSaveCap_Click() {}
+#include <QCoreApplication>
+#include <QVariant>
 
-void frmMain::setupCaptureSession(const QString& path) {
-    Q_UNUSED(path)
+namespace {
+
+const QString kCaptureAlias = QStringLiteral("Zelvo.FLV_forCapture");
+// picCapMCI's "Tag" reads "on" once the capture session has been set up.
+const char* const kTag = "Tag";
+const QString kOn = QStringLiteral("on");
+
+}  // namespace
+
+void frmMain::mnuSaveCap_Click() {
+    pausePrFn();
+    // The copy is read from the screen: the paused frame must be there first.
+    repaint();
+    QCoreApplication::processEvents();
+    captureWindow().showRect(1, 1, this, mciMain.FileName(), availWidth, availHeight);
 }
 
 frmCap& frmMain::captureWindow() {
     if (!m_cap) {
-        m_cap = new frmCap;
+        // A window of its own, not a child: it goes where the user leaves it. It goes
+        // with this window, whether or not the unload handler ran.
+        auto* cap = new frmCap;
+        connect(this, &QObject::destroyed, cap, [cap] { delete cap; });
+        m_cap = cap;
     }
     return *m_cap;
+}
+
+void frmMain::unloadCaptureWindow() {
+    if (m_cap) {
+        m_cap->close();
+        delete m_cap;
+    }
+}
+
+void frmMain::setupCaptureSession(const QString& path) {
+    if (picCapMCI->property(kTag).toString() == kOn) {
+        return;
+    }
+    if (isAudioFile(path) || !isMediaFile(path)) {
+        return;
+    }
+    dealMyResource(QStringLiteral("CapMCI"), true);
+    if (FileObject::shared().FileExists(sampleWmvPath)) {
+        // The session opens paused on its first frame and is never placed, so its picture
+        // stays hidden and nothing of it is heard.
+        mciCap.openMCI(sampleWmvPath, picCapMCI->winId(), kCaptureAlias);
+    }
+    picCapMCI->setProperty(kTag, kOn);
 }

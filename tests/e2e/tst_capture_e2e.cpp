@@ -1,0 +1,240 @@
+// Frame capture on an X display: Home copies the paused picture, exactly as the screen
+// shows it, into the capture window, which saves it as a BMP file; where the user leaves
+// that window is kept in twips; the hidden capture session comes with the first video.
+#include "../gui/PlayerTestKit.h"
+#include "ScriptedDialogs.h"
+#include "playback/VideoWidgetProvider.h"
+#include "player/MainMenus.h"
+#include "player/frmCap.h"
+#include "services/CommDialog.h"
+#include "tools/BusySession.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace {
+
+const QString kSampleClip = QStringLiteral("~tmpExtFlv.wmv");
+// Mean difference below which a picture shows ffmpeg's frame: the player's colour
+// conversion differs by about 1.4, the neighbouring frame by about 2.7.
+constexpr double kSameFrame = 2.0;
+
+frmCap* captureWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* cap = qobject_cast<frmCap*>(window)) {
+            return cap;
+        }
+    }
+    return nullptr;
+}
+
+// What the screen shows of the player's picture area.
+QImage screenArea(frmMain& w) {
+    const QPoint at = w.picVideo->mapTo(&w, QPoint(1, 1));
+    return w.screen()
+        ->grabWindow(w.winId(), at.x(), at.y(), w.availWidth, w.availHeight)
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Mean difference per colour channel of two pictures of one size (255 when they differ in
+// size).
+double meanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) {
+        return 255.0;
+    }
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
+}
+
+// The frame as ffmpeg decodes it.
+QImage decodedFrame(const QString& media, int frame, const QString& folder) {
+    const QString png = folder + QStringLiteral("/frame%1.png").arg(frame);
+    const testsupport::RunResult made = testsupport::run(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"),
+         media, QStringLiteral("-vf"), QStringLiteral("select=eq(n\\,%1)").arg(frame),
+         QStringLiteral("-frames:v"), QStringLiteral("1"), png});
+    return made.exitCode == 0 ? QImage(png).convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
+}  // namespace
+
+class tst_CaptureE2e : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { VideoWidgetProvider::install(); }
+    void init() {
+        // Beside the player window, so neither covers the other.
+        capLeft = 700 * twipsPerPixelX;
+        capTop = 20 * twipsPerPixelY;
+    }
+    void capturePausedFrameAndSave();
+    void positionKeptInTwips();
+    void noPictureAndTheCaptureSession();
+};
+
+void tst_CaptureE2e::capturePausedFrameAndSave() {
+    ScriptedDialogs dialogs;
+    PlayerFixture f;
+    const QString media = testsupport::media(QStringLiteral("h264.flv"));
+    const QImage expected = decodedFrame(media, 100, f.temp.path());
+    QVERIFY(!expected.isNull());
+    f.playPaused(QStringLiteral("h264.flv"), 100);
+    f.w->move(0, 0);
+    f.w->ensureMinSize(false, 642, 480);
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get(), 5000));
+    QTRY_COMPARE_WITH_TIMEOUT(QSize(f.w->availWidth, f.w->availHeight), QSize(640, 480), 5000);
+    // The paused frame reaches the screen within a moment.
+    QVERIFY(QTest::qWaitFor([&] { return meanDifference(screenArea(*f.w), expected) < kSameFrame; },
+                            10000));
+
+    QVERIFY(f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier));
+    frmCap* cap = captureWindow();
+    QVERIFY(cap != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(cap, 5000));
+    QCOMPARE(cap->windowTitle(), QStringLiteral(" Zelvo.FLV 擷取到的畫面"));
+    QCOMPARE(cap->mnuSaveCap->text(), QStringLiteral("另存畫面"));
+    QCOMPARE(cap->mnuSaveCap->data().toString(), QStringLiteral("h264_pic.bmp"));
+    // The inner area below the menu bar is the picture, nothing more.
+    const int bar = cap->menuBar()->height();
+    QCOMPARE(cap->picShow->geometry(), QRect(0, bar, 640, 480));
+    QCOMPARE(cap->size(), QSize(640, bar + 480));
+    QCOMPARE(cap->picture().size(), QSize(640, 480));
+    QVERIFY(meanDifference(cap->picture(), screenArea(*f.w)) < 1.0);
+    QVERIFY(meanDifference(cap->picture(), expected) < kSameFrame);
+
+    // Saved: the same picture as a BMP file, then the question whether to go and see it.
+    const QString saved = f.temp.filePath(QStringLiteral("shot.bmp"));
+    dialogs.answerFile({saved});
+    dialogs.answerMessage(MsgResult::Cancel);
+    cap->mnuSaveCap->trigger();
+    QCOMPARE(dialogs.fileDialogs().size(), 1);
+    const FileDialogRequest asked = dialogs.fileDialogs().constFirst();
+    QCOMPARE(asked.kind, FileDialogRequest::Kind::Save);
+    QCOMPARE(asked.fileName, QStringLiteral("h264_pic.bmp"));
+    QCOMPARE(CommDialog::shared().Filter(), QStringLiteral("BMP 圖檔格式 (*.bmp)|*.bmp"));
+    QCOMPARE(asked.filters.size(), 1);
+    QCOMPARE(asked.filterIndex, 0);
+    QCOMPARE(asked.defaultExt, QStringLiteral(".bmp"));
+    QCOMPARE(asked.initDir, QFileInfo(media).absolutePath() + QLatin1Char('/'));
+    QCOMPARE(asked.owner, cap);
+    QCOMPARE(dialogs.messageTexts(), QStringList{BusySession::doneText(false, 0.0f)});
+    QCOMPARE(QImageReader(saved).format(), QByteArray("bmp"));
+    QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), cap->picture());
+
+    // Cancel writes nothing; a folder that does not exist gives the error.
+    const QStringList before = QDir(f.temp.path()).entryList(QDir::Files);
+    dialogs.clear();
+    dialogs.cancelFile();
+    dialogs.answerFile({f.temp.filePath(QStringLiteral("gone/shot.bmp"))});
+    dialogs.answerMessage(MsgResult::Ok);
+    cap->mnuSaveCap->trigger();
+    cap->mnuSaveCap->trigger();
+    QCOMPARE(QDir(f.temp.path()).entryList(QDir::Files), before);
+    QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("出現錯誤，無法成功儲存檔案！")});
+    QCOMPARE(dialogs.lastMessage().title, QStringLiteral("錯誤訊息"));
+
+    // Another frame, another Home: the same window shows the new picture.
+    {
+        const frmMain::MciBusy seeking(*f.w);
+        f.w->mciMain.setCurFrame(300, false);
+    }
+    const QImage later = decodedFrame(media, 300, f.temp.path());
+    QVERIFY(QTest::qWaitFor([&] { return meanDifference(screenArea(*f.w), later) < kSameFrame; },
+                            10000));
+    f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
+    QCOMPARE(captureWindow(), cap);
+    QVERIFY(meanDifference(cap->picture(), later) < kSameFrame);
+    QCOMPARE(dialogs.unexpected(), 0);
+}
+
+void tst_CaptureE2e::positionKeptInTwips() {
+    {
+        PlayerFixture f;
+        f.playPaused(QStringLiteral("h264.flv"), 10);
+        f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
+        frmCap* cap = captureWindow();
+        QVERIFY(cap != nullptr);
+        QCOMPARE(cap->pos(), QPoint(700, 20));
+        // The user moves it and closes it: it is only hidden, its place is kept.
+        cap->move(123, 77);
+        QTRY_COMPARE_WITH_TIMEOUT(cap->pos(), QPoint(123, 77), 5000);
+        cap->close();
+        QCOMPARE(QPoint(capLeft, capTop), QPoint(123 * 15, 77 * 15));
+        QVERIFY(!cap->isVisible());
+        f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
+        QCOMPARE(captureWindow(), cap);
+        cap->move(200, 90);
+        QTRY_COMPARE_WITH_TIMEOUT(cap->pos(), QPoint(200, 90), 5000);
+        // The player's unload handler unloads it and keeps where it was.
+        f.w->close();
+        QCOMPARE(QPoint(capLeft, capTop), QPoint(200 * 15, 90 * 15));
+        QCOMPARE(captureWindow(), nullptr);
+    }
+    PlayerFixture f;
+    f.playPaused(QStringLiteral("h264.flv"), 10);
+    f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
+    QVERIFY(captureWindow() != nullptr);
+    QCOMPARE(captureWindow()->pos(), QPoint(200, 90));
+}
+
+void tst_CaptureE2e::noPictureAndTheCaptureSession() {
+    PlayerFixture f;
+    f.load();
+    const QString sample = QDir(f.temp.path()).filePath(kSampleClip);
+    const auto captureSession = [] {
+        QString mode;
+        const int error = mciSendString(QStringLiteral("status Zelvo.FLV_forCapture mode"), &mode);
+        return error == 0 ? mode : QStringLiteral("closed");
+    };
+    const auto homeDoesNothing = [&] {
+        QVERIFY(!f.w->menus().mnuSaveCap->isEnabled());
+        QVERIFY(f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier));
+        QCOMPARE(captureWindow(), nullptr);
+    };
+    homeDoesNothing();
+
+    // Sound only: no picture to capture, no capture session.
+    f.w->playSingle(testsupport::media(QStringLiteral("clip.mp3")), false);
+    QVERIFY(f.waitStatus(QStringLiteral("正在播放")));
+    homeDoesNothing();
+    QVERIFY(!f.w->picCapMCI->property("Tag").isValid());
+    QVERIFY(!QFile::exists(sample));
+    QCOMPARE(captureSession(), QStringLiteral("closed"));
+
+    // The first video sets it up once: the sample clip, opened and never shown or played.
+    f.w->playSingle(testsupport::media(QStringLiteral("h264.flv")), false);
+    QVERIFY(f.waitStatus(QStringLiteral("正在播放")));
+    QCOMPARE(f.w->picCapMCI->property("Tag").toString(), QStringLiteral("on"));
+    QVERIFY(QFileInfo(sample).size() > 0);
+    QCOMPARE(captureSession(), QStringLiteral("stopped"));
+    QVERIFY(!f.w->picCapMCI->isVisible());
+    const auto* picture = f.w->picCapMCI->findChild<QWidget*>(QStringLiteral("mciVideo"));
+    QVERIFY(picture != nullptr && !picture->isVisible());
+    // The player's own widgets still draw into its one window.
+    QVERIFY(!f.w->centralWidget()->testAttribute(Qt::WA_NativeWindow));
+    QVERIFY(!f.w->menuBar()->testAttribute(Qt::WA_NativeWindow));
+
+    // The player's unload handler closes it and deletes the clip.
+    f.w->close();
+    QCOMPARE(captureSession(), QStringLiteral("closed"));
+    QVERIFY(!QFile::exists(sample));
+}
+
+QTEST_MAIN(tst_CaptureE2e)
+#include "tst_capture_e2e.moc"
