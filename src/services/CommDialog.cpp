@@ -50,8 +50,11 @@ QStringList CommDialog::convertFilter(const QString& filter) {
         if (description.isEmpty() || patterns.isEmpty()) {
             break;
         }
-        result.append(description + QStringLiteral(" (") + joinPatterns(patterns) +
-                      QStringLiteral(")"));
+        // A description that already shows its patterns ("FLV 檔案格式 (*.flv)") is
+        // complete as Qt reads it; the patterns are not shown twice.
+        const QString shown = QStringLiteral("(") + joinPatterns(patterns) + QStringLiteral(")");
+        result.append(description.endsWith(shown) ? description
+                                                  : description + QLatin1Char(' ') + shown);
     }
     return result;
 }
