@@ -13,308 +13,270 @@
 class tst_Playback : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void listRules_data();
-    void listRules();
-    void cannotPlay_data();
-    void cannotPlay();
-    void playSingleTexts_data();
-    void playSingleTexts();
-    void playPauseStopAndPlayLast();
-    void clickOnThePicture_data();
-    void clickOnThePicture();
-    void openMenuPlaysTheChosenFile();
-    void toolsTakeTheOpenFile();
-
-private:
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
-};
 
-void tst_Playback::init() {
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_f = std::make_unique<PlayerFixture>();
-    m_f->load();
-}
-
-void tst_Playback::cleanup() {
-    m_f.reset();
-    m_dialogs.reset();
-}
-
-void tst_Playback::listRules_data() {
-    QTest::addColumn<int>("setting");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("expected");  // index played next; -1 nothing, -2 any entry
-    QTest::newRow("repeat: the end plays the entry again") << 1 << 1 << QStringLiteral("end") << 1;
-    QTest::newRow("repeat: stop plays the entry again") << 1 << 1 << QStringLiteral("stop") << 1;
-    QTest::newRow("list: the end of the last wraps to the first")
-        << 2 << 2 << QStringLiteral("end") << 0;
-    QTest::newRow("list: stop goes on to the next") << 2 << 0 << QStringLiteral("stop") << 1;
-    QTest::newRow("random: the end plays some entry") << 3 << 0 << QStringLiteral("end") << -2;
-    QTest::newRow("single: the end stops") << 0 << 1 << QStringLiteral("end") << -1;
-    QTest::newRow("single: stop stops") << 0 << 1 << QStringLiteral("stop") << -1;
-    QTest::newRow("next from the last wraps") << 0 << 2 << QStringLiteral("next") << 0;
-    QTest::newRow("previous from the first wraps") << 0 << 0 << QStringLiteral("previous") << 2;
-}
-
-void tst_Playback::listRules() {
-    QFETCH(int, setting);
-    QFETCH(int, start);
-    QFETCH(QString, action);
-    QFETCH(int, expected);
-    TestList list;
-    list.entries = {m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("a.flv")),
-                    m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("b.mp4")),
-                    m_f->copy(QStringLiteral("clip.avi"), QStringLiteral("c 三.avi"))};
-    list.index = start;
-    list.setting = setting;
-    frmMain& w = *m_f->w;
-    w.setPlayerList(&list);
-    w.fncEbCheck();
-    QCOMPARE(w.picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
-
-    w.playSingle(QString(), true);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QCOMPARE(listPlayState, 2);
-    QCOMPARE(w.lastPlayed, QString());  // nothing was open before
-
-    if (action == QLatin1String("end")) {
-        m_f->nearEnd();
-    } else if (action == QLatin1String("stop")) {
-        w.mbStop_Click();
-    } else if (action == QLatin1String("next")) {
-        w.Form_KeyDown(Qt::Key_Down, Qt::NoModifier);
-    } else {
-        w.Form_KeyDown(Qt::Key_Up, Qt::NoModifier);
+private Q_SLOTS:
+    void init() {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_f = std::make_unique<PlayerFixture>();
+        m_f->load();
+    }
+    void cleanup() {
+        m_f.reset();
+        m_dialogs.reset();
     }
 
-    if (expected == -1) {
-        QVERIFY(m_f->waitStatus(QStringLiteral("結束播放")));
+    void listRules_data() {
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("expected");  // index played next; -1 nothing, -2 any entry
+        const auto row = [](const char* tag, int setting, int start, const char* action, int next) {
+            QTest::newRow(tag) << setting << start << QString::fromLatin1(action) << next;
+        };
+        row("repeat: the end plays the entry again", 1, 1, "end", 1);
+        row("repeat: stop plays the entry again", 1, 1, "stop", 1);
+        row("list: the end of the last wraps to the first", 2, 2, "end", 0);
+        row("list: stop goes on to the next", 2, 0, "stop", 1);
+        row("random: the end plays some entry", 3, 0, "end", -2);
+        row("single: the end stops", 0, 1, "end", -1);
+        row("single: stop stops", 0, 1, "stop", -1);
+        row("next from the last wraps", 0, 2, "next", 0);
+        row("previous from the first wraps", 0, 0, "previous", 2);
+    }
+    void listRules() {
+        QFETCH(int, setting);
+        QFETCH(int, start);
+        QFETCH(QString, action);
+        QFETCH(int, expected);
+        TestList list;
+        list.entries = {m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("a.flv")),
+                        m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("b.mp4")),
+                        m_f->copy(QStringLiteral("clip.avi"), QStringLiteral("c 三.avi"))};
+        list.index = start;
+        list.setting = setting;
+        frmMain& w = *m_f->w;
+        w.setPlayerList(&list);
+        w.fncEbCheck();
+        QCOMPARE(w.picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
+
+        w.playSingle(QString(), true);
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QCOMPARE(listPlayState, 2);
+        QCOMPARE(w.lastPlayed, QString());  // nothing was open before
+
+        if (action == QLatin1String("end")) {
+            m_f->nearEnd();
+        } else if (action == QLatin1String("stop")) {
+            w.mbStop_Click();
+        } else {
+            w.Form_KeyDown(action == QLatin1String("next") ? Qt::Key_Down : Qt::Key_Up, {});
+        }
+
+        if (expected == -1) {
+            QVERIFY(m_f->waitStatus(QStringLiteral("結束播放")));
+            QCOMPARE(w.playerState, 5);
+            QCOMPARE(listPlayState, 0);
+            QCOMPARE(list.index, start);
+            QCOMPARE(w.mciMain.getCurFrame(), 0);  // the stop went back to the start
+            QVERIFY(!w.checkTimer().isActive());
+            return;
+        }
+        // A following entry was opened (the one before is now the last played file).
+        QVERIFY(QTest::qWaitFor([&] { return !w.lastPlayed.isEmpty(); }, 5000));
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QCOMPARE(w.lastPlayed, list.entries.at(start));
+        if (expected == -2) {
+            QVERIFY(list.index >= 0 && list.index < 3);
+        } else {
+            QCOMPARE(list.index, expected);
+        }
+        const QString name = QFileInfo(list.entries.at(list.index)).fileName();
+        QCOMPARE(w.windowTitle(), QStringLiteral(" %1 - Zelvo.FLV").arg(name));
+        QCOMPARE(w.mciMain.FileName(), list.entries.at(list.index));
+        QCOMPARE(w.playerState, 1);
+        QCOMPARE(listPlayState, 2);
+        QVERIFY(w.mciMain.getCurFrame() < 200);  // from its start
+        if (expected == 0 && setting != 1) {
+            QCOMPARE(list.upLook, int(ZelvoButton::Disabled));
+            QCOMPARE(list.downLook, int(ZelvoButton::Normal));
+        }
+    }
+
+    void cannotPlay_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("flvVariant");  // OK opens the codec help, which is missing here
+        const int ok = int(MsgResult::Ok), cancel = int(MsgResult::Cancel);
+        QTest::newRow("missing flv, OK opens the codec help")
+            << QStringLiteral("/no/such/clip.flv") << ok << true;
+        QTest::newRow("upper-case FLV, cancelled")
+            << QStringLiteral("/no/such/CLIP.FLV") << cancel << true;
+        QTest::newRow("text file named .flv")
+            << QStringLiteral("bad/text/clip.flv") << cancel << true;
+        QTest::newRow("empty flv") << QStringLiteral("bad/empty.flv") << cancel << true;
+        QTest::newRow("missing mp3, OK only") << QStringLiteral("/no/such/song.mp3") << ok << false;
+    }
+    void cannotPlay() {
+        QFETCH(QString, file);
+        QFETCH(int, answer);
+        QFETCH(bool, flvVariant);
+        const QString path = file.startsWith(QLatin1Char('/')) ? file : testsupport::media(file);
+        const bool help = flvVariant && answer == int(MsgResult::Ok);
+        frmMain& w = *m_f->w;
+        m_dialogs->answerMessage(static_cast<MsgResult>(answer));
+        if (help) {
+            m_dialogs->answerMessage(MsgResult::Ok);
+        }
+        w.playSingle(path, false);
+
+        QCOMPARE(m_f->status(), QStringLiteral("無法播放"));
+        QCOMPARE(w.windowTitle(),
+                 QStringLiteral(" %1 - Zelvo.FLV").arg(QFileInfo(path).fileName()));
         QCOMPARE(w.playerState, 5);
         QCOMPARE(listPlayState, 0);
-        QCOMPARE(list.index, start);
-        QCOMPARE(w.mciMain.getCurFrame(), 0);  // the stop went back to the start
         QVERIFY(!w.checkTimer().isActive());
-        return;
+        QVERIFY(!w.menus().mnuSaveFile->isEnabled());
+        QVERIFY(m_dialogs->messages().size() >= 1);
+        const MessageRequest box = m_dialogs->messages().at(0);
+        QCOMPARE(box.title, QStringLiteral("錯誤訊息"));
+        QCOMPARE(box.buttons, flvVariant ? MsgButtons::OkCancel : MsgButtons::Ok);
+        const QString tail = flvVariant ? QStringLiteral(
+                                              "如果不是以上的問題，表示你需要安裝 FLV\r\n"
+                                              "的解碼器，按下「確定」將開啟說明文件！")
+                                        : QStringLiteral(
+                                              "關於多媒體的播放的格式支援問題，你可以\r\n"
+                                              "參考本軟體的「說明」-->「下載附加元件」");
+        QCOMPARE(box.text, QStringLiteral("出現錯誤，無法播放指定的檔案：\r\n") + path +
+                               QStringLiteral("\r\n\r\n"
+                                              "可能是因為檔案不存在，或者是格式不支援\r\n"
+                                              "也有可能，這是被「授權保護」的媒體檔案\r\n\r\n"
+                                              "請留意，當你使用的是繁體中文的作業系統\r\n"
+                                              "無法播放可能是該檔名包含了簡體、日文字\r\n\r\n"
+                                              "－－－－－－－－－－－－－－－－－－－\r\n") +
+                               tail);
+        QCOMPARE(
+            m_dialogs->messageTexts().mid(1),
+            help ? QStringList{QStringLiteral("找不到說明檔 Voduv.ADI.chm！")} : QStringList());
+        QCOMPARE(m_dialogs->unexpected(), 0);
     }
-    // A following entry was opened (the one before is now the last played file).
-    QVERIFY(QTest::qWaitFor([&] { return !w.lastPlayed.isEmpty(); }, 5000));
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QCOMPARE(w.lastPlayed, list.entries.at(start));
-    if (expected == -2) {
-        QVERIFY(list.index >= 0 && list.index < 3);
-    } else {
-        QCOMPARE(list.index, expected);
+
+    // Item texts as the lists and the command line give them, and the open dialog's choice.
+    void opening_data() {
+        QTest::addColumn<QString>("prefix");  // "<menu>": chosen in the open dialog
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("quoted path with blanks")
+            << QStringLiteral("\"") << QStringLiteral("a clip.avi") << QStringLiteral("\"");
+        QTest::newRow("entry with marks")
+            << QString() << QStringLiteral("影片 一.mp4") << QStringLiteral("∥120-480 900-1500");
+        QTest::newRow("leading dash, quotes inside")
+            << QString() << QStringLiteral("-x\".mpg") << QString();
+        QTest::newRow("the open dialog")
+            << QStringLiteral("<menu>") << QStringLiteral("片 1.wmv") << QString();
     }
-    const QString name = QFileInfo(list.entries.at(list.index)).fileName();
-    QCOMPARE(w.windowTitle(), QStringLiteral(" %1 - Zelvo.FLV").arg(name));
-    QCOMPARE(w.mciMain.FileName(), list.entries.at(list.index));
-    QCOMPARE(w.playerState, 1);
-    QCOMPARE(listPlayState, 2);
-    QVERIFY(w.mciMain.getCurFrame() < 200);  // from its start
-    if (expected == 0 && setting != 1) {
-        QCOMPARE(list.upLook, int(ZelvoButton::Disabled));
-        QCOMPARE(list.downLook, int(ZelvoButton::Normal));
+    void opening() {
+        QFETCH(QString, prefix);
+        QFETCH(QString, name);
+        QFETCH(QString, suffix);
+        QString stored = name;
+        stored.remove(QLatin1Char('"'));
+        const QString path =
+            m_f->copy(QStringLiteral("clip.") + QFileInfo(stored).suffix(), stored);
+        if (prefix == QLatin1String("<menu>")) {
+            m_dialogs->answerFile({path});
+            m_f->w->menus().mnuOpen->trigger();
+            QCOMPARE(m_dialogs->fileDialogs().size(), 1);
+            const FileDialogRequest& asked = m_dialogs->fileDialogs().at(0);
+            QCOMPARE(asked.kind, FileDialogRequest::Kind::Open);
+            QCOMPARE(asked.filterIndex, 0);
+            QVERIFY(asked.filters.value(0).startsWith(
+                QStringLiteral("支援處理的檔案 (flv ; mpg ; dat ; vob) (*.flv")));
+            QVERIFY(asked.filters.constLast().startsWith(QStringLiteral("所有檔案 (")));
+            QCOMPARE(asked.title, QString());
+        } else {
+            m_f->w->playSingle(prefix + QFileInfo(path).path() + QLatin1Char('/') + name + suffix,
+                               false);
+        }
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QCOMPARE(m_f->w->mciMain.FileName(), path);
+        QCOMPARE(m_f->w->windowTitle(), QStringLiteral(" %1 - Zelvo.FLV").arg(stored));
+        QCOMPARE(listPlayState, 3);
+        QCOMPARE(m_dialogs->messages().size(), 0);
     }
-}
 
-void tst_Playback::cannotPlay_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("flvVariant");
-    QTest::addColumn<QStringList>("followingMessages");
-    const QStringList codecHelp{QStringLiteral("找不到說明檔 Voduv.ADI.chm！")};
-    QTest::newRow("missing flv, OK opens the codec help")
-        << QStringLiteral("/no/such/clip.flv") << int(MsgResult::Ok) << true << codecHelp;
-    QTest::newRow("upper-case FLV, cancelled")
-        << QStringLiteral("/no/such/CLIP.FLV") << int(MsgResult::Cancel) << true << QStringList();
-    QTest::newRow("text file named .flv")
-        << QStringLiteral("bad/text/clip.flv") << int(MsgResult::Cancel) << true << QStringList();
-    QTest::newRow("empty flv") << QStringLiteral("bad/empty.flv") << int(MsgResult::Cancel) << true
-                               << QStringList();
-    QTest::newRow("missing mp3, OK only")
-        << QStringLiteral("/no/such/song.mp3") << int(MsgResult::Ok) << false << QStringList();
-}
+    void playPauseStopAndPlayLast() {
+        frmMain& w = *m_f->w;
+        const QString a = m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("a.flv"));
+        const QString b = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("b.mp4"));
+        QVERIFY(!w.menus().mnuPlayLast->isEnabled());
+        w.playSingle(a, false);
+        QVERIFY(QTest::qWaitFor([&] { return w.mciMain.getCurFrame() > 10; }, 5000));
 
-void tst_Playback::cannotPlay() {
-    QFETCH(QString, file);
-    QFETCH(int, answer);
-    QFETCH(bool, flvVariant);
-    QFETCH(QStringList, followingMessages);
-    const QString path = file.startsWith(QLatin1Char('/')) ? file : testsupport::media(file);
-    frmMain& w = *m_f->w;
-    m_dialogs->clear();
-    m_dialogs->answerMessage(static_cast<MsgResult>(answer));
-    for (qsizetype i = 0; i < followingMessages.size(); ++i) {
-        m_dialogs->answerMessage(MsgResult::Ok);
+        w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // pause
+        QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 ")));
+        QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
+        const qint32 paused = w.mciMain.getCurFrame();
+        QTest::qWait(500);
+        QCOMPARE(w.mciMain.getCurFrame(), paused);
+        QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放")));
+
+        w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // resume from there
+        QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QVERIFY(w.mciMain.getCurFrame() >= paused);
+
+        // A left click on the picture area pauses and plays too; other clicks do nothing.
+        const auto click = [](QWidget* area, Qt::MouseButton button) {
+            QTest::mouseClick(area, button, {}, area->rect().center());
+        };
+        click(w.picVideo, Qt::LeftButton);
+        QCOMPARE(w.playerState, 4);
+        click(w.picVideo, Qt::LeftButton);
+        QCOMPARE(w.playerState, 1);
+        click(w.picVideo, Qt::RightButton);
+        click(w.findChild<QWidget*>(QStringLiteral("picMsgBk")), Qt::LeftButton);
+        QCOMPARE(w.playerState, 1);
+
+        w.Form_KeyDown(Qt::Key_Delete, Qt::NoModifier);  // stop: back to the start
+        QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
+        QCOMPARE(w.playerState, 5);
+        QCOMPARE(w.mciMain.getCurFrame(), 0);
+        QCOMPARE(w.picPlusBk->mbPause->State(), int(ZelvoButton::Disabled));
+
+        w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // play again from the start
+        QCOMPARE(w.playerState, 1);
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QVERIFY(w.mciMain.getCurFrame() < 100);
+
+        w.playSingle(b, false);
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QVERIFY(w.menus().mnuPlayLast->isEnabled());
+        QCOMPARE(w.lastPlayed, a);
+        w.menus().mnuPlayLast->trigger();
+        QCOMPARE(w.windowTitle(), QStringLiteral(" a.flv - Zelvo.FLV"));
+        QCOMPARE(w.lastPlayed, b);
+        QCOMPARE(listPlayState, 3);
     }
-    w.playSingle(path, false);
 
-    QCOMPARE(m_f->status(), QStringLiteral("無法播放"));
-    QCOMPARE(w.windowTitle(), QStringLiteral(" %1 - Zelvo.FLV").arg(QFileInfo(path).fileName()));
-    QCOMPARE(w.playerState, 5);
-    QCOMPARE(listPlayState, 0);
-    QVERIFY(!w.checkTimer().isActive());
-    QVERIFY(!w.menus().mnuSaveFile->isEnabled());
-    QVERIFY(m_dialogs->messages().size() >= 1);
-    const MessageRequest box = m_dialogs->messages().at(0);
-    QCOMPARE(box.title, QStringLiteral("錯誤訊息"));
-    QCOMPARE(box.buttons, flvVariant ? MsgButtons::OkCancel : MsgButtons::Ok);
-    const QString tail = flvVariant ? QStringLiteral(
-                                          "如果不是以上的問題，表示你需要安裝 FLV\r\n"
-                                          "的解碼器，按下「確定」將開啟說明文件！")
-                                    : QStringLiteral(
-                                          "關於多媒體的播放的格式支援問題，你可以\r\n"
-                                          "參考本軟體的「說明」-->「下載附加元件」");
-    QCOMPARE(box.text, QStringLiteral("出現錯誤，無法播放指定的檔案：\r\n") + path +
-                           QStringLiteral("\r\n\r\n"
-                                          "可能是因為檔案不存在，或者是格式不支援\r\n"
-                                          "也有可能，這是被「授權保護」的媒體檔案\r\n\r\n"
-                                          "請留意，當你使用的是繁體中文的作業系統\r\n"
-                                          "無法播放可能是該檔名包含了簡體、日文字\r\n\r\n"
-                                          "－－－－－－－－－－－－－－－－－－－\r\n") +
-                           tail);
-    QCOMPARE(m_dialogs->messageTexts().mid(1), followingMessages);
-    QCOMPARE(m_dialogs->unexpected(), 0);
-}
-
-void tst_Playback::playSingleTexts_data() {
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("quoted path with blanks")
-        << QStringLiteral("\"") << QStringLiteral("a clip.flv") << QStringLiteral("\"");
-    QTest::newRow("entry with marks") << QStringLiteral("") << QStringLiteral("影片 一.mp4")
-                                      << QStringLiteral("∥120-480 900-1500");
-    QTest::newRow("leading dash, quotes inside")
-        << QStringLiteral("") << QStringLiteral("-x\".flv") << QStringLiteral("");
-}
-
-void tst_Playback::playSingleTexts() {
-    QFETCH(QString, prefix);
-    QFETCH(QString, name);
-    QFETCH(QString, suffix);
-    QString stored = name;
-    stored.remove(QLatin1Char('"'));
-    const QString path =
-        m_f->copy(stored.endsWith(QLatin1String(".mp4")) ? QStringLiteral("clip.mp4")
-                                                         : QStringLiteral("h264.flv"),
-                  stored);
-    const QString text = prefix + QFileInfo(path).path() + QLatin1Char('/') + name + suffix;
-    m_f->w->playSingle(text, false);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QCOMPARE(m_f->w->mciMain.FileName(), path);
-    QCOMPARE(m_f->w->windowTitle(), QStringLiteral(" %1 - Zelvo.FLV").arg(stored));
-    QCOMPARE(listPlayState, 3);
-    QCOMPARE(m_dialogs->messages().size(), 0);
-}
-
-void tst_Playback::playPauseStopAndPlayLast() {
-    frmMain& w = *m_f->w;
-    const QString a = m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("a.flv"));
-    const QString b = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("b.mp4"));
-    QVERIFY(!w.menus().mnuPlayLast->isEnabled());
-    w.playSingle(a, false);
-    QVERIFY(QTest::qWaitFor([&] { return w.mciMain.getCurFrame() > 10; }, 5000));
-
-    w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // pause
-    QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 ")));
-    QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
-    const qint32 paused = w.mciMain.getCurFrame();
-    QTest::qWait(500);
-    QCOMPARE(w.mciMain.getCurFrame(), paused);
-    QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放")));
-
-    w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // resume from there
-    QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QVERIFY(w.mciMain.getCurFrame() >= paused);
-
-    w.Form_KeyDown(Qt::Key_Delete, Qt::NoModifier);  // stop: back to the start
-    QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
-    QCOMPARE(w.playerState, 5);
-    QCOMPARE(w.mciMain.getCurFrame(), 0);
-    QCOMPARE(w.picPlusBk->mbPause->State(), int(ZelvoButton::Disabled));
-
-    w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // play again from the start
-    QCOMPARE(w.playerState, 1);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QVERIFY(w.mciMain.getCurFrame() < 100);
-
-    w.playSingle(b, false);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QVERIFY(w.menus().mnuPlayLast->isEnabled());
-    QCOMPARE(w.lastPlayed, a);
-    w.menus().mnuPlayLast->trigger();
-    QCOMPARE(w.windowTitle(), QStringLiteral(" a.flv - Zelvo.FLV"));
-    QCOMPARE(w.lastPlayed, b);
-    QCOMPARE(listPlayState, 3);
-}
-
-void tst_Playback::clickOnThePicture_data() {
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("toggles");
-    QTest::newRow("left click on the picture area")
-        << QStringLiteral("picVideo") << int(Qt::LeftButton) << true;
-    QTest::newRow("right click on the picture area")
-        << QStringLiteral("picVideo") << int(Qt::RightButton) << false;
-    QTest::newRow("left click on the panel")
-        << QStringLiteral("picMsgBk") << int(Qt::LeftButton) << false;
-}
-
-void tst_Playback::clickOnThePicture() {
-    QFETCH(QString, target);
-    QFETCH(int, button);
-    QFETCH(bool, toggles);
-    frmMain& w = *m_f->w;
-    w.playSingle(testsupport::media(QStringLiteral("h264.flv")), false);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QWidget* area = w.findChild<QWidget*>(target);
-    QVERIFY(area != nullptr);
-    QTest::mouseClick(area, static_cast<Qt::MouseButton>(button), Qt::NoModifier,
-                      QPoint(area->width() / 2, area->height() / 2));
-    QCOMPARE(w.playerState, toggles ? 4 : 1);
-    QTest::mouseClick(area, static_cast<Qt::MouseButton>(button), Qt::NoModifier,
-                      QPoint(area->width() / 2, area->height() / 2));
-    QCOMPARE(w.playerState, 1);
-}
-
-void tst_Playback::openMenuPlaysTheChosenFile() {
-    const QString path = m_f->copy(QStringLiteral("clip.wmv"), QStringLiteral("片 1.wmv"));
-    m_dialogs->answerFile({path});
-    m_f->w->menus().mnuOpen->trigger();
-    QCOMPARE(m_dialogs->fileDialogs().size(), 1);
-    const FileDialogRequest& asked = m_dialogs->fileDialogs().at(0);
-    QCOMPARE(asked.kind, FileDialogRequest::Kind::Open);
-    QCOMPARE(asked.filterIndex, 0);
-    QVERIFY(asked.filters.value(0).startsWith(
-        QStringLiteral("支援處理的檔案 (flv ; mpg ; dat ; vob) (*.flv")));
-    QCOMPARE(asked.title, QString());
-    QCOMPARE(m_f->w->windowTitle(), QStringLiteral(" 片 1.wmv - Zelvo.FLV"));
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-}
-
-void tst_Playback::toolsTakeTheOpenFile() {
-    // Deleting the file being played (as the tools do with their outputs) closes it first.
-    const QString path = m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("out.flv"));
-    m_f->w->playSingle(path, false);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    killFile(path, false);
-    QVERIFY(!QFile::exists(path));
-    QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
-    QCOMPARE(m_f->w->playerState, 5);
-    QCOMPARE(m_f->w->mciMain.getStatus(), QStringLiteral("error"));
-    // The play button opens it again once it is back.
-    m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("out.flv"));
-    m_f->w->mbPlay_Click();
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    QCOMPARE(m_f->w->mciMain.getStatus(), QStringLiteral("playing"));
-}
+    void toolsTakeTheOpenFile() {
+        // Deleting the file being played (as the tools do with their outputs) closes it first.
+        const QString path = m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("out.flv"));
+        m_f->w->playSingle(path, false);
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        killFile(path, false);
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
+        QCOMPARE(m_f->w->playerState, 5);
+        QCOMPARE(m_f->w->mciMain.getStatus(), QStringLiteral("error"));
+        // The play button opens it again once it is back.
+        m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("out.flv"));
+        m_f->w->mbPlay_Click();
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        QCOMPARE(m_f->w->mciMain.getStatus(), QStringLiteral("playing"));
+    }
+};
 
 QTEST_MAIN(tst_Playback)
 #include "tst_playback.moc"

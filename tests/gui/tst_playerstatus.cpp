@@ -29,210 +29,194 @@ void mouse(QWidget* w, QEvent::Type type, double x, Qt::MouseButtons buttons) {
 class tst_PlayerStatus : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void statusAdvancesAndEnds_data();
-    void statusAdvancesAndEnds();
-    void pausedEndIsNotDetected();
-    void clickSeeks_data();
-    void clickSeeks();
-    void dragSeeksOnRelease_data();
-    void dragSeeksOnRelease();
-    void volumeSlider_data();
-    void volumeSlider();
-
-private:
-    void playPaused(qint32 frame) { m_f->playPaused(QStringLiteral("h264.flv"), frame); }
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
+
+    void playPaused(qint32 frame) { m_f->playPaused(QStringLiteral("h264.flv"), frame); }
+
+private Q_SLOTS:
+    void init() {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_f = std::make_unique<PlayerFixture>();
+    }
+    void cleanup() {
+        QCOMPARE(m_dialogs->messages().size(), 0);
+        m_f.reset();
+        m_dialogs.reset();
+    }
+
+    void statusAdvancesAndEnds_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("speedItem");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("h264.flv at normal speed")
+            << QStringLiteral("h264.flv") << 4 << QStringLiteral("00:30");
+        QTest::newRow("clip.mpg at 200 %")
+            << QStringLiteral("clip.mpg") << 8 << QStringLiteral("00:29");
+        QTest::newRow("clip.mp3 at 50 %")
+            << QStringLiteral("clip.mp3") << 2 << QStringLiteral("00:30");
+    }
+    void statusAdvancesAndEnds() {
+        QFETCH(QString, file);
+        QFETCH(int, speedItem);
+        QFETCH(QString, total);
+        m_f->load();
+        frmMain& w = *m_f->w;
+        w.playSingle(testsupport::media(file), false);
+        QCOMPARE(m_f->status(), QStringLiteral("正在播放，進度 0 ％，播速 100 ％"));
+        w.mnuSpeed_Click(speedItem);
+        const long speed = std::lround(w.menus().mnuSpeed[0]->data().toDouble() / 10.0);
+        QSignalSpy shown(&w, &frmMain::statusChanged);
+        {
+            // Half-way: 50 %, 00:15. No tick may report the way there.
+            const frmMain::MciBusy seeking(w);
+            w.mciMain.setCurFrame(w.totalFrames / 2, true);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 4; }, 4000));
+
+        const QRegularExpression text(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 (\\d+) ％$"));
+        int last = -1;
+        for (const QList<QVariant>& change : std::as_const(shown)) {
+            const QRegularExpressionMatch m = text.match(change.at(0).toString());
+            QVERIFY2(m.hasMatch(), qPrintable(change.at(0).toString()));
+            QCOMPARE(m.captured(2).toLong(), speed);
+            const int percent = m.captured(1).toInt();
+            QVERIFY(percent >= last && percent >= 49 && percent <= 65);
+            last = percent;
+            const int frame = change.at(2).toInt();
+            // The percentage is where the thumb stands: the frame's share within a pixel.
+            QVERIFY(std::abs(percent - 100.0 * frame / w.totalFrames) <= 1.5);
+            QVERIFY(change.at(1).toString().startsWith(QStringLiteral("00:1")));
+        }
+        QVERIFY(shown.constLast().at(2).toInt() > shown.constFirst().at(2).toInt());
+        QCOMPARE(w.picPlusBk->lblTtTime->text(), total);
+
+        m_f->nearEnd();
+        QVERIFY(m_f->waitStatus(QStringLiteral("結束播放"), 4000));
+        QCOMPARE(w.playerState, 5);
+        QVERIFY(!w.checkTimer().isActive());
+        QCOMPARE(w.picPlusBk->lblCurTime->text(), QStringLiteral("00:00"));
+    }
+
+    void pausedEndIsNotDetected() {
+        playPaused(-1);  // the device itself may report the end: the player is paused
+        QTest::qWait(800);
+        QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
+        QCOMPARE(m_f->w->playerState, 4);
+        QVERIFY(m_f->w->checkTimer().isActive());
+    }
+
+    void clickSeeks_data() {
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<double>("at");  // share of the bar's width
+        QTest::newRow("paused, a quarter") << true << 0.25;
+        QTest::newRow("paused, left end") << true << 0.0;
+        QTest::newRow("playing, three quarters") << false << 0.75;
+    }
+    void clickSeeks() {
+        QFETCH(bool, paused);
+        QFETCH(double, at);
+        playPaused(100);
+        frmMain& w = *m_f->w;
+        if (!paused) {
+            w.mbPlay_Click();
+        }
+        QWidget* bar = w.picPlusBk->picHsb;
+        const double x = std::floor(at * bar->width());
+        const qint32 frame = static_cast<qint32>(std::lround(x / double(w.twipsPerFrame)));
+        mouse(bar, QEvent::MouseButtonPress, x, Qt::LeftButton);
+        mouse(bar, QEvent::MouseButtonRelease, x, Qt::NoButton);
+        if (paused) {
+            QCOMPARE(w.mciMain.getCurFrame(), frame);
+            QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
+        } else {
+            QVERIFY(w.mciMain.getCurFrame() >= frame && w.mciMain.getCurFrame() < frame + 15);
+            QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
+        }
+        const QWidget* thumb = w.picPlusBk->picHsb2;
+        QVERIFY(std::abs(thumb->x() + thumb->width() / 2.0 - (bar->x() + x)) <= 1.0);
+    }
+
+    void dragSeeksOnRelease_data() {
+        QTest::addColumn<double>("to");  // thumb centre as a share of the bar, may lie outside
+        QTest::addColumn<double>("lands");
+        QTest::newRow("to the middle") << 0.5 << 0.5;
+        QTest::newRow("beyond the left end") << -0.3 << 0.0;
+        QTest::newRow("beyond the right end") << 1.4 << 1.0;
+    }
+    void dragSeeksOnRelease() {
+        QFETCH(double, to);
+        QFETCH(double, lands);
+        playPaused(200);
+        frmMain& w = *m_f->w;
+        QWidget* bar = w.picPlusBk->picHsb;
+        QWidget* thumb = w.picPlusBk->picHsb2;
+        const double grip = thumb->width() / 2.0;
+        mouse(thumb, QEvent::MouseButtonPress, grip, Qt::LeftButton);
+        // Move in steps, the pointer staying on the thumb's grip point.
+        const double target = bar->x() + to * bar->width();
+        for (int step = 1; step <= 4; ++step) {
+            const double pointer = thumb->x() + grip;
+            const double next = pointer + (target - pointer) / (5 - step);
+            mouse(thumb, QEvent::MouseMove, next - thumb->x(), Qt::LeftButton);
+            QCOMPARE(w.mciMain.getCurFrame(), 200);  // nothing moves while dragging
+        }
+        const double end = bar->x() + lands * bar->width();
+        QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
+        mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
+        const auto expected = static_cast<qint32>(
+            std::lround((std::round(end) - bar->x()) / double(w.twipsPerFrame)));
+        // One pixel of the bar is about two frames.
+        QVERIFY(std::abs(w.mciMain.getCurFrame() - std::min(expected, w.totalFrames)) <= 2);
+        QCOMPARE(w.playerState, 4);
+    }
+
+    void volumeSlider_data() {
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<double>("click");  // share of the track
+        QTest::addColumn<int>("volume");
+        QTest::newRow("0..100, middle") << 0 << 100 << 0.5 << 50;
+        QTest::newRow("0..65536, three quarters") << 0 << 65536 << 0.75 << 49152;
+        // The left end is volume 0, which the mixer raises to its minimum.
+        QTest::newRow("-30..30, left end") << -30 << 30 << 0.0 << 0;
+        QTest::newRow("20..80, left end") << 20 << 80 << 0.0 << 20;
+    }
+    void volumeSlider() {
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(double, click);
+        QFETCH(int, volume);
+        m_f->mixer.minimum = minimum;
+        m_f->mixer.maximum = maximum;
+        m_f->mixer.volume = minimum;
+        m_f->mixer.mute = 1;
+        m_f->load();
+        PlayerPanel* p = m_f->w->picPlusBk;
+        QCOMPARE(p->mbSound->State(), int(ZelvoButton::Down));  // muted at start
+
+        QWidget* track = p->picVolSdr;
+        mouse(track, QEvent::MouseButtonPress, click * track->width(), Qt::LeftButton);
+        QCOMPARE(m_f->mixer.volume, volume);
+        const double knobCentre = p->picVolPos->x() + p->picVolPos->width() / 2.0;
+        const double expectedCentre =
+            track->x() + double(volume) * track->width() / (maximum - minimum);
+        QVERIFY(std::abs(knobCentre - expectedCentre) <= 1.0);
+
+        // The track's scale starts at 0: its right end is maximum - minimum, kept within the
+        // bounds by the mixer.
+        mouse(p->picVolPos, QEvent::MouseMove, track->x() + track->width() - p->picVolPos->x(),
+              Qt::LeftButton);
+        const double perPixel = double(maximum - minimum) / track->width();
+        QVERIFY(std::abs(m_f->mixer.volume - std::clamp(maximum - minimum, minimum, maximum)) <=
+                perPixel + 1);
+
+        QTest::mouseClick(p->mbSound, Qt::LeftButton);
+        QCOMPARE(m_f->mixer.mute, 0);
+        QTest::mouseClick(p->mbSound, Qt::LeftButton);
+        QCOMPARE(m_f->mixer.mute, 1);
+    }
 };
-
-void tst_PlayerStatus::init() {
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_f = std::make_unique<PlayerFixture>();
-}
-
-void tst_PlayerStatus::cleanup() {
-    QCOMPARE(m_dialogs->messages().size(), 0);
-    m_f.reset();
-    m_dialogs.reset();
-}
-
-void tst_PlayerStatus::statusAdvancesAndEnds_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("speedItem");
-    QTest::addColumn<QString>("total");
-    QTest::newRow("h264.flv at normal speed")
-        << QStringLiteral("h264.flv") << 4 << QStringLiteral("00:30");
-    QTest::newRow("clip.mpg at 200 %")
-        << QStringLiteral("clip.mpg") << 8 << QStringLiteral("00:29");
-    QTest::newRow("clip.mp3 at 50 %") << QStringLiteral("clip.mp3") << 2 << QStringLiteral("00:30");
-}
-
-void tst_PlayerStatus::statusAdvancesAndEnds() {
-    QFETCH(QString, file);
-    QFETCH(int, speedItem);
-    QFETCH(QString, total);
-    m_f->load();
-    frmMain& w = *m_f->w;
-    w.playSingle(testsupport::media(file), false);
-    QCOMPARE(m_f->status(), QStringLiteral("正在播放，進度 0 ％，播速 100 ％"));
-    w.mnuSpeed_Click(speedItem);
-    const long speed = std::lround(w.menus().mnuSpeed[0]->data().toDouble() / 10.0);
-    QSignalSpy shown(&w, &frmMain::statusChanged);
-    {
-        // Half-way: 50 %, 00:15. No tick may report the way there.
-        const frmMain::MciBusy seeking(w);
-        w.mciMain.setCurFrame(w.totalFrames / 2, true);
-    }
-    QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 4; }, 4000));
-
-    const QRegularExpression text(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 (\\d+) ％$"));
-    int last = -1;
-    for (const QList<QVariant>& change : std::as_const(shown)) {
-        const QRegularExpressionMatch m = text.match(change.at(0).toString());
-        QVERIFY2(m.hasMatch(), qPrintable(change.at(0).toString()));
-        QCOMPARE(m.captured(2).toLong(), speed);
-        const int percent = m.captured(1).toInt();
-        QVERIFY(percent >= last && percent >= 49 && percent <= 65);
-        last = percent;
-        const int frame = change.at(2).toInt();
-        // The percentage is where the thumb stands: the frame's share within a pixel.
-        QVERIFY(std::abs(percent - 100.0 * frame / w.totalFrames) <= 1.5);
-        QVERIFY(change.at(1).toString().startsWith(QStringLiteral("00:1")));
-    }
-    QVERIFY(shown.constLast().at(2).toInt() > shown.constFirst().at(2).toInt());
-    QCOMPARE(w.picPlusBk->lblTtTime->text(), total);
-
-    m_f->nearEnd();
-    QVERIFY(m_f->waitStatus(QStringLiteral("結束播放"), 4000));
-    QCOMPARE(w.playerState, 5);
-    QVERIFY(!w.checkTimer().isActive());
-    QCOMPARE(w.picPlusBk->lblCurTime->text(), QStringLiteral("00:00"));
-}
-
-void tst_PlayerStatus::pausedEndIsNotDetected() {
-    playPaused(-1);  // the device itself may report the end: the player is paused
-    QTest::qWait(800);
-    QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
-    QCOMPARE(m_f->w->playerState, 4);
-    QVERIFY(m_f->w->checkTimer().isActive());
-}
-
-void tst_PlayerStatus::clickSeeks_data() {
-    QTest::addColumn<bool>("paused");
-    QTest::addColumn<double>("at");  // share of the bar's width
-    QTest::newRow("paused, a quarter") << true << 0.25;
-    QTest::newRow("paused, left end") << true << 0.0;
-    QTest::newRow("playing, three quarters") << false << 0.75;
-}
-
-void tst_PlayerStatus::clickSeeks() {
-    QFETCH(bool, paused);
-    QFETCH(double, at);
-    playPaused(100);
-    frmMain& w = *m_f->w;
-    if (!paused) {
-        w.mbPlay_Click();
-    }
-    QWidget* bar = w.picPlusBk->picHsb;
-    const double x = std::floor(at * bar->width());
-    const qint32 frame = static_cast<qint32>(std::lround(x / double(w.twipsPerFrame)));
-    mouse(bar, QEvent::MouseButtonPress, x, Qt::LeftButton);
-    mouse(bar, QEvent::MouseButtonRelease, x, Qt::NoButton);
-    if (paused) {
-        QCOMPARE(w.mciMain.getCurFrame(), frame);
-        QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
-    } else {
-        QVERIFY(w.mciMain.getCurFrame() >= frame && w.mciMain.getCurFrame() < frame + 15);
-        QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
-    }
-    const QWidget* thumb = w.picPlusBk->picHsb2;
-    QVERIFY(std::abs(thumb->x() + thumb->width() / 2.0 - (bar->x() + x)) <= 1.0);
-}
-
-void tst_PlayerStatus::dragSeeksOnRelease_data() {
-    QTest::addColumn<double>("to");  // thumb centre as a share of the bar, may lie outside
-    QTest::addColumn<double>("lands");
-    QTest::newRow("to the middle") << 0.5 << 0.5;
-    QTest::newRow("beyond the left end") << -0.3 << 0.0;
-    QTest::newRow("beyond the right end") << 1.4 << 1.0;
-}
-
-void tst_PlayerStatus::dragSeeksOnRelease() {
-    QFETCH(double, to);
-    QFETCH(double, lands);
-    playPaused(200);
-    frmMain& w = *m_f->w;
-    QWidget* bar = w.picPlusBk->picHsb;
-    QWidget* thumb = w.picPlusBk->picHsb2;
-    const double grip = thumb->width() / 2.0;
-    mouse(thumb, QEvent::MouseButtonPress, grip, Qt::LeftButton);
-    // Move in steps, the pointer staying on the thumb's grip point.
-    const double target = bar->x() + to * bar->width();
-    for (int step = 1; step <= 4; ++step) {
-        const double pointer = thumb->x() + grip;
-        const double next = pointer + (target - pointer) / (5 - step);
-        mouse(thumb, QEvent::MouseMove, next - thumb->x(), Qt::LeftButton);
-        QCOMPARE(w.mciMain.getCurFrame(), 200);  // nothing moves while dragging
-    }
-    const double end = bar->x() + lands * bar->width();
-    QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
-    mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
-    const auto expected =
-        static_cast<qint32>(std::lround((std::round(end) - bar->x()) / double(w.twipsPerFrame)));
-    // One pixel of the bar is about two frames.
-    QVERIFY(std::abs(w.mciMain.getCurFrame() - std::min(expected, w.totalFrames)) <= 2);
-    QCOMPARE(w.playerState, 4);
-}
-
-void tst_PlayerStatus::volumeSlider_data() {
-    QTest::addColumn<int>("minimum");
-    QTest::addColumn<int>("maximum");
-    QTest::addColumn<double>("click");  // share of the track
-    QTest::addColumn<int>("volume");
-    QTest::newRow("0..100, middle") << 0 << 100 << 0.5 << 50;
-    QTest::newRow("0..65536, three quarters") << 0 << 65536 << 0.75 << 49152;
-    // The left end is volume 0, which the mixer raises to its minimum.
-    QTest::newRow("-30..30, left end") << -30 << 30 << 0.0 << 0;
-    QTest::newRow("20..80, left end") << 20 << 80 << 0.0 << 20;
-}
-
-void tst_PlayerStatus::volumeSlider() {
-    QFETCH(int, minimum);
-    QFETCH(int, maximum);
-    QFETCH(double, click);
-    QFETCH(int, volume);
-    m_f->mixer.minimum = minimum;
-    m_f->mixer.maximum = maximum;
-    m_f->mixer.volume = minimum;
-    m_f->mixer.mute = 1;
-    m_f->load();
-    PlayerPanel* p = m_f->w->picPlusBk;
-    QCOMPARE(p->mbSound->State(), int(ZelvoButton::Down));  // muted at start
-
-    QWidget* track = p->picVolSdr;
-    mouse(track, QEvent::MouseButtonPress, click * track->width(), Qt::LeftButton);
-    QCOMPARE(m_f->mixer.volume, volume);
-    const double knobCentre = p->picVolPos->x() + p->picVolPos->width() / 2.0;
-    const double expectedCentre =
-        track->x() + double(volume) * track->width() / (maximum - minimum);
-    QVERIFY(std::abs(knobCentre - expectedCentre) <= 1.0);
-
-    // The track's scale starts at 0: its right end is maximum - minimum, kept within the
-    // bounds by the mixer.
-    mouse(p->picVolPos, QEvent::MouseMove, track->x() + track->width() - p->picVolPos->x(),
-          Qt::LeftButton);
-    const double perPixel = double(maximum - minimum) / track->width();
-    QVERIFY(std::abs(m_f->mixer.volume - std::clamp(maximum - minimum, minimum, maximum)) <=
-            perPixel + 1);
-
-    QTest::mouseClick(p->mbSound, Qt::LeftButton);
-    QCOMPARE(m_f->mixer.mute, 0);
-    QTest::mouseClick(p->mbSound, Qt::LeftButton);
-    QCOMPARE(m_f->mixer.mute, 1);
-}
 
 QTEST_MAIN(tst_PlayerStatus)
 #include "tst_playerstatus.moc"

@@ -84,7 +84,6 @@ void startPrivateBus() {
 class TstShellHelpers : public QObject {
     Q_OBJECT
 
-private:
     UrlCatcher m_catcher;
     QTemporaryDir m_dir;
 

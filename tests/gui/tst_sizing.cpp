@@ -14,209 +14,177 @@
 class tst_Sizing : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void mediaNewSize_data();
-    void mediaNewSize();
-    void timeTexts_data();
-    void timeTexts();
-    void minimumSize_data();
-    void minimumSize();
-    void narrowLayout_data();
-    void narrowLayout();
-    void pictureOptions_data();
-    void pictureOptions();
-    void escapeToggles();
-
-private:
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
+
+private Q_SLOTS:
+    void init() {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_f = std::make_unique<PlayerFixture>();
+    }
+    void cleanup() {
+        QCOMPARE(m_dialogs->messages().size(), 0);
+        m_f.reset();
+        m_dialogs.reset();
+    }
+
+    void mediaNewSize_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QSize>("fitted");
+        QTest::newRow("wide area: fit the height")
+            << QSize(640, 480) << QSize(1000, 500) << QSize(667, 500);
+        QTest::newRow("tall area: fit the width")
+            << QSize(640, 480) << QSize(1000, 900) << QSize(1000, 750);
+        QTest::newRow("no picture: 320 x 10") << QSize(0, 0) << QSize(1000, 500) << QSize(1000, 31);
+        QTest::newRow("3gp into a small area")
+            << QSize(352, 288) << QSize(300, 400) << QSize(300, 245);
+        QTest::newRow("portrait picture") << QSize(480, 640) << QSize(400, 300) << QSize(225, 300);
+    }
+    void mediaNewSize() {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, area);
+        QFETCH(QSize, fitted);
+        qint32 w = picture.width();
+        qint32 h = picture.height();
+        frmMain::getMediaNewSize(area.width(), area.height(), w, h);
+        QCOMPARE(QSize(w, h), fitted);
+    }
+
+    // The total time label and the current time's zero, by the length of the media.
+    void timeTexts_data() {
+        QTest::addColumn<float>("seconds");
+        QTest::addColumn<QString>("texts");
+        QTest::newRow("75.4 s") << 75.4f << QStringLiteral("01:15 00:00");
+        QTest::newRow("just under an hour") << 3599.99f << QStringLiteral("59:59 00:00");
+        QTest::newRow("2 hours") << 7200.0f << QStringLiteral("02:00:00 00:00:00");
+        QTest::newRow("unknown length") << 0.0f << QStringLiteral("00:00 00:00");
+    }
+    void timeTexts() {
+        QFETCH(float, seconds);
+        QFETCH(QString, texts);
+        QString total, zero;
+        int mode = 0;
+        VideoSizing::timeTexts(seconds, &total, &mode, &zero);
+        QCOMPARE(total + u' ' + zero, texts);
+    }
+
+    void minimumSize_data() {
+        QTest::addColumn<QSize>("asked");   // picture area; (-1, -1): the window as it is
+        QTest::addColumn<QSize>("window");  // resize first
+        QTest::addColumn<QSize>("area");    // availWidth x availHeight afterwards
+        QTest::newRow("asked below the minimum") << QSize(100, 5) << QSize() << QSize(318, 10);
+        QTest::newRow("asked size") << QSize(602, 300) << QSize() << QSize(600, 300);
+        QTest::newRow("dragged too small") << QSize(-1, -1) << QSize(50, 50) << QSize(318, 10);
+    }
+    void minimumSize() {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, window);
+        QFETCH(QSize, area);
+        m_f->load();
+        frmMain& w = *m_f->w;
+        if (window.isValid()) {
+            w.resize(window);
+        }
+        w.ensureMinSize(false, asked.width(), asked.height());
+        QTRY_COMPARE_WITH_TIMEOUT(QSize(w.availWidth, w.availHeight), area, 3000);
+        QVERIFY(w.width() >= 320);
+        // The panel stands at the bottom, the picture area above it.
+        QCOMPARE(w.picPlusBk->y() + w.picPlusBk->height(), w.centralWidget()->height());
+        QCOMPARE(w.picVideo->height(), w.picPlusBk->y());
+    }
+
+    void narrowLayout_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("narrow");
+        QTest::newRow("minimum width") << 320 << true;
+        QTest::newRow("end mark would reach the sound panel") << 366 << true;
+        QTest::newRow("just wide enough") << 367 << false;
+        QTest::newRow("wide") << 800 << false;
+    }
+    void narrowLayout() {
+        QFETCH(int, width);
+        QFETCH(bool, narrow);
+        m_f->load();
+        frmMain& w = *m_f->w;
+        w.resize(width, 400);
+        PlayerPanel* p = w.picPlusBk;
+        QTRY_COMPARE_WITH_TIMEOUT(p->width(), width, 3000);
+        QCOMPARE(p->mbLastItem->isVisible(), !narrow);
+        QCOMPARE(p->mbNextItem->isVisible(), !narrow);
+        QCOMPARE(p->mbRngStart->x(), narrow ? 118 : 165);
+        QCOMPARE(p->mbRngEnd->x(), narrow ? 175 : 222);
+        // The sound panel keeps to the right end; nothing overlaps it.
+        QCOMPARE(p->picSndBk->x() + p->picSndBk->width() + 4, p->picBnBk->width());
+        QVERIFY(p->mbRngEnd->x() + p->mbRngEnd->width() <= p->picSndBk->x());
+    }
+
+    void pictureOptions_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("keepWH");
+        QTest::addColumn<bool>("keepDef");
+        QTest::addColumn<QRect>("picture");  // in the picture area; null: no picture
+        QTest::newRow("keep proportions") << "h264.flv" << true << false << QRect(101, 1, 400, 300);
+        QTest::newRow("stretched") << "h264.flv" << false << false << QRect(1, 1, 600, 300);
+        QTest::newRow("own size, larger than the area")
+            << "h264.flv" << true << true << QRect(-39, -179, 640, 480);
+        QTest::newRow("3gp, own size") << "clip.3gp" << false << true << QRect(125, 7, 352, 288);
+        QTest::newRow("sound only") << "clip.mp3" << true << false << QRect();
+    }
+    void pictureOptions() {
+        QFETCH(QString, file);
+        QFETCH(bool, keepWH);
+        QFETCH(bool, keepDef);
+        QFETCH(QRect, picture);
+        m_f->load();
+        frmMain& w = *m_f->w;
+        const MainMenus& m = w.menus();
+        for (QAction* fileMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef, m.mnuExplorer,
+                                  m.mnuSaveFile, m.mnuAddToList->menuAction()}) {
+            QVERIFY(!fileMenu->isEnabled());  // nothing open yet
+        }
+        w.ensureMinSize(false, 602, 300);
+        QTRY_COMPARE_WITH_TIMEOUT(w.availHeight, 300, 3000);
+        w.playSingle(testsupport::media(file), false);
+        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        const bool hasPicture = picture.isValid();
+        for (QAction* pictureMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef}) {
+            QCOMPARE(pictureMenu->isEnabled(), hasPicture);
+        }
+        for (QAction* fileMenu : {m.mnuExplorer, m.mnuSaveFile, m.mnuAddToList->menuAction()}) {
+            QVERIFY(fileMenu->isEnabled());
+        }
+        if (!hasPicture) {
+            return;
+        }
+        // Each option is a menu click, which places the picture again.
+        QSignalSpy placed(&w, &frmMain::picturePlaced);
+        if (m.mnuKeepWH->isChecked() != keepWH) {
+            m.mnuKeepWH->trigger();
+        }
+        if (m.mnuKeepDef->isChecked() != keepDef) {
+            m.mnuKeepDef->trigger();
+        }
+        w.myPutSize(false);
+        QVERIFY(!placed.isEmpty());
+        const QPoint area = w.picVideo->mapTo(&w, QPoint(0, 0));
+        QCOMPARE(placed.constLast().at(0).toRect().translated(-area), picture);
+    }
+
+    void escapeToggles() {
+        m_f->load();
+        frmMain& w = *m_f->w;
+        const QSize normal = w.size();
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(w.isMaximized(), 3000);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isMaximized(), 3000);
+        w.menus().mnuScnFull->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(w.isMaximized(), 3000);
+        w.menus().mnuScnFull->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(w.size(), normal, 3000);
+    }
 };
-
-void tst_Sizing::init() {
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_f = std::make_unique<PlayerFixture>();
-}
-
-void tst_Sizing::cleanup() {
-    QCOMPARE(m_dialogs->messages().size(), 0);
-    m_f.reset();
-    m_dialogs.reset();
-}
-
-void tst_Sizing::mediaNewSize_data() {
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QSize>("area");
-    QTest::addColumn<QSize>("fitted");
-    QTest::newRow("wide area: fit the height")
-        << QSize(640, 480) << QSize(1000, 500) << QSize(667, 500);
-    QTest::newRow("tall area: fit the width")
-        << QSize(640, 480) << QSize(1000, 900) << QSize(1000, 750);
-    QTest::newRow("no picture: 320 x 10") << QSize(0, 0) << QSize(1000, 500) << QSize(1000, 31);
-    QTest::newRow("3gp into a small area") << QSize(352, 288) << QSize(300, 400) << QSize(300, 245);
-    QTest::newRow("portrait picture") << QSize(480, 640) << QSize(400, 300) << QSize(225, 300);
-}
-
-void tst_Sizing::mediaNewSize() {
-    QFETCH(QSize, picture);
-    QFETCH(QSize, area);
-    QFETCH(QSize, fitted);
-    qint32 w = picture.width();
-    qint32 h = picture.height();
-    frmMain::getMediaNewSize(area.width(), area.height(), w, h);
-    QCOMPARE(QSize(w, h), fitted);
-}
-
-void tst_Sizing::timeTexts_data() {
-    QTest::addColumn<float>("seconds");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("zero");
-    QTest::newRow("75.4 s") << 75.4f << QStringLiteral("01:15") << 2 << QStringLiteral("00:00");
-    QTest::newRow("just under an hour")
-        << 3599.99f << QStringLiteral("59:59") << 2 << QStringLiteral("00:00");
-    QTest::newRow("2 hours") << 7200.0f << QStringLiteral("02:00:00") << 3
-                             << QStringLiteral("00:00:00");
-    QTest::newRow("unknown length")
-        << 0.0f << QStringLiteral("00:00") << 2 << QStringLiteral("00:00");
-}
-
-void tst_Sizing::timeTexts() {
-    QFETCH(float, seconds);
-    QFETCH(QString, total);
-    QFETCH(int, mode);
-    QFETCH(QString, zero);
-    QString shownTotal;
-    QString shownZero;
-    int shownMode = 0;
-    VideoSizing::timeTexts(seconds, &shownTotal, &shownMode, &shownZero);
-    QCOMPARE(shownTotal, total);
-    QCOMPARE(shownMode, mode);
-    QCOMPARE(shownZero, zero);
-}
-
-void tst_Sizing::minimumSize_data() {
-    QTest::addColumn<QSize>("asked");   // picture area; (-1, -1): the window as it is
-    QTest::addColumn<QSize>("window");  // resize first
-    QTest::addColumn<QSize>("area");    // availWidth x availHeight afterwards
-    QTest::newRow("asked below the minimum") << QSize(100, 5) << QSize() << QSize(318, 10);
-    QTest::newRow("asked size") << QSize(602, 300) << QSize() << QSize(600, 300);
-    QTest::newRow("dragged too small") << QSize(-1, -1) << QSize(50, 50) << QSize(318, 10);
-}
-
-void tst_Sizing::minimumSize() {
-    QFETCH(QSize, asked);
-    QFETCH(QSize, window);
-    QFETCH(QSize, area);
-    m_f->load();
-    frmMain& w = *m_f->w;
-    if (window.isValid()) {
-        w.resize(window);
-    }
-    w.ensureMinSize(false, asked.width(), asked.height());
-    QTRY_COMPARE_WITH_TIMEOUT(QSize(w.availWidth, w.availHeight), area, 3000);
-    QVERIFY(w.width() >= 320);
-    // The panel stands at the bottom, the picture area above it.
-    QCOMPARE(w.picPlusBk->y() + w.picPlusBk->height(), w.centralWidget()->height());
-    QCOMPARE(w.picVideo->height(), w.picPlusBk->y());
-}
-
-void tst_Sizing::narrowLayout_data() {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<bool>("narrow");
-    QTest::newRow("minimum width") << 320 << true;
-    QTest::newRow("end mark would reach the sound panel") << 366 << true;
-    QTest::newRow("just wide enough") << 367 << false;
-    QTest::newRow("wide") << 800 << false;
-}
-
-void tst_Sizing::narrowLayout() {
-    QFETCH(int, width);
-    QFETCH(bool, narrow);
-    m_f->load();
-    frmMain& w = *m_f->w;
-    w.resize(width, 400);
-    PlayerPanel* p = w.picPlusBk;
-    QTRY_COMPARE_WITH_TIMEOUT(p->width(), width, 3000);
-    QCOMPARE(p->mbLastItem->isVisible(), !narrow);
-    QCOMPARE(p->mbNextItem->isVisible(), !narrow);
-    QCOMPARE(p->mbRngStart->x(), narrow ? 118 : 165);
-    QCOMPARE(p->mbRngEnd->x(), narrow ? 175 : 222);
-    // The sound panel keeps to the right end; nothing overlaps it.
-    QCOMPARE(p->picSndBk->x() + p->picSndBk->width() + 4, p->picBnBk->width());
-    QVERIFY(p->mbRngEnd->x() + p->mbRngEnd->width() <= p->picSndBk->x());
-}
-
-void tst_Sizing::pictureOptions_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("keepWH");
-    QTest::addColumn<bool>("keepDef");
-    QTest::addColumn<QRect>("picture");  // in the picture area; null: no picture
-    QTest::newRow("keep proportions")
-        << QStringLiteral("h264.flv") << true << false << QRect(101, 1, 400, 300);
-    QTest::newRow("stretched") << QStringLiteral("h264.flv") << false << false
-                               << QRect(1, 1, 600, 300);
-    QTest::newRow("own size, larger than the area")
-        << QStringLiteral("h264.flv") << true << true << QRect(-39, -179, 640, 480);
-    QTest::newRow("3gp, own size")
-        << QStringLiteral("clip.3gp") << false << true << QRect(125, 7, 352, 288);
-    QTest::newRow("sound only") << QStringLiteral("clip.mp3") << true << false << QRect();
-}
-
-void tst_Sizing::pictureOptions() {
-    QFETCH(QString, file);
-    QFETCH(bool, keepWH);
-    QFETCH(bool, keepDef);
-    QFETCH(QRect, picture);
-    m_f->load();
-    frmMain& w = *m_f->w;
-    const MainMenus& m = w.menus();
-    for (QAction* fileMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef, m.mnuExplorer, m.mnuSaveFile,
-                              m.mnuAddToList->menuAction()}) {
-        QVERIFY(!fileMenu->isEnabled());  // nothing open yet
-    }
-    w.ensureMinSize(false, 602, 300);
-    QTRY_COMPARE_WITH_TIMEOUT(w.availHeight, 300, 3000);
-    w.playSingle(testsupport::media(file), false);
-    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-    const bool hasPicture = picture.isValid();
-    for (QAction* pictureMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef}) {
-        QCOMPARE(pictureMenu->isEnabled(), hasPicture);
-    }
-    for (QAction* fileMenu : {m.mnuExplorer, m.mnuSaveFile, m.mnuAddToList->menuAction()}) {
-        QVERIFY(fileMenu->isEnabled());
-    }
-    if (!hasPicture) {
-        return;
-    }
-    // Each option is a menu click, which places the picture again.
-    QSignalSpy placed(&w, &frmMain::picturePlaced);
-    if (m.mnuKeepWH->isChecked() != keepWH) {
-        m.mnuKeepWH->trigger();
-    }
-    if (m.mnuKeepDef->isChecked() != keepDef) {
-        m.mnuKeepDef->trigger();
-    }
-    w.myPutSize(false);
-    QVERIFY(!placed.isEmpty());
-    const QPoint area = w.picVideo->mapTo(&w, QPoint(0, 0));
-    QCOMPARE(placed.constLast().at(0).toRect().translated(-area), picture);
-}
-
-void tst_Sizing::escapeToggles() {
-    m_f->load();
-    frmMain& w = *m_f->w;
-    const QSize normal = w.size();
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(w.isMaximized(), 3000);
-    QTest::keyClick(&w, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isMaximized(), 3000);
-    w.menus().mnuScnFull->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(w.isMaximized(), 3000);
-    w.menus().mnuScnFull->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(w.size(), normal, 3000);
-}
 
 QTEST_MAIN(tst_Sizing)
 #include "tst_sizing.moc"

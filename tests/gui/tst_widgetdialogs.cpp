@@ -71,7 +71,6 @@ std::unique_ptr<QTimer> answerNextModal(std::function<void(QDialog*)> act) {
 class TestWidgetDialogs : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_temp;
     QString m_folder;  // an existing folder with a blank and Chinese in its name
 

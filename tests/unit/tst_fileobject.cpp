@@ -113,12 +113,10 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.filePath(u8("plain.flv")), dir.filePath(u8("link.flv"))));
         CurrentFolderGuard guard;
         QVERIFY(QDir::setCurrent(dir.path()));
-        QCOMPARE(fo.FileExists(std::as_const(name)), isFile);
-        QCOMPARE(fo.FolderExists(std::as_const(name)), isFolder);
-        if (!name.isEmpty()) {
-            const QString absolute = dir.path() + u8("/") + name.trimmed();
-            QCOMPARE(fo.FileExists(absolute), isFile);
-            QCOMPARE(fo.FolderExists(absolute), isFolder);
+        // Relative to the current folder, and absolute.
+        for (const QString& path : {name, name.isEmpty() ? name : dir.filePath(name.trimmed())}) {
+            QCOMPARE(QList<bool>({fo.FileExists(path), fo.FolderExists(path)}),
+                     QList<bool>({isFile, isFolder}));
         }
     }
 
@@ -188,13 +186,11 @@ private Q_SLOTS:
 
     void specialFolders() {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         const QByteArray saved = qgetenv("TMPDIR");
         qputenv("TMPDIR", dir.path().toUtf8());
         const QString temp = fo.GetSpecialFolder(2);
         qputenv("TMPDIR", saved);
-        QCOMPARE(temp, dir.path() + u8("/"));
-        QCOMPARE(fo.GetSpecialFolder(3), QString());
+        QCOMPARE(temp + u8("|") + fo.GetSpecialFolder(3), dir.path() + u8("/|"));
     }
 };
 

@@ -9,50 +9,50 @@
 
 namespace {
 
-// What a sound card's master control would do; the test reads and changes its state.
-struct FakeState {
+// What a sound card's master control would do; the test reads and changes its
+// state, and sees what was written (mutes as "mute N").
+struct TestMixer : MixerControl {
     bool opens = true;
     bool hasVolume = true;
     bool readsWork = true;
     qint32 minimum = 0;
     qint32 maximum = 65536;
-    qint32 volume = 30000;
-    qint32 mute = 0;
-    QList<qint32> writtenVolumes;
-    QList<qint32> writtenMutes;
-};
+    qint32 level = 30000;
+    qint32 muted = 0;
+    QStringList written;
 
-class FakeMixer : public MixerControl {
-public:
-    explicit FakeMixer(FakeState* state) : m_state(state) {}
-    bool open() override { return m_state->opens; }
-    bool volumeRange(qint32* minimum, qint32* maximum) override {
-        *minimum = m_state->minimum;
-        *maximum = m_state->maximum;
-        return m_state->hasVolume;
+    bool open() override { return opens; }
+    bool volumeRange(qint32* low, qint32* high) override {
+        *low = minimum;
+        *high = maximum;
+        return hasVolume;
     }
     bool volume(qint32* value) override {
-        *value = m_state->volume;
-        return m_state->readsWork;
+        *value = level;
+        return readsWork;
     }
     bool setVolume(qint32 value) override {
-        m_state->writtenVolumes.append(value);
-        m_state->volume = value;
+        written << QString::number(level = value);
         return true;
     }
     bool mute(qint32* value) override {
-        *value = m_state->mute;
-        return m_state->readsWork;
+        *value = muted;
+        return readsWork;
     }
     bool setMute(qint32 value) override {
-        m_state->writtenMutes.append(value);
-        m_state->mute = value;
+        written << QStringLiteral("mute %1").arg(muted = value);
         return true;
     }
-
-private:
-    FakeState* m_state;
 };
+
+// What the volume shows: bounds, level and mute.
+QString shown(const MainVol& volume) {
+    return QStringLiteral("%1..%2 at %3%4")
+        .arg(volume.MinMainVolume())
+        .arg(volume.MaxMainVolume())
+        .arg(volume.MainVolume())
+        .arg(QLatin1String(volume.MainMute() ? ", muted" : ""));
+}
 
 }  // namespace
 
@@ -60,143 +60,109 @@ class TestMainVol : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void boundsAreReadOnce();
-    void setIsClamped_data();
-    void setIsClamped();
-    void muteReadsOnlyOne_data();
-    void muteReadsOnlyOne();
-    void failedReadsGiveZero();
-    void noMixerIsReportedOnce();
-    void thisMachinesMixer();
-};
-
-void TestMainVol::boundsAreReadOnce() {
-    FakeState state;
-    MainVol volume(std::make_unique<FakeMixer>(&state));
-    QCOMPARE(volume.MinMainVolume(), 0);
-    QCOMPARE(volume.MaxMainVolume(), 65536);
-    QCOMPARE(volume.MainVolume(), 30000);
-    state.minimum = 10;
-    state.maximum = 20;
-    QCOMPARE(volume.MinMainVolume(), 0);
-    QCOMPARE(volume.MaxMainVolume(), 65536);
-    volume.setMainVolume(40000);
-    QCOMPARE(state.writtenVolumes, QList<qint32>({40000}));
-    QCOMPARE(volume.MainVolume(), 40000);
-}
-
-void TestMainVol::setIsClamped_data() {
-    QTest::addColumn<int>("minimum");
-    QTest::addColumn<int>("maximum");
-    QTest::addColumn<int>("requested");
-    QTest::addColumn<int>("written");
-    QTest::newRow("inside") << 0 << 65536 << 1234 << 1234;
-    QTest::newRow("below") << 0 << 65536 << -5 << 0;
-    QTest::newRow("above") << 0 << 65536 << 70000 << 65536;
-    QTest::newRow("raised minimum") << 100 << 200 << 50 << 100;
-    QTest::newRow("negative range") << -6400 << 0 << 300 << 0;
-}
-
-void TestMainVol::setIsClamped() {
-    QFETCH(int, minimum);
-    QFETCH(int, maximum);
-    QFETCH(int, requested);
-    QFETCH(int, written);
-    FakeState state;
-    state.minimum = minimum;
-    state.maximum = maximum;
-    MainVol volume(std::make_unique<FakeMixer>(&state));
-    volume.setMainVolume(requested);
-    QCOMPARE(state.writtenVolumes, QList<qint32>({written}));
-    QCOMPARE(volume.MainVolume(), written);
-    QCOMPARE(volume.lastError(), 0);
-}
-
-void TestMainVol::muteReadsOnlyOne_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("muted");
-    QTest::newRow("0") << 0 << false;
-    QTest::newRow("1") << 1 << true;
-    QTest::newRow("2") << 2 << false;
-    QTest::newRow("-1") << -1 << false;
-}
-
-void TestMainVol::muteReadsOnlyOne() {
-    QFETCH(int, value);
-    QFETCH(bool, muted);
-    FakeState state;
-    state.mute = value;
-    MainVol volume(std::make_unique<FakeMixer>(&state));
-    QCOMPARE(volume.MainMute(), muted);
-    volume.setMainMute(true);
-    volume.setMainMute(false);
-    QCOMPARE(state.writtenMutes, QList<qint32>({1, 0}));
-}
-
-void TestMainVol::failedReadsGiveZero() {
-    FakeState state;
-    state.mute = 1;
-    state.readsWork = false;
-    MainVol volume(std::make_unique<FakeMixer>(&state));
-    QCOMPARE(volume.MainVolume(), 0);
-    QCOMPARE(volume.MainMute(), false);
-
-    // A card without a volume control: empty bounds, and no mute either.
-    FakeState noVolume;
-    noVolume.hasVolume = false;
-    noVolume.mute = 1;
-    MainVol bare(std::make_unique<FakeMixer>(&noVolume));
-    QCOMPARE(bare.MinMainVolume(), 0);
-    QCOMPARE(bare.MaxMainVolume(), 0);
-    QCOMPARE(bare.MainMute(), false);
-    bare.setMainMute(false);
-    QVERIFY(noVolume.writtenMutes.isEmpty());
-}
-
-void TestMainVol::noMixerIsReportedOnce() {
-    ScriptedDialogs dialogs;
-    dialogs.answerMessage(MsgResult::Ok);
-    FakeState state;
-    state.opens = false;
-    MainVol volume(std::make_unique<FakeMixer>(&state));
-    QCOMPARE(dialogs.messageTexts(), QStringList(QStringLiteral("No mixer found!")));
-    QCOMPARE(dialogs.lastMessage().buttons, MsgButtons::Ok);
-    QCOMPARE(dialogs.lastMessage().title, titles::app());
-    QCOMPARE(volume.MinMainVolume(), 0);
-    QCOMPARE(volume.MaxMainVolume(), 0);
-    QCOMPARE(volume.MainVolume(), 0);
-    QCOMPARE(volume.MainMute(), false);
-    volume.setMainVolume(100);
-    volume.setMainMute(true);
-    QVERIFY(state.writtenVolumes.isEmpty());
-    QVERIFY(state.writtenMutes.isEmpty());
-    QCOMPARE(dialogs.messages().size(), 1);
-}
-
-void TestMainVol::thisMachinesMixer() {
-    ScriptedDialogs dialogs;
-    dialogs.answerMessage(MsgResult::Ok);
-    MainVol volume;
-    if (!dialogs.messages().isEmpty()) {
-        // No sound card here: told once, and everything reads 0.
-        QCOMPARE(dialogs.messageTexts(), QStringList(QStringLiteral("No mixer found!")));
-        QCOMPARE(volume.MinMainVolume(), 0);
-        QCOMPARE(volume.MaxMainVolume(), 0);
-        QCOMPARE(volume.MainVolume(), 0);
-        QCOMPARE(volume.MainMute(), false);
-        volume.setMainVolume(5);
-        QCOMPARE(volume.MainVolume(), 0);
-        QCOMPARE(dialogs.messages().size(), 1);
-        return;
+    void mixer_data() {
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("muted");  // as the card reports it
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char* tag, int minimum, int maximum, int muted, int requested,
+                            const char* before, const char* after) {
+            QTest::newRow(tag) << minimum << maximum << muted << requested
+                               << QString::fromUtf8(before) << QString::fromUtf8(after);
+        };
+        row("inside", 0, 65536, 0, 1234, "0..65536 at 30000", "0..65536 at 1234");
+        row("below", 0, 65536, 0, -5, "0..65536 at 30000", "0..65536 at 0");
+        row("above", 0, 65536, 0, 70000, "0..65536 at 30000", "0..65536 at 65536");
+        row("raised minimum", 100, 200, 0, 50, "100..200 at 30000", "100..200 at 100");
+        row("negative range", -6400, 0, 0, 300, "-6400..0 at 30000", "-6400..0 at 0");
+        // Only 1 reads as muted.
+        row("muted", 0, 65536, 1, 5, "0..65536 at 30000, muted", "0..65536 at 5");
+        row("mute 2", 0, 65536, 2, 5, "0..65536 at 30000", "0..65536 at 5");
+        row("mute -1", 0, 65536, -1, 5, "0..65536 at 30000", "0..65536 at 5");
     }
-    // A sound card: its master volume lies within the bounds, and setting it back to
-    // where it was changes nothing the user hears.
-    QVERIFY(volume.MinMainVolume() <= volume.MaxMainVolume());
-    const qint32 now = volume.MainVolume();
-    QVERIFY(now >= volume.MinMainVolume() && now <= volume.MaxMainVolume());
-    volume.setMainVolume(now);
-    QCOMPARE(volume.MainVolume(), now);
-}
+    // The bounds are read once, when the object is made; a volume set is
+    // clamped to them; mute is written as 1 and 0.
+    void mixer() {
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(int, muted);
+        QFETCH(int, requested);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        auto owned = std::make_unique<TestMixer>();
+        TestMixer& mixer = *owned;
+        mixer.minimum = minimum;
+        mixer.maximum = maximum;
+        mixer.muted = muted;
+        MainVol volume(std::move(owned));
+        mixer.minimum = 10;
+        mixer.maximum = 20;
+        QCOMPARE(shown(volume), before);
+        volume.setMainVolume(requested);
+        volume.setMainMute(true);
+        volume.setMainMute(false);
+        QCOMPARE(shown(volume), after);
+        QCOMPARE(volume.lastError(), 0);
+        QCOMPARE(mixer.written.join(u'|'),
+                 after.section(u' ', 2) + QStringLiteral("|mute 1|mute 0"));
+    }
+
+    // Reads that fail give 0; a card without a volume control has empty
+    // bounds, and no mute either.
+    void failedReads() {
+        auto owned = std::make_unique<TestMixer>();
+        owned->muted = 1;
+        owned->readsWork = false;
+        MainVol volume(std::move(owned));
+        QCOMPARE(shown(volume), QStringLiteral("0..65536 at 0"));
+
+        auto bare = std::make_unique<TestMixer>();
+        TestMixer& mixer = *bare;
+        mixer.hasVolume = false;
+        mixer.muted = 1;
+        MainVol noVolume(std::move(bare));
+        noVolume.setMainMute(false);
+        QCOMPARE(noVolume.MinMainVolume(), 0);
+        QCOMPARE(noVolume.MaxMainVolume(), 0);
+        QVERIFY(!noVolume.MainMute());
+        QCOMPARE(mixer.written, QStringList());
+    }
+
+    // Without a sound card, "No mixer found!" is told once and every read gives 0.
+    void noMixer_data() {
+        QTest::addColumn<bool>("thisMachine");
+        QTest::newRow("mixer that does not open") << false;
+        QTest::newRow("this machine's") << true;
+    }
+    void noMixer() {
+        QFETCH(bool, thisMachine);
+        ScriptedDialogs dialogs;
+        dialogs.answerMessage(MsgResult::Ok);
+        auto owned = std::make_unique<TestMixer>();
+        TestMixer& mixer = *owned;
+        mixer.opens = false;
+        MainVol volume(thisMachine ? nullptr : std::move(owned));
+        if (thisMachine && dialogs.messages().isEmpty()) {
+            // A sound card: its master volume lies within the bounds, and
+            // setting it back to where it was changes nothing the user hears.
+            const qint32 now = volume.MainVolume();
+            QVERIFY(volume.MinMainVolume() <= now && now <= volume.MaxMainVolume());
+            volume.setMainVolume(now);
+            QCOMPARE(volume.MainVolume(), now);
+            return;
+        }
+        QCOMPARE(dialogs.messageTexts(), QStringList(QStringLiteral("No mixer found!")));
+        QCOMPARE(dialogs.lastMessage().buttons, MsgButtons::Ok);
+        QCOMPARE(dialogs.lastMessage().title, titles::app());
+        volume.setMainVolume(100);
+        volume.setMainMute(true);
+        QCOMPARE(shown(volume), QStringLiteral("0..0 at 0"));
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(thisMachine || mixer.written.isEmpty());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestMainVol)
 #include "tst_mainvol.moc"
