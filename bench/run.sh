@@ -7,6 +7,7 @@
 #
 # The large file is made once and kept in BUILDDIR/bench-data (never committed).
 # Prints one line per file: the median wall time of each side and their ratio.
+# Then runs the save benchmark (bench/save/run.sh).
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-9}
@@ -29,23 +30,8 @@ mcd="$out/tmp/~tmpExtMcd"
 small="$build/testmedia/h264.flv"
 [ -s "$small" ] || bash "$here/../tests/media/make-test-media.sh" "$build/testmedia" >/dev/null
 
-# About 1 GB of H.264 FLV: a 4 s lossless noisy chunk, joined seven times by
-# stream copy. Lossless noise keeps it big while it takes seconds to make.
-large="$out/large.flv"
-if [ ! -s "$large" ]; then
-    echo "making $large ..."
-    ffmpeg -nostdin -hide_banner -loglevel error -y \
-        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=4,noise=alls=40:allf=t" \
-        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=4" \
-        -c:v libx264 -preset ultrafast -qp 0 -g 50 -keyint_min 50 -pix_fmt yuv420p \
-        -c:a aac -b:a 128k -f flv "$out/chunk.flv"
-    : > "$out/chunk.txt"
-    for _ in 1 2 3 4 5 6 7; do echo "file 'chunk.flv'" >> "$out/chunk.txt"; done
-    ffmpeg -nostdin -hide_banner -loglevel error -y -f concat -safe 0 -i "$out/chunk.txt" \
-        -c copy -f flv "$out/.large.flv"
-    mv -f "$out/.large.flv" "$large"
-    rm -f "$out/chunk.flv" "$out/chunk.txt"
-fi
+# About 1 GB of H.264 FLV, made once (bench/make-large.sh).
+large=$(bash "$here/make-large.sh" "$out")
 
 now() { date +%s%N; }
 
@@ -88,3 +74,7 @@ bench() {  # label, source
 echo "ffmpeg $(ffmpeg -version | head -1 | cut -d' ' -f3), $(nproc) cores, $(date -u +%Y-%m-%d)"
 bench "h264.flv (30 s)" "$small"
 bench "large.flv (~1 GB)" "$large"
+
+# Saving marked ranges through the player window (bench/save, about 2 minutes).
+echo
+bash "$here/save/run.sh" "$build"
