@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "FfmpegCommon.h"
+#include "FlvCopyMark.h"
 #include "KeyframeProbe.h"
 #include "LegacyFfmpegJob.h"
 #include "MencoderJob.h"
@@ -78,13 +79,18 @@ int abandoned(const char* tool, const ChildProcess::Result& r, OutputTarget& tar
 //                                 is what the program's re-encoding question
 //                                 looks for;
 //   failure before creating it -> the inputs could not be opened: nothing.
-int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target) {
+// An FLV stream copy of FLV input is marked as such before it is committed.
+int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target,
+            bool flvCopy) {
     const ChildProcess::Result r = ChildProcess::run(argv);
     if (const int code = abandoned(tool, r, target); code >= 0) {
         return code;
     }
     std::string error;
     if (r.exitCode == 0 && target.hasData()) {
+        if (flvCopy) {
+            markFlvCopy(target.temporary());
+        }
         if (!target.commit(error)) {
             report(tool, error);
             return 1;
@@ -166,6 +172,27 @@ double legacyOutputSeconds(const LegacyFfmpegJob& job) {
         seconds -= skipped;
     }
     return seconds;
+}
+
+bool isFlv(const std::string& path) {
+    return extensionOf(path) == "flv";
+}
+
+// Every stream copied, from FLV into FLV.
+bool isFlvCopy(const MencoderJob& job) {
+    return !job.mp3Audio && isFlv(job.output) &&
+           std::all_of(job.inputs.begin(), job.inputs.end(), isFlv);
+}
+
+// The save's remux of a part: one FLV input read whole, both streams copied
+// into FLV.
+bool isFlvRemux(const LegacyFfmpegJob& job) {
+    if (job.inputs.size() != 1 || !job.inputs[0].options.empty() || !isFlv(job.inputs[0].path) ||
+        !isFlv(job.output) || job.outputOptions.size() != 4) {
+        return false;
+    }
+    return optionOf(job.outputOptions, "-c:v") == "copy" &&
+           optionOf(job.outputOptions, "-c:a") == "copy";
 }
 
 // A concat list in the temporary folder, removed when it goes out of scope.
@@ -296,7 +323,7 @@ int runMencoderTool(const std::vector<std::string>& args) {
     }
     announceDuration(expected);
     return runInto(tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe),
-                   target);
+                   target, isFlvCopy(job));
 }
 
 int runFfmpegTool(const std::vector<std::string>& args) {
@@ -322,8 +349,26 @@ int runFfmpegTool(const std::vector<std::string>& args) {
         report(tool, error);
         return 1;
     }
+    const bool flvRemux = isFlvRemux(job);
+    if (flvRemux) {
+        // ffmpeg would write the marked file's bytes again.
+        switch (copyMarkedFlv(job.inputs[0].path, target.temporary())) {
+            case CopyResult::Copied:
+                if (!target.commit(error)) {
+                    report(tool, error);
+                    return 1;
+                }
+                return 0;
+            case CopyResult::Stopped:
+                target.discard();
+                report(tool, "stopped");
+                return stoppedExit(ChildProcess::stopRequested());
+            case CopyResult::NotCopied:
+                break;
+        }
+    }
     announceDuration(legacyOutputSeconds(job));
-    return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target);
+    return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target, flvRemux);
 }
 
 int runFlvMetaTool(const std::vector<std::string>& args) {
