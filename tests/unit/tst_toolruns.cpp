@@ -19,6 +19,7 @@
 
 #include <memory>
 
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -176,6 +177,36 @@ class TestToolRuns : public QObject {
                      .arg(meta.value(u8("width")).toInt())
                      .arg(meta.value(u8("height")).toInt()),
                  u8(picture ? "640x480" : "0x0"));
+    }
+
+    // The remux tool's exit code with ffmpeg out of its reach.
+    int remuxWithoutFfmpeg(const ToolCommand& c) {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        const int code = exec(c);
+        qputenv("PATH", path);
+        return code;
+    }
+
+    static nlink_t linkCount(const QString& path) {
+        struct stat st {};
+        return stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_nlink : 0;
+    }
+
+    // A new folder on another file system than folder's; null when there is none.
+    static std::unique_ptr<QTemporaryDir> otherFileSystem(const QString& folder) {
+        struct stat here {};
+        stat(QFile::encodeName(folder).constData(), &here);
+        for (const char* base : {"/dev/shm", "/var/tmp", "/run/user"}) {
+            struct stat there {};
+            if (stat(base, &there) == 0 && there.st_dev != here.st_dev) {
+                auto dir = std::make_unique<QTemporaryDir>(u8(base) + u8("/zelvo-XXXXXX"));
+                if (dir->isValid()) {
+                    return dir;
+                }
+            }
+        }
+        return nullptr;
     }
 
     // Every entry of the output folder: a file with a digest of its bytes, a
@@ -337,13 +368,15 @@ private Q_SLOTS:
     void remuxOfOwnCopy_data() {
         QTest::addColumn<QString>("media");
         QTest::addColumn<bool>("join");      // the remux of two cuts joined, not of one cut
-        QTest::addColumn<QString>("after");  // what happens to the file before its remux
+        QTest::addColumn<QString>("after");  // what happens to the file before its remux, or
+                                             // "elsewhere": the remux is written on another
+                                             // file system
         const auto row = [](const char* media, bool join, const char* after) {
             QTest::newRow(
                 qPrintable(u8("%1%2, %3").arg(u8(join ? "join of " : ""), u8(media), u8(after))))
                 << u8(media) << join << u8(after);
         };
-        for (const char* after : {"nothing", "touched", "copied", "grown"}) {
+        for (const char* after : {"nothing", "touched", "copied", "grown", "elsewhere"}) {
             row("h264.flv", false, after);  // reordered frames
         }
         row("h263.flv", false, "nothing");
@@ -352,9 +385,10 @@ private Q_SLOTS:
         row("h264.flv", true, "grown");
     }
     // The save remuxes every FLV part straight after cutting it. ffmpeg would
-    // write the part's bytes again, so the remux tool copies them instead,
-    // which it does without ffmpeg: here ffmpeg is out of its reach. A part
-    // changed or replaced since the cut gets a real remux, which fails here.
+    // write the part's bytes again, so the remux tool links or copies them
+    // instead, which it does without ffmpeg: here ffmpeg is out of its reach.
+    // A part changed or replaced since the cut gets a real remux, which fails
+    // here.
     void remuxOfOwnCopy() {
         QFETCH(QString, media);
         QFETCH(bool, join);
@@ -389,12 +423,19 @@ private Q_SLOTS:
                      .exitCode,
                  0);
 
-        const QByteArray path0 = qgetenv("PATH");
-        qputenv("PATH", "/nonexistent");
-        const int code = exec(remuxCommand(m_fmg, part));
-        qputenv("PATH", path0);
-        const QString fixed = work(u8("~fix") + part);
-        if (after != u8("nothing")) {
+        QString fixed = work(u8("~fix") + part);
+        const bool elsewhere = after == u8("elsewhere");
+        std::unique_ptr<QTemporaryDir> other;
+        if (elsewhere) {
+            other = otherFileSystem(m_work->path());
+            if (!other) {
+                QSKIP("no writable folder on another file system");
+            }
+            fixed = other->filePath(u8("fixed.flv"));
+        }
+        const int code = remuxWithoutFfmpeg(elsewhere ? remuxToCommand(m_fmg, part, fixed)
+                                                      : remuxCommand(m_fmg, part));
+        if (after != u8("nothing") && !elsewhere) {
             QCOMPARE(code, 127);
             QVERIFY(!QFileInfo::exists(fixed));
             return;
@@ -402,12 +443,12 @@ private Q_SLOTS:
         QCOMPARE(code, 0);
         QVERIFY(QFileInfo(reference).size() > 10000);
         QCOMPARE(digestOf(fixed), digestOf(reference));
-        // The copy is as good as the remux for the next remux too.
-        QVERIFY(QFile::remove(path) && QFile::rename(fixed, path));
-        qputenv("PATH", "/nonexistent");
-        QCOMPARE(exec(remuxCommand(m_fmg, part)), 0);
-        qputenv("PATH", path0);
-        QCOMPARE(digestOf(fixed), digestOf(reference));
+        // Beside the part the result shares its data; elsewhere it is a copy.
+        QCOMPARE(linkCount(path), elsewhere ? 1 : 2);
+        // The result is as good as the remux for the next remux too.
+        const QString again = work(u8("again.flv"));
+        QCOMPARE(remuxWithoutFfmpeg(remuxToCommand(m_fmg, fixed, again)), 0);
+        QCOMPARE(digestOf(again), digestOf(reference));
     }
 
     void encode_data() {

@@ -8,7 +8,7 @@
 // copies every cut part that way straight after cutting it, so the tools
 // leave a mark on each such file they write (an extended attribute holding
 // the file's identity, size and modification time). A remux of a marked file
-// that has not changed since is then a plain copy of its bytes.
+// that has not changed since then needs no ffmpeg: the bytes are there.
 //
 // Where the file system keeps no extended attributes, no mark is left and
 // the remux runs ffmpeg as before.
@@ -20,8 +20,9 @@ bool markFlvCopy(const std::string& path);
 
 enum class CopyResult { Copied, NotCopied, Stopped };
 
-// When the input carries a mark that still matches it, copies its bytes to
-// output (a new file, which is given the mark too) and returns Copied.
+// When the input carries a mark that still matches it, gives output the same
+// bytes and returns Copied: output becomes a second name of the input's data
+// (a hard link) where the file system allows, a marked copy otherwise.
 // NotCopied when the input has no valid mark or the copy failed, and Stopped
 // when a stop signal came during the copy; in both cases no output is left.
 CopyResult copyMarkedFlv(const std::string& input, const std::string& output);
