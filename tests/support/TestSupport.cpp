@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -46,11 +48,26 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
 }
 
 QStringList windowsNamed(const QString& pattern) {
-    const RunResult r = run(QStringLiteral("xdotool"),
-                            {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--name"), pattern},
-                            QString(), 10000);
-    return QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // A window that goes away while xdotool walks the tree (the picture's own
+    // window when a new file opens) makes it print an X error instead of some
+    // of the ids: such a search is made again.
+    QStringList ids;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const RunResult r = run(QStringLiteral("xdotool"),
+                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--name"), pattern},
+                                QString(), 10000);
+        ids = QString::fromUtf8(r.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const bool clean = std::all_of(ids.cbegin(), ids.cend(), [](const QString& id) {
+            bool number = false;
+            id.toULongLong(&number);
+            return number;
+        });
+        if (clean) {
+            return ids;
+        }
+    }
+    return ids;
 }
 
 void stopProcess(QProcess& process) {
