@@ -174,6 +174,14 @@ double legacyOutputSeconds(const LegacyFfmpegJob& job) {
     return seconds;
 }
 
+// True when both names lead to one file (a second name of it included).
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 bool isFlv(const std::string& path) {
     return extensionOf(path) == "flv";
 }
@@ -350,7 +358,7 @@ int runFfmpegTool(const std::vector<std::string>& args) {
         return 1;
     }
     const bool flvRemux = isFlvRemux(job);
-    if (flvRemux) {
+    if (flvRemux && !sameFile(job.inputs[0].path, job.output)) {
         // ffmpeg would write the marked file's bytes again.
         switch (copyMarkedFlv(job.inputs[0].path, target.temporary())) {
             case CopyResult::Copied:
