@@ -1,7 +1,9 @@
 #pragma once
 // Shared by the player window's tests: a master volume that needs no sound card, a
-// playlist the tests fill with real entries, and a loaded player window in a private
-// temporary folder, playing through the real media interpreter without sound.
+// playlist the tests fill with real entries, a loaded player window in a private temporary
+// folder, playing through the real media interpreter without sound, and a base for the
+// test classes.
+#include "ScriptedDialogs.h"
 #include "TestSupport.h"
 #include "app/mdlZelvoFLV.h"
 #include "playback/MciInterpreter.h"
@@ -11,6 +13,7 @@
 #include "player/frmMain.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,28 +34,18 @@ public:
     explicit FakeMixer(FakeMixerState* state) : m_s(state) {}
     bool open() override { return true; }
     bool volumeRange(qint32* minimum, qint32* maximum) override {
-        *minimum = m_s->minimum;
-        *maximum = m_s->maximum;
-        return true;
+        return put(minimum, m_s->minimum) && put(maximum, m_s->maximum);
     }
-    bool volume(qint32* value) override {
-        *value = m_s->volume;
-        return true;
-    }
-    bool setVolume(qint32 value) override {
-        m_s->volume = value;
-        return true;
-    }
-    bool mute(qint32* value) override {
-        *value = m_s->mute;
-        return true;
-    }
-    bool setMute(qint32 value) override {
-        m_s->mute = value;
-        return true;
-    }
+    bool volume(qint32* value) override { return put(value, m_s->volume); }
+    bool setVolume(qint32 value) override { return put(&m_s->volume, value); }
+    bool mute(qint32* value) override { return put(value, m_s->mute); }
+    bool setMute(qint32 value) override { return put(&m_s->mute, value); }
 
 private:
+    static bool put(qint32* to, qint32 value) {
+        *to = value;
+        return true;
+    }
     FakeMixerState* m_s;
 };
 
@@ -107,6 +100,7 @@ public:
     void load(const QString& commandLine = QString()) {
         w->formLoad(commandLine);
         w->show();
+        loaded = true;
     }
     // A copy of a generated media file under another name in the temporary folder.
     QString copy(const QString& media, const QString& name) {
@@ -119,11 +113,22 @@ public:
     bool waitStatus(const QString& start, int ms = 5000) {
         return QTest::qWaitFor([&] { return status().startsWith(start); }, ms);
     }
-    // Loads the window, plays media and pauses it on frame (-1: the last frame).
+    bool waitPlaying() { return waitStatus(QStringLiteral("正在播放")); }
+    // Plays a file (a path, or the name of a generated media file) and waits until it plays.
+    bool play(const QString& file) {
+        w->playSingle(QFileInfo(file).isAbsolute() ? file : testsupport::media(file), false);
+        return waitPlaying();
+    }
+    // The window title while a file of this name is open.
+    static QString title(const QString& name) {
+        return QStringLiteral(" %1 - Zelvo.FLV").arg(name);
+    }
+    // Loads the window unless it is, plays media and pauses it on frame (-1: the last frame).
     void playPaused(const QString& media, qint32 frame) {
-        load();
-        w->playSingle(testsupport::media(media), false);
-        QVERIFY(waitStatus(QStringLiteral("正在播放")));
+        if (!loaded) {
+            load();
+        }
+        QVERIFY(play(media));
         w->mbPause_Click();
         if (frame < 0) {
             frame = w->totalFrames - 1;
@@ -145,4 +150,31 @@ public:
     QTemporaryDir temp;
     FakeMixerState mixer;
     std::unique_ptr<frmMain> w;
+    bool loaded = false;
+};
+
+// Base of the player window's test classes, whose init() and cleanup() call openPlayer() and
+// closePlayer(): a new window for each test function, its dialogs answered from a script.
+// Every dialog shown must have been scripted, and every scripted answer used.
+class PlayerTest : public QObject {
+protected:
+    void openPlayer(bool loaded = false) {
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_f = std::make_unique<PlayerFixture>();
+        if (loaded) {
+            m_f->load();
+        }
+    }
+    void closePlayer() {
+        m_f.reset();
+        const int unexpected = m_dialogs->unexpected();
+        const int pending = m_dialogs->pending();
+        m_dialogs.reset();
+        QCOMPARE(unexpected, 0);
+        QCOMPARE(pending, 0);
+    }
+    frmMain& win() const { return *m_f->w; }
+
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<PlayerFixture> m_f;
 };

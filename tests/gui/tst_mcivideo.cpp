@@ -23,61 +23,55 @@ private Q_SLOTS:
     }
     void cleanup() { mciSendString(QStringLiteral("close all"), nullptr); }
 
-    void playsInAWindowWithoutPicture() {
-        QWidget window;
-        window.resize(500, 400);
-        window.show();
-        const QString open =
-            QStringLiteral("open \"%1\" type mpegvideo alias v parent %2 style child")
-                .arg(testsupport::media(QStringLiteral("h264.flv")))
-                .arg(window.winId());
-        QCOMPARE(mciSendString(open, nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("put v window at 10 10 320 240"), nullptr), 0);
-        QString reply;
-        QCOMPARE(mciSendString(QStringLiteral("where v destination max"), &reply), 0);
-        QCOMPARE(reply, QStringLiteral("0 0 500 400"));
-        QCOMPARE(mciSendString(QStringLiteral("set v time format frames"), nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("seek v to 77"), nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("status v position"), &reply), 0);
-        QCOMPARE(reply, QStringLiteral("77"));
-        QCOMPARE(mciSendString(QStringLiteral("play v"), nullptr), 0);
+    void sessions_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("window");     // invalid: a window id that does not exist
+        QTest::addColumn<bool>("windowGoes");  // after the picture was first placed in it
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("in a window") << "h264.flv" << QSize(500, 400) << false << "0 0 500 400";
+        QTest::newRow("the window goes first")
+            << "clip.mp4" << QSize(300, 200) << true << "0 0 640 480";
+        QTest::newRow("unknown window") << "clip.avi" << QSize() << false << "0 0 640 480";
+    }
+    void sessions() {
+        QFETCH(QString, file);
+        QFETCH(QSize, window);
+        QFETCH(bool, windowGoes);
+        QFETCH(QString, destination);
+        // The reply to a command, or "error N" when it fails.
+        const auto mci = [](const QString& command) {
+            QString reply;
+            const int error = mciSendString(command, &reply);
+            return error == 0 ? reply : QStringLiteral("error %1").arg(error);
+        };
+        std::unique_ptr<QWidget> parent;
+        if (window.isValid()) {
+            parent = std::make_unique<QWidget>();
+            parent->resize(window);
+            parent->show();
+        }
+        QCOMPARE(mci(QStringLiteral("open \"%1\" type mpegvideo alias v parent %2 style child")
+                         .arg(testsupport::media(file))
+                         .arg(parent ? parent->winId() : WId(987654321))),
+                 QString());
+        QCOMPARE(mci(QStringLiteral("put v window at 10 10 320 240")), QString());
+        if (windowGoes) {
+            parent.reset();
+        }
+        // The device still answers, plays and closes, without a picture.
+        QCOMPARE(mci(QStringLiteral("put v window at 0 0 100 100")), QString());
+        QCOMPARE(mci(QStringLiteral("where v destination max")), destination);
+        QCOMPARE(mci(QStringLiteral("set v time format frames")), QString());
+        QCOMPARE(mci(QStringLiteral("seek v to 77")), QString());
+        QCOMPARE(mci(QStringLiteral("status v position")), QStringLiteral("77"));
+        QCOMPARE(mci(QStringLiteral("play v")), QString());
         QTest::qWait(200);
-        QCOMPARE(mciSendString(QStringLiteral("status v mode"), &reply), 0);
-        QCOMPARE(reply, QStringLiteral("playing"));
-        QCOMPARE(mciSendString(QStringLiteral("close v"), nullptr), 0);
-        // No widget of the device is left behind in the window.
-        QVERIFY(window.findChildren<QWidget*>().isEmpty());
-    }
-
-    void windowGoesBeforeTheDevice() {
-        auto window = std::make_unique<QWidget>();
-        window->resize(300, 200);
-        window->show();
-        const QString open =
-            QStringLiteral("open \"%1\" type mpegvideo alias v parent %2 style child")
-                .arg(testsupport::media(QStringLiteral("clip.mp4")))
-                .arg(window->winId());
-        QCOMPARE(mciSendString(open, nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("put v window at 0 0 300 200"), nullptr), 0);
-        window.reset();
-        // The device outlives its window and still answers.
-        QString reply;
-        QCOMPARE(mciSendString(QStringLiteral("put v window at 0 0 100 100"), nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("where v destination max"), &reply), 0);
-        QCOMPARE(reply, QStringLiteral("0 0 640 480"));
-        QCOMPARE(mciSendString(QStringLiteral("close v"), nullptr), 0);
-    }
-
-    void unknownWindowPlaysWithoutPicture() {
-        const QString open =
-            QStringLiteral("open \"%1\" type mpegvideo alias v parent 987654321 style child")
-                .arg(testsupport::media(QStringLiteral("clip.avi")));
-        QCOMPARE(mciSendString(open, nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("put v window at 0 0 100 100"), nullptr), 0);
-        QCOMPARE(mciSendString(QStringLiteral("play v"), nullptr), 0);
-        QString reply;
-        QCOMPARE(mciSendString(QStringLiteral("status v mode"), &reply), 0);
-        QCOMPARE(reply, QStringLiteral("playing"));
+        QCOMPARE(mci(QStringLiteral("status v mode")), QStringLiteral("playing"));
+        QCOMPARE(mci(QStringLiteral("close v")), QString());
+        if (parent) {
+            // No widget of the device is left behind in the window.
+            QVERIFY(parent->findChildren<QWidget*>().isEmpty());
+        }
     }
 };
 

@@ -2,7 +2,6 @@
 // the end of a file, seeking on the bar (a click at once, a drag on release), and the
 // master-volume slider with its mute button.
 #include "PlayerTestKit.h"
-#include "ScriptedDialogs.h"
 #include "player/MainMenus.h"
 #include "widgets/ZelvoButton.h"
 
@@ -26,42 +25,29 @@ void mouse(QWidget* w, QEvent::Type type, double x, Qt::MouseButtons buttons) {
 
 }  // namespace
 
-class tst_PlayerStatus : public QObject {
+class tst_PlayerStatus : public PlayerTest {
     Q_OBJECT
-
-    std::unique_ptr<PlayerFixture> m_f;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
 
     void playPaused(qint32 frame) { m_f->playPaused(QStringLiteral("h264.flv"), frame); }
 
 private Q_SLOTS:
-    void init() {
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_f = std::make_unique<PlayerFixture>();
-    }
-    void cleanup() {
-        QCOMPARE(m_dialogs->messages().size(), 0);
-        m_f.reset();
-        m_dialogs.reset();
-    }
+    void init() { openPlayer(); }
+    void cleanup() { closePlayer(); }
 
     void statusAdvancesAndEnds_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("speedItem");
         QTest::addColumn<QString>("total");
-        QTest::newRow("h264.flv at normal speed")
-            << QStringLiteral("h264.flv") << 4 << QStringLiteral("00:30");
-        QTest::newRow("clip.mpg at 200 %")
-            << QStringLiteral("clip.mpg") << 8 << QStringLiteral("00:29");
-        QTest::newRow("clip.mp3 at 50 %")
-            << QStringLiteral("clip.mp3") << 2 << QStringLiteral("00:30");
+        QTest::newRow("h264.flv at normal speed") << "h264.flv" << 4 << "00:30";
+        QTest::newRow("clip.mpg at 200 %") << "clip.mpg" << 8 << "00:29";
+        QTest::newRow("clip.mp3 at 50 %") << "clip.mp3" << 2 << "00:30";
     }
     void statusAdvancesAndEnds() {
         QFETCH(QString, file);
         QFETCH(int, speedItem);
         QFETCH(QString, total);
         m_f->load();
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         w.playSingle(testsupport::media(file), false);
         QCOMPARE(m_f->status(), QStringLiteral("正在播放，進度 0 ％，播速 100 ％"));
         w.mnuSpeed_Click(speedItem);
@@ -102,8 +88,8 @@ private Q_SLOTS:
         playPaused(-1);  // the device itself may report the end: the player is paused
         QTest::qWait(800);
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
-        QCOMPARE(m_f->w->playerState, 4);
-        QVERIFY(m_f->w->checkTimer().isActive());
+        QCOMPARE(win().playerState, 4);
+        QVERIFY(win().checkTimer().isActive());
     }
 
     void clickSeeks_data() {
@@ -117,7 +103,7 @@ private Q_SLOTS:
         QFETCH(bool, paused);
         QFETCH(double, at);
         playPaused(100);
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         if (!paused) {
             w.mbPlay_Click();
         }
@@ -148,7 +134,7 @@ private Q_SLOTS:
         QFETCH(double, to);
         QFETCH(double, lands);
         playPaused(200);
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         QWidget* bar = w.picPlusBk->picHsb;
         QWidget* thumb = w.picPlusBk->picHsb2;
         const double grip = thumb->width() / 2.0;
@@ -192,7 +178,7 @@ private Q_SLOTS:
         m_f->mixer.volume = minimum;
         m_f->mixer.mute = 1;
         m_f->load();
-        PlayerPanel* p = m_f->w->picPlusBk;
+        PlayerPanel* p = win().picPlusBk;
         QCOMPARE(p->mbSound->State(), int(ZelvoButton::Down));  // muted at start
 
         QWidget* track = p->picVolSdr;

@@ -47,37 +47,7 @@ const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1"
 const QString fileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
 const QStringList schemes{QStringLiteral("file"), QStringLiteral("https")};
 
-// A private session bus with no activatable services, so no real file manager can start.
 std::unique_ptr<QProcess> privateBus;
-
-void startPrivateBus() {
-    static QTemporaryDir folder;
-    const QString config = folder.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    if (!folder.isValid() || !file.open(QIODevice::WriteOnly)) {
-        return;
-    }
-    file.write("<busconfig><type>session</type><listen>unix:dir=" + folder.path().toUtf8() +
-               "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-               "<allow own=\"*\"/></policy></busconfig>\n");
-    file.close();
-    privateBus = std::make_unique<QProcess>();
-    // The bus goes away with the test even when the test crashes.
-    privateBus->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    privateBus->setProgram(QStringLiteral("dbus-daemon"));
-    privateBus->setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                              QStringLiteral("--print-address=1")});
-    privateBus->start();
-    if (privateBus->waitForStarted(5000) && privateBus->waitForReadyRead(5000)) {
-        const QByteArray address = privateBus->readLine().trimmed();
-        if (!address.isEmpty()) {
-            qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-            return;
-        }
-    }
-    privateBus.reset();
-}
 
 }  // namespace
 
@@ -86,6 +56,39 @@ class TstShellHelpers : public QObject {
 
     UrlCatcher m_catcher;
     QTemporaryDir m_dir;
+
+public:
+    // Before the application exists: a private session bus with no activatable services, so
+    // no real file manager can start; without dbus-daemon no bus at all, which must fall back.
+    static void initMain() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/zelvo-test-bus");
+        static QTemporaryDir folder;
+        const QString config = folder.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        if (!folder.isValid() || !file.open(QIODevice::WriteOnly)) {
+            return;
+        }
+        file.write("<busconfig><type>session</type><listen>unix:dir=" + folder.path().toUtf8() +
+                   "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                   "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                   "<allow own=\"*\"/></policy></busconfig>\n");
+        file.close();
+        privateBus = std::make_unique<QProcess>();
+        // The bus goes away with the test even when the test crashes.
+        privateBus->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        privateBus->setProgram(QStringLiteral("dbus-daemon"));
+        privateBus->setArguments({QStringLiteral("--config-file=") + config,
+                                  QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        privateBus->start();
+        if (privateBus->waitForStarted(5000) && privateBus->waitForReadyRead(5000)) {
+            const QByteArray address = privateBus->readLine().trimmed();
+            if (!address.isEmpty()) {
+                qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+                return;
+            }
+        }
+        privateBus.reset();
+    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -97,6 +100,11 @@ private Q_SLOTS:
     void cleanupTestCase() {
         for (const QString& scheme : schemes) {
             QDesktopServices::unsetUrlHandler(scheme);
+        }
+        if (privateBus) {
+            privateBus->kill();
+            privateBus->waitForFinished(5000);
+            privateBus.reset();
         }
     }
     void init() { m_catcher.urls.clear(); }
@@ -220,25 +228,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    startPrivateBus();
-    if (!privateBus) {
-        // No bus at all: explorerSelect must fall back at once.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/zelvo-test-bus");
-    }
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        TstShellHelpers test;
-        QTEST_SET_MAIN_SOURCE_PATH
-        result = QTest::qExec(&test, argc, argv);
-    }
-    if (privateBus) {
-        privateBus->kill();
-        privateBus->waitForFinished(5000);
-        privateBus.reset();
-    }
-    return result;
-}
-
+QTEST_MAIN(TstShellHelpers)
 #include "tst_shellhelpers.moc"

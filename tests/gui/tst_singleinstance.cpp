@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 #include "app/SingleInstance.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -16,16 +15,11 @@ namespace {
 // Starts of the real program, each in the same private runtime, temp and config folders.
 class ProgramRuns {
 public:
-    ProgramRuns() {
-        QFile::setPermissions(m_runtime.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_env.insert(QStringLiteral("TMPDIR"), m_temp.path());
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    // Boxes go to a log instead of waiting for a click that never comes.
+    ProgramRuns()
+        : m_env(testsupport::programEnvironment(m_runtime.path(), m_temp.path(), m_config.path(),
+                                                m_temp.filePath(QStringLiteral("log.txt")))) {
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // Boxes go to a log instead of waiting for a click that never comes.
-        m_env.insert(QStringLiteral("ZELVO_TEST_LOG"), m_temp.filePath(QStringLiteral("log.txt")));
     }
     ~ProgramRuns() {
         for (QProcess* p : std::as_const(m_processes)) {
@@ -37,11 +31,9 @@ public:
 
     QProcess* start(const QStringList& args) {
         auto* p = new QProcess;
-        p->setProgram(testsupport::binDir() + QStringLiteral("/Zelvo.FLV"));
-        p->setArguments(args);
         p->setProcessEnvironment(m_env);
         p->setProcessChannelMode(QProcess::ForwardedChannels);
-        p->start();
+        p->start(testsupport::binDir() + QStringLiteral("/Zelvo.FLV"), args);
         m_processes << p;
         return p;
     }
@@ -57,15 +49,9 @@ public:
 
     // True when a first instance answers a hand-over within timeoutMs.
     bool firstAnswers(int timeoutMs) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < timeoutMs) {
-            if (SingleInstance::forward(paths()->socketPath(), QString(), 500)) {
-                return true;
-            }
-            QTest::qWait(100);
-        }
-        return false;
+        return QTest::qWaitFor(
+            [this] { return SingleInstance::forward(paths()->socketPath(), QString(), 500); },
+            timeoutMs);
     }
 
 private:
@@ -82,29 +68,22 @@ class tst_SingleInstance : public QObject {
 
 private Q_SLOTS:
     void secondStartForwardsWholeCommandLine_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("none") << QStringList() << QString();
-        QTest::newRow("plain") << QStringList{QStringLiteral("/v/clip.flv")}
-                               << QStringLiteral("/v/clip.flv");
-        QTest::newRow("blanks in one argument")
-            << QStringList{QStringLiteral("/v/my clip.flv")} << QStringLiteral("/v/my clip.flv");
+        QTest::addColumn<QStringList>("args");  // the first instance gets them joined by blanks
+        const auto row = [](const char* tag, const QStringList& args) {
+            QTest::newRow(tag) << args;
+        };
+        row("none", {});
+        row("plain", {QStringLiteral("/v/clip.flv")});
+        row("blanks in one argument", {QStringLiteral("/v/my clip.flv")});
         // The quotes reach the first instance; stripping them is playback's job.
-        QTest::newRow("quotes kept")
-            << QStringList{QStringLiteral("\"/v/a b.flv\"")} << QStringLiteral("\"/v/a b.flv\"");
-        QTest::newRow("several arguments joined")
-            << QStringList{QStringLiteral("/v/my"), QStringLiteral("clip.flv")}
-            << QStringLiteral("/v/my clip.flv");
-        QTest::newRow("chinese") << QStringList{QStringLiteral("/影片/測試 一.flv")}
-                                 << QStringLiteral("/影片/測試 一.flv");
-        QTest::newRow("leading dash")
-            << QStringList{QStringLiteral("-clip.flv")} << QStringLiteral("-clip.flv");
-        QTest::newRow("url") << QStringList{QStringLiteral("http://127.0.0.1:8080/live.flv")}
-                             << QStringLiteral("http://127.0.0.1:8080/live.flv");
+        row("quotes kept", {QStringLiteral("\"/v/a b.flv\"")});
+        row("several arguments joined", {QStringLiteral("/v/my"), QStringLiteral("clip.flv")});
+        row("chinese", {QStringLiteral("/影片/測試 一.flv")});
+        row("leading dash", {QStringLiteral("-clip.flv")});
+        row("url", {QStringLiteral("http://127.0.0.1:8080/live.flv")});
     }
     void secondStartForwardsWholeCommandLine() {
         QFETCH(QStringList, args);
-        QFETCH(QString, expected);
         ProgramRuns runs;
         SingleInstance* first = runs.paths();
         QCOMPARE(first->start(QString(), 2000), SingleInstance::Role::First);
@@ -113,7 +92,7 @@ private Q_SLOTS:
         QProcess* second = runs.start(args);
         QVERIFY(received.wait(10000));
         QCOMPARE(received.count(), 1);
-        QCOMPARE(received.at(0).at(0).toString(), expected);
+        QCOMPARE(received.at(0).at(0).toString(), args.join(u' '));
         QVERIFY(second->waitForFinished(10000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
@@ -160,10 +139,8 @@ private Q_SLOTS:
     }
 
     void lockedButSilentInstanceGivesUp() {
-        QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        SingleInstance probe;
-        QLockFile hung(probe.lockPath());
+        ProgramRuns runs;
+        QLockFile hung(runs.paths()->lockPath());
         QVERIFY(hung.tryLock(0));
         SingleInstance late;
         QCOMPARE(late.start(QStringLiteral("x"), 600), SingleInstance::Role::Failed);

@@ -1,8 +1,7 @@
-// Picture size and panel layout: fitting a picture into the area, the window's minimum,
-// the time texts, the narrow layout of the button bar, where the picture goes with each
-// size option, the file menus for pictures and sound, and the maximise toggle.
+// Picture size and panel layout: fitting a picture into the area, the window's minimum and
+// the narrow button bar, the time texts, where the picture goes with each size option, the
+// file menus for pictures and sound, and the maximise toggle.
 #include "PlayerTestKit.h"
-#include "ScriptedDialogs.h"
 #include "player/MainMenus.h"
 #include "player/VideoSizing.h"
 #include "widgets/ZelvoButton.h"
@@ -11,22 +10,12 @@
 #include <QMenu>
 #include <QSignalSpy>
 
-class tst_Sizing : public QObject {
+class tst_Sizing : public PlayerTest {
     Q_OBJECT
 
-    std::unique_ptr<PlayerFixture> m_f;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-
 private Q_SLOTS:
-    void init() {
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_f = std::make_unique<PlayerFixture>();
-    }
-    void cleanup() {
-        QCOMPARE(m_dialogs->messages().size(), 0);
-        m_f.reset();
-        m_dialogs.reset();
-    }
+    void init() { openPlayer(true); }
+    void cleanup() { closePlayer(); }
 
     void mediaNewSize_data() {
         QTest::addColumn<QSize>("picture");
@@ -69,47 +58,43 @@ private Q_SLOTS:
         QCOMPARE(total + u' ' + zero, texts);
     }
 
-    void minimumSize_data() {
-        QTest::addColumn<QSize>("asked");   // picture area; (-1, -1): the window as it is
-        QTest::addColumn<QSize>("window");  // resize first
-        QTest::addColumn<QSize>("area");    // availWidth x availHeight afterwards
-        QTest::newRow("asked below the minimum") << QSize(100, 5) << QSize() << QSize(318, 10);
-        QTest::newRow("asked size") << QSize(602, 300) << QSize() << QSize(600, 300);
-        QTest::newRow("dragged too small") << QSize(-1, -1) << QSize(50, 50) << QSize(318, 10);
+    // The window asks for a picture area or is resized: the area it gets, the panel below
+    // it, and the button bar, which drops the list buttons where the end mark would reach
+    // the sound panel.
+    void layout_data() {
+        QTest::addColumn<QSize>("asked");   // picture area; invalid: the window as it is
+        QTest::addColumn<QSize>("window");  // resized to first; invalid: not resized
+        QTest::addColumn<QSize>("area");    // availWidth x availHeight; invalid: not checked
+        QTest::addColumn<bool>("narrow");
+        const QSize none;
+        QTest::newRow("asked below the minimum") << QSize(100, 5) << none << QSize(318, 10) << true;
+        QTest::newRow("asked size") << QSize(602, 300) << none << QSize(600, 300) << false;
+        QTest::newRow("dragged too small") << none << QSize(50, 50) << QSize(318, 10) << true;
+        QTest::newRow("366: the end mark reaches the sound panel")
+            << none << QSize(366, 400) << none << true;
+        QTest::newRow("367: just wide enough") << none << QSize(367, 400) << none << false;
+        QTest::newRow("wide") << none << QSize(800, 400) << none << false;
     }
-    void minimumSize() {
+    void layout() {
         QFETCH(QSize, asked);
         QFETCH(QSize, window);
         QFETCH(QSize, area);
-        m_f->load();
-        frmMain& w = *m_f->w;
+        QFETCH(bool, narrow);
+        frmMain& w = win();
+        PlayerPanel* p = w.picPlusBk;
         if (window.isValid()) {
             w.resize(window);
         }
         w.ensureMinSize(false, asked.width(), asked.height());
-        QTRY_COMPARE_WITH_TIMEOUT(QSize(w.availWidth, w.availHeight), area, 3000);
+        if (area.isValid()) {
+            QTRY_COMPARE_WITH_TIMEOUT(QSize(w.availWidth, w.availHeight), area, 3000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(p->width(), window.width(), 3000);
+        }
         QVERIFY(w.width() >= 320);
         // The panel stands at the bottom, the picture area above it.
-        QCOMPARE(w.picPlusBk->y() + w.picPlusBk->height(), w.centralWidget()->height());
-        QCOMPARE(w.picVideo->height(), w.picPlusBk->y());
-    }
-
-    void narrowLayout_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("narrow");
-        QTest::newRow("minimum width") << 320 << true;
-        QTest::newRow("end mark would reach the sound panel") << 366 << true;
-        QTest::newRow("just wide enough") << 367 << false;
-        QTest::newRow("wide") << 800 << false;
-    }
-    void narrowLayout() {
-        QFETCH(int, width);
-        QFETCH(bool, narrow);
-        m_f->load();
-        frmMain& w = *m_f->w;
-        w.resize(width, 400);
-        PlayerPanel* p = w.picPlusBk;
-        QTRY_COMPARE_WITH_TIMEOUT(p->width(), width, 3000);
+        QCOMPARE(p->y() + p->height(), w.centralWidget()->height());
+        QCOMPARE(w.picVideo->height(), p->y());
         QCOMPARE(p->mbLastItem->isVisible(), !narrow);
         QCOMPARE(p->mbNextItem->isVisible(), !narrow);
         QCOMPARE(p->mbRngStart->x(), narrow ? 118 : 165);
@@ -136,25 +121,23 @@ private Q_SLOTS:
         QFETCH(bool, keepWH);
         QFETCH(bool, keepDef);
         QFETCH(QRect, picture);
-        m_f->load();
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         const MainMenus& m = w.menus();
-        for (QAction* fileMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef, m.mnuExplorer,
-                                  m.mnuSaveFile, m.mnuAddToList->menuAction()}) {
-            QVERIFY(!fileMenu->isEnabled());  // nothing open yet
+        const QList<QAction*> pictureMenus{m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef};
+        const QList<QAction*> fileMenus{m.mnuExplorer, m.mnuSaveFile, m.mnuAddToList->menuAction()};
+        for (QAction* menu : pictureMenus + fileMenus) {
+            QVERIFY(!menu->isEnabled());  // nothing open yet
         }
         w.ensureMinSize(false, 602, 300);
         QTRY_COMPARE_WITH_TIMEOUT(w.availHeight, 300, 3000);
-        w.playSingle(testsupport::media(file), false);
-        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-        const bool hasPicture = picture.isValid();
-        for (QAction* pictureMenu : {m.mnuSaveCap, m.mnuKeepWH, m.mnuKeepDef}) {
-            QCOMPARE(pictureMenu->isEnabled(), hasPicture);
+        QVERIFY(m_f->play(file));
+        for (QAction* menu : pictureMenus) {
+            QCOMPARE(menu->isEnabled(), picture.isValid());
         }
-        for (QAction* fileMenu : {m.mnuExplorer, m.mnuSaveFile, m.mnuAddToList->menuAction()}) {
-            QVERIFY(fileMenu->isEnabled());
+        for (QAction* menu : fileMenus) {
+            QVERIFY(menu->isEnabled());
         }
-        if (!hasPicture) {
+        if (!picture.isValid()) {
             return;
         }
         // Each option is a menu click, which places the picture again.
@@ -172,8 +155,7 @@ private Q_SLOTS:
     }
 
     void escapeToggles() {
-        m_f->load();
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         const QSize normal = w.size();
         QTest::keyClick(&w, Qt::Key_Escape);
         QTRY_VERIFY_WITH_TIMEOUT(w.isMaximized(), 3000);

@@ -2,7 +2,6 @@
 // message, step sizes per mode and key, the ends of the file, and the step-amount box
 // with the captions and tool tips it rewrites.
 #include "PlayerTestKit.h"
-#include "ScriptedDialogs.h"
 #include "player/MainMenus.h"
 #include "widgets/ZelvoButton.h"
 
@@ -21,24 +20,27 @@ int checkedSpeed(const frmMain& w) {
     return -1;
 }
 
+// Scripts the answer to the next input box (none, a text or kCancel), then to the range
+// message if one is due.
+void script(ScriptedDialogs& dialogs, const QString& typed, bool rangeMessage) {
+    if (typed == kCancel) {
+        dialogs.cancelInput();
+    } else if (!typed.isEmpty()) {
+        dialogs.answerInput(typed);
+    }
+    if (rangeMessage) {
+        dialogs.answerMessage(MsgResult::Ok);
+    }
+}
+
 }  // namespace
 
-class tst_SpeedSteps : public QObject {
+class tst_SpeedSteps : public PlayerTest {
     Q_OBJECT
 
-    std::unique_ptr<PlayerFixture> m_f;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-
 private Q_SLOTS:
-    void init() {
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_f = std::make_unique<PlayerFixture>();
-    }
-    void cleanup() {
-        QCOMPARE(m_dialogs->unexpected(), 0);
-        m_f.reset();
-        m_dialogs.reset();
-    }
+    void init() { openPlayer(true); }
+    void cleanup() { closePlayer(); }
 
     void speedItems_data() {
         QTest::addColumn<int>("item");
@@ -46,15 +48,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("speed");  // session units after the click
         QTest::addColumn<int>("checked");
         QTest::addColumn<bool>("rangeMessage");
-        QTest::newRow("10 %") << 0 << QString() << 100 << 0 << false;
-        QTest::newRow("125 %") << 5 << QString() << 1250 << 5 << false;
-        QTest::newRow("200 %") << 8 << QString() << 2000 << 8 << false;
-        QTest::newRow("typed 150") << 10 << QStringLiteral("150") << 1500 << 10 << false;
-        QTest::newRow("typed 99.6 is 100") << 10 << QStringLiteral("99.6") << 1000 << 10 << false;
-        QTest::newRow("typed leading number") << 10 << QStringLiteral(" 7 倍") << 70 << 10 << false;
-        QTest::newRow("typed 0") << 10 << QStringLiteral("0") << 1000 << 4 << true;
-        QTest::newRow("typed 201") << 10 << QStringLiteral("201") << 1000 << 4 << true;
-        QTest::newRow("typed text") << 10 << QStringLiteral("fast") << 1000 << 4 << true;
+        QTest::newRow("10 %") << 0 << "" << 100 << 0 << false;
+        QTest::newRow("125 %") << 5 << "" << 1250 << 5 << false;
+        QTest::newRow("200 %") << 8 << "" << 2000 << 8 << false;
+        QTest::newRow("typed 150") << 10 << "150" << 1500 << 10 << false;
+        QTest::newRow("typed 99.6 is 100") << 10 << "99.6" << 1000 << 10 << false;
+        QTest::newRow("typed leading number") << 10 << " 7 倍" << 70 << 10 << false;
+        QTest::newRow("typed 0") << 10 << "0" << 1000 << 4 << true;
+        QTest::newRow("typed 201") << 10 << "201" << 1000 << 4 << true;
+        QTest::newRow("typed text") << 10 << "fast" << 1000 << 4 << true;
         QTest::newRow("cancelled") << 10 << kCancel << 1000 << 4 << false;
     }
     void speedItems() {
@@ -63,18 +65,9 @@ private Q_SLOTS:
         QFETCH(int, speed);
         QFETCH(int, checked);
         QFETCH(bool, rangeMessage);
-        m_f->load();
-        frmMain& w = *m_f->w;
-        w.playSingle(testsupport::media(QStringLiteral("h264.flv")), false);
-        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-        if (typed == kCancel) {
-            m_dialogs->cancelInput();
-        } else if (!typed.isEmpty()) {
-            m_dialogs->answerInput(typed);
-        }
-        if (rangeMessage) {
-            m_dialogs->answerMessage(MsgResult::Ok);
-        }
+        frmMain& w = win();
+        QVERIFY(m_f->play(QStringLiteral("h264.flv")));
+        script(*m_dialogs, typed, rangeMessage);
         w.menus().mnuSpeed[item]->trigger();
 
         QCOMPARE(w.mciMain.getSpeed(), speed);
@@ -110,22 +103,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");  // -1: the last frame
         QTest::addColumn<int>("state");
+        const auto row = [](const char* tag, int mode, int amount, int key, bool playing, int from,
+                            int to, int state) {
+            QTest::newRow(tag) << mode << amount << key << playing << from << to << state;
+        };
         const int pgDn = Qt::Key_PageDown, pgUp = Qt::Key_PageUp;
-        QTest::newRow("seconds: PgDn moves 125 frames at 25 fps")
-            << 1 << 5 << pgDn << false << 100 << 225 << 4;
-        QTest::newRow("seconds: PgUp while playing plays on")
-            << 1 << 5 << pgUp << true << 400 << 275 << 1;
-        QTest::newRow("seconds: Right moves 5 frames")
-            << 1 << 5 << int(Qt::Key_Right) << false << 300 << 305 << 4;
-        QTest::newRow("seconds: Left while playing pauses")
-            << 1 << 7 << int(Qt::Key_Left) << true << 300 << 295 << 4;
-        QTest::newRow("frames: PgDn moves the amount")
-            << 0 << 12 << pgDn << false << 100 << 112 << 4;
-        QTest::newRow("percent: 10 % of 752 frames") << 2 << 10 << pgDn << false << 100 << 175 << 4;
-        QTest::newRow("past the end: the last frame, paused")
-            << 1 << 5 << pgDn << true << 700 << -1 << 4;
-        QTest::newRow("before the start: frame 0, paused")
-            << 1 << 5 << pgUp << true << 50 << 0 << 4;
+        row("seconds: PgDn moves 125 frames at 25 fps", 1, 5, pgDn, false, 100, 225, 4);
+        row("seconds: PgUp while playing plays on", 1, 5, pgUp, true, 400, 275, 1);
+        row("seconds: Right moves 5 frames", 1, 5, Qt::Key_Right, false, 300, 305, 4);
+        row("seconds: Left while playing pauses", 1, 7, Qt::Key_Left, true, 300, 295, 4);
+        row("frames: PgDn moves the amount", 0, 12, pgDn, false, 100, 112, 4);
+        row("percent: 10 % of 752 frames", 2, 10, pgDn, false, 100, 175, 4);
+        row("past the end: the last frame, paused", 1, 5, pgDn, true, 700, -1, 4);
+        row("before the start: frame 0, paused", 1, 5, pgUp, true, 50, 0, 4);
     }
     void stepSizes() {
         QFETCH(int, mode);
@@ -136,7 +126,7 @@ private Q_SLOTS:
         QFETCH(int, to);
         QFETCH(int, state);
         m_f->playPaused(QStringLiteral("h264.flv"), from);
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         QCOMPARE(w.totalFrames, 752);
         w.mnuFB_Click(mode);
         w.stepValue[mode] = amount;
@@ -171,16 +161,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("amount");  // of the page keys: shown in the caption and tips
         QTest::addColumn<QString>("arrows");  // of the arrow keys
         QTest::addColumn<bool>("rangeMessage");
-        const auto row = [](const char* tag, int mode, const QString& typed, const char* amount,
-                            const char* arrows, bool rangeMessage) {
-            QTest::newRow(tag) << mode << typed << QString::fromUtf8(amount)
-                               << QString::fromUtf8(arrows) << rangeMessage;
-        };
-        row("frames 12", 0, QStringLiteral("12"), "12 格", "12 格", false);
-        row("seconds 30", 1, QStringLiteral("30"), "30 秒", "5 格", false);
-        row("percent 100", 2, QStringLiteral("100"), "100 ％", "5 格", false);
-        row("seconds 101 is refused", 1, QStringLiteral("101"), "5 秒", "5 格", true);
-        row("cancelled", 2, kCancel, "5 ％", "5 格", false);
+        QTest::newRow("frames 12") << 0 << "12"
+                                   << "12 格"
+                                   << "12 格" << false;
+        QTest::newRow("seconds 30") << 1 << "30"
+                                    << "30 秒"
+                                    << "5 格" << false;
+        QTest::newRow("percent 100") << 2 << "100"
+                                     << "100 ％"
+                                     << "5 格" << false;
+        QTest::newRow("seconds 101 is refused") << 1 << "101"
+                                                << "5 秒"
+                                                << "5 格" << true;
+        QTest::newRow("cancelled") << 2 << kCancel << "5 ％"
+                                   << "5 格" << false;
     }
     void stepAmountBox() {
         QFETCH(int, mode);
@@ -188,8 +182,7 @@ private Q_SLOTS:
         QFETCH(QString, amount);
         QFETCH(QString, arrows);
         QFETCH(bool, rangeMessage);
-        m_f->load();
-        frmMain& w = *m_f->w;
+        frmMain& w = win();
         const auto tip = [](const char* text, const QString& page, const QString& arrow) {
             return QString::fromUtf8(text).arg(page, arrow);
         };
@@ -197,18 +190,10 @@ private Q_SLOTS:
                  QStringLiteral("倒轉 ( PgUp 鍵：5 秒，或 ← 鍵：5 格 )"));
         w.menus().mnuFB[mode]->trigger();
         QVERIFY(w.menus().mnuFB[mode]->isChecked());
-        if (typed == kCancel) {
-            m_dialogs->cancelInput();
-        } else {
-            m_dialogs->answerInput(typed);
-        }
-        if (rangeMessage) {
-            m_dialogs->answerMessage(MsgResult::Ok);
-        }
+        script(*m_dialogs, typed, rangeMessage);
         w.menus().mnuFB[4]->trigger();
-        const QString name =
-            QStringList{QStringLiteral("影格"), QStringLiteral("秒數"), QStringLiteral("比例")}.at(
-                mode);
+        const char* const names[] = {"影格", "秒數", "比例"};
+        const QString name = QString::fromUtf8(names[mode]);
         QCOMPARE(m_dialogs->inputs().at(0).prompt,
                  QStringLiteral("請輸入倒轉與快轉的%1模式數值\r\n\r\n"
                                 "輸入條件為介於 1 到 100 之間的整數\r\n"

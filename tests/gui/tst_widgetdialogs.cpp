@@ -24,20 +24,39 @@
 #include <memory>
 
 using Kind = FileDialogRequest::Kind;
-Q_DECLARE_METATYPE(MsgButtons)
-Q_DECLARE_METATYPE(MsgIcon)
-Q_DECLARE_METATYPE(MsgResult)
-Q_DECLARE_METATYPE(FileDialogRequest::Kind)
 
 namespace {
 
-QStringList sortedButtonTexts(const QList<QAbstractButton*>& buttons) {
+// A message box: what is asked for, the sorted button texts and default button shown, the
+// icon shown, the button clicked ("": closed without one) and the answer.
+struct Box {
+    MsgButtons buttons;
+    int defaultButton;
+    MsgIcon icon;
+    const char *texts, *defaultText;
+    QMessageBox::Icon shownIcon;
+    const char* click;
+    MsgResult result;
+};
+
+// A file dialog: the kind, flags and title asked for, and the title, mode and overwrite
+// question it shows.
+struct FileBox {
+    Kind kind;
+    quint32 flags;
+    const char *title, *shownTitle;
+    QFileDialog::FileMode fileMode;
+    bool confirmOverwrite;
+};
+
+// The texts of buttons, sorted and joined by blanks.
+QString buttonTexts(const QList<QAbstractButton*>& buttons) {
     QStringList texts;
     for (const QAbstractButton* button : buttons) {
         texts.append(button->text());
     }
     std::sort(texts.begin(), texts.end());
-    return texts;
+    return texts.join(u' ');
 }
 
 QAbstractButton* buttonWithText(const QMessageBox& box, const QString& text) {
@@ -68,6 +87,9 @@ std::unique_ptr<QTimer> answerNextModal(std::function<void(QDialog*)> act) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Box)
+Q_DECLARE_METATYPE(FileBox)
+
 class TestWidgetDialogs : public QObject {
     Q_OBJECT
 
@@ -86,74 +108,53 @@ private Q_SLOTS:
     }
 
     void messageBox_data() {
-        QTest::addColumn<MsgButtons>("buttons");
-        QTest::addColumn<int>("defaultButton");
-        QTest::addColumn<MsgIcon>("icon");
-        QTest::addColumn<QStringList>("texts");  // sorted
-        QTest::addColumn<QString>("defaultText");
-        QTest::addColumn<QMessageBox::Icon>("shownIcon");
-        QTest::addColumn<QString>("click");  // empty: closed without a button
-        QTest::addColumn<MsgResult>("result");
-        const QString ok = QStringLiteral("確定"), cancel = QStringLiteral("取消");
-        const QString yes = QStringLiteral("是"), no = QStringLiteral("否");
-        QTest::newRow("ok") << MsgButtons::Ok << 0 << MsgIcon::Information << QStringList{ok} << ok
-                            << QMessageBox::Information << ok << MsgResult::Ok;
-        QTest::newRow("yes no, no default")
-            << MsgButtons::YesNo << 1 << MsgIcon::Question << QStringList{no, yes} << no
-            << QMessageBox::Question << yes << MsgResult::Yes;
-        QTest::newRow("yes no cancel, cancel default")
-            << MsgButtons::YesNoCancel << 2 << MsgIcon::Exclamation << QStringList{cancel, no, yes}
-            << cancel << QMessageBox::Warning << no << MsgResult::No;
-        QTest::newRow("default past the last button")
-            << MsgButtons::OkCancel << 3 << MsgIcon::Critical << QStringList{cancel, ok} << ok
-            << QMessageBox::Critical << cancel << MsgResult::Cancel;
-        QTest::newRow("closed yes no")
-            << MsgButtons::YesNo << 0 << MsgIcon::None << QStringList{no, yes} << yes
-            << QMessageBox::NoIcon << QString() << MsgResult::No;
+        QTest::addColumn<Box>("b");
+        const auto row = [](const char* tag, const Box& b) { QTest::newRow(tag) << b; };
+        row("ok", {MsgButtons::Ok, 0, MsgIcon::Information, "確定", "確定",
+                   QMessageBox::Information, "確定", MsgResult::Ok});
+        row("yes no, no default", {MsgButtons::YesNo, 1, MsgIcon::Question, "否 是", "否",
+                                   QMessageBox::Question, "是", MsgResult::Yes});
+        row("yes no cancel, cancel default",
+            {MsgButtons::YesNoCancel, 2, MsgIcon::Exclamation, "取消 否 是", "取消",
+             QMessageBox::Warning, "否", MsgResult::No});
+        row("default past the last button",
+            {MsgButtons::OkCancel, 3, MsgIcon::Critical, "取消 確定", "確定", QMessageBox::Critical,
+             "取消", MsgResult::Cancel});
+        row("closed yes no", {MsgButtons::YesNo, 0, MsgIcon::None, "否 是", "是",
+                              QMessageBox::NoIcon, "", MsgResult::No});
     }
     void messageBox() {
-        QFETCH(MsgButtons, buttons);
-        QFETCH(int, defaultButton);
-        QFETCH(MsgIcon, icon);
-        QFETCH(QStringList, texts);
-        QFETCH(QString, defaultText);
-        QFETCH(QMessageBox::Icon, shownIcon);
-        QFETCH(QString, click);
-        QFETCH(MsgResult, result);
+        QFETCH(Box, b);
         QWidget owner;
         MessageRequest request;
         request.text = QStringLiteral("檔案 <a.flv> 已存在\r\n要覆蓋嗎？");
         request.title = QStringLiteral("注意事項");
-        request.buttons = buttons;
-        request.icon = icon;
-        request.defaultButton = defaultButton;
+        request.buttons = b.buttons;
+        request.icon = b.icon;
+        request.defaultButton = b.defaultButton;
         request.owner = &owner;
-
         const auto box = WidgetDialogHandler::buildMessageBox(request);
         QCOMPARE(box->windowTitle(), QStringLiteral("注意事項"));
         QCOMPARE(box->text(), QStringLiteral("檔案 <a.flv> 已存在\n要覆蓋嗎？"));
         QCOMPARE(box->textFormat(), Qt::PlainText);
-        QCOMPARE(sortedButtonTexts(box->buttons()), texts);
+        QCOMPARE(buttonTexts(box->buttons()), QString::fromUtf8(b.texts));
         QVERIFY(box->defaultButton());
-        QCOMPARE(box->defaultButton()->text(), defaultText);
-        QCOMPARE(box->icon(), shownIcon);
+        QCOMPARE(box->defaultButton()->text(), QString::fromUtf8(b.defaultText));
+        QCOMPARE(box->icon(), b.shownIcon);
         QCOMPARE(box->parentWidget(), &owner);
-        if (!click.isEmpty()) {
-            QAbstractButton* button = buttonWithText(*box, click);
+        if (*b.click != 0) {
+            QAbstractButton* button = buttonWithText(*box, QString::fromUtf8(b.click));
             QVERIFY(button);
             button->click();  // a hidden box finishes without a modal loop
         }
-        QCOMPARE(WidgetDialogHandler::messageResult(*box, buttons), result);
+        QCOMPARE(WidgetDialogHandler::messageResult(*box, b.buttons), b.result);
     }
 
     void inputDialog_built() {
         QWidget owner;
-        InputRequest request;
-        request.prompt = QStringLiteral("請輸入 <網址>\r\n例如 http://");
-        request.title = QStringLiteral("Zelvo.FLV");
-        request.defaultText = QStringLiteral("http://");
-        request.owner = &owner;
-
+        // prompt, title, default text, owner
+        InputRequest request{QStringLiteral("請輸入 <網址>\r\n例如 http://"),
+                             QStringLiteral("Zelvo.FLV"), QStringLiteral("http://"), &owner};
         const auto dialog = WidgetDialogHandler::buildInputDialog(request);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Zelvo.FLV"));
         QCOMPARE(dialog->parentWidget(), &owner);
@@ -164,8 +165,8 @@ private Q_SLOTS:
         const auto* edit = dialog->findChild<QLineEdit*>();
         QVERIFY(edit);
         QCOMPARE(edit->text(), QStringLiteral("http://"));
-        QCOMPARE(sortedButtonTexts(dialog->findChildren<QAbstractButton*>()),
-                 (QStringList{QStringLiteral("取消"), QStringLiteral("確定")}));
+        QCOMPARE(buttonTexts(dialog->findChildren<QAbstractButton*>()),
+                 QStringLiteral("取消 確定"));
         // Without a window of its own a dialog belongs to the active window.
         owner.show();
         QApplication::setActiveWindow(&owner);
@@ -177,42 +178,25 @@ private Q_SLOTS:
     }
 
     void fileDialog_built_data() {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<quint32>("flags");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("shownTitle");
-        QTest::addColumn<QFileDialog::FileMode>("fileMode");
-        QTest::addColumn<bool>("confirmOverwrite");
-        const QString openTitle = QStringLiteral("開啟舊檔");
-        QTest::newRow("open") << Kind::Open << quint32(0x81004) << QString() << openTitle
-                              << QFileDialog::ExistingFile << true;
-        QTest::newRow("open, any name")
-            << Kind::Open << quint32(0) << QStringLiteral("開啟清單") << QStringLiteral("開啟清單")
-            << QFileDialog::AnyFile << true;
-        QTest::newRow("open several") << Kind::OpenMulti << quint32(0x81204) << QString()
-                                      << openTitle << QFileDialog::ExistingFiles << true;
-        QTest::newRow("save") << Kind::Save << quint32(6) << QString() << QStringLiteral("另存新檔")
-                              << QFileDialog::AnyFile << true;
-        QTest::newRow("save, no overwrite question")
-            << Kind::Save << quint32(4) << QStringLiteral("另存") << QStringLiteral("另存")
-            << QFileDialog::AnyFile << false;
-        QTest::newRow("folder") << Kind::Folder << quint32(0x64)
-                                << QStringLiteral("請選取儲存目錄\r\n強烈建議你新建一個資料夾！")
-                                << QStringLiteral("瀏覽資料夾") << QFileDialog::Directory << true;
+        QTest::addColumn<FileBox>("f");
+        const auto row = [](const char* tag, const FileBox& f) { QTest::newRow(tag) << f; };
+        const auto any = QFileDialog::AnyFile;
+        row("open", {Kind::Open, 0x81004, "", "開啟舊檔", QFileDialog::ExistingFile, true});
+        row("open, any name", {Kind::Open, 0, "開啟清單", "開啟清單", any, true});
+        row("open several",
+            {Kind::OpenMulti, 0x81204, "", "開啟舊檔", QFileDialog::ExistingFiles, true});
+        row("save", {Kind::Save, 6, "", "另存新檔", any, true});
+        row("save, no overwrite question", {Kind::Save, 4, "另存", "另存", any, false});
+        row("folder", {Kind::Folder, 0x64, "請選取儲存目錄\r\n強烈建議你新建一個資料夾！",
+                       "瀏覽資料夾", QFileDialog::Directory, true});
     }
-
     void fileDialog_built() {
-        QFETCH(Kind, kind);
-        QFETCH(quint32, flags);
-        QFETCH(QString, title);
-        QFETCH(QString, shownTitle);
-        QFETCH(QFileDialog::FileMode, fileMode);
-        QFETCH(bool, confirmOverwrite);
+        QFETCH(FileBox, f);
         QWidget owner;
         FileDialogRequest request;
-        request.kind = kind;
-        request.flags = flags;
-        request.title = title;
+        request.kind = f.kind;
+        request.flags = f.flags;
+        request.title = QString::fromUtf8(f.title);
         request.initDir = m_folder;
         request.fileName = QStringLiteral("新 檔案_part.flv");
         // A description may carry parentheses of its own.
@@ -221,26 +205,28 @@ private Q_SLOTS:
         request.filterIndex = 1;
         request.defaultExt = QStringLiteral(".flv");
         request.owner = &owner;
-
         const auto dialog = WidgetDialogHandler::buildFileDialog(request);
         QCOMPARE(dialog->parentWidget(), &owner);
-        QCOMPARE(dialog->windowTitle(), shownTitle);
-        QCOMPARE(dialog->fileMode(), fileMode);
+        QCOMPARE(dialog->windowTitle(), QString::fromUtf8(f.shownTitle));
+        QCOMPARE(dialog->fileMode(), f.fileMode);
         QCOMPARE(dialog->acceptMode(),
-                 kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        const char* accept = kind == Kind::Save ? "儲存" : kind == Kind::Folder ? "確定" : "開啟";
+                 f.kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        const char* accept = f.kind == Kind::Save     ? "儲存"
+                             : f.kind == Kind::Folder ? "確定"
+                                                      : "開啟";
         QCOMPARE(dialog->labelText(QFileDialog::Accept), QString::fromUtf8(accept));
         QCOMPARE(dialog->labelText(QFileDialog::Reject), QStringLiteral("取消"));
         QCOMPARE(dialog->directory().absolutePath(), m_folder);
-        QCOMPARE(dialog->testOption(QFileDialog::DontConfirmOverwrite), !confirmOverwrite);
+        QCOMPARE(dialog->testOption(QFileDialog::DontConfirmOverwrite), !f.confirmOverwrite);
 
         const auto* prompt = dialog->findChild<QLabel*>(QStringLiteral("folderPrompt"));
-        if (kind == Kind::Folder) {
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        if (f.kind == Kind::Folder) {
             QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
             QVERIFY(prompt);
             QCOMPARE(prompt->text(), QStringLiteral("請選取儲存目錄\n強烈建議你新建一個資料夾！"));
-            const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            QVERIFY(types && types->isHidden());
+            QVERIFY(types->isHidden());
             QCOMPARE(dialog->labelText(QFileDialog::FileName), QStringLiteral("資料夾："));
             QCOMPARE(WidgetDialogHandler::fileDialogReply(*dialog, request, true).paths,
                      QStringList{m_folder});
@@ -250,11 +236,9 @@ private Q_SLOTS:
         QCOMPARE(dialog->labelText(QFileDialog::FileName), QStringLiteral("檔案名稱："));
         QCOMPARE(dialog->labelText(QFileDialog::FileType), QStringLiteral("檔案類型："));
         // The user reads the descriptions alone; the list follows the chosen patterns.
-        const auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(combo);
-        QCOMPARE(combo->count(), 2);
-        QCOMPARE(combo->itemText(0), QStringLiteral("支援處理的檔案 (flv ; mpg)"));
-        QCOMPARE(combo->itemText(1), QStringLiteral("所有檔案"));
+        QCOMPARE(types->count(), 2);
+        QCOMPARE(types->itemText(0), QStringLiteral("支援處理的檔案 (flv ; mpg)"));
+        QCOMPARE(types->itemText(1), QStringLiteral("所有檔案"));
         QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("所有檔案"));
         const auto* model = dialog->findChild<QFileSystemModel*>();
         QVERIFY(model);

@@ -47,8 +47,6 @@ class tst_WindowHelpers : public QObject {
 
     std::unique_ptr<MainWindowStandIn> m_main;
     QWidget* m_video = nullptr;
-    QWidget* m_picture = nullptr;
-    QWidget* m_strip = nullptr;
 
     // A video area with the picture inside it and the control strip below, as in the player.
     void buildPlayer() {
@@ -56,10 +54,8 @@ class tst_WindowHelpers : public QObject {
         m_main->setGeometry(50, 50, 200, 190);
         m_video = new QWidget(m_main.get());
         m_video->setGeometry(0, 0, 200, 150);
-        m_picture = new QWidget(m_video);
-        m_picture->setGeometry(20, 15, 160, 120);
-        m_strip = new QWidget(m_main.get());
-        m_strip->setGeometry(0, 150, 200, 40);
+        (new QWidget(m_video))->setGeometry(20, 15, 160, 120);
+        (new QWidget(m_main.get()))->setGeometry(0, 150, 200, 40);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     }
@@ -72,34 +68,30 @@ private Q_SLOTS:
     }
 
     void hook_data() {
-        QTest::addColumn<QString>("where");
+        QTest::addColumn<QPoint>("at");  // in the window, laid out as buildPlayer() does
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("doubleClick");
         QTest::addColumn<QString>("log");
         const int left = Qt::LeftButton;
-        QTest::newRow("left on the picture") << "picture" << left << false << "s";
-        QTest::newRow("left on the area around it") << "video" << left << false << "s";
-        QTest::newRow("right on the picture") << "picture" << int(Qt::RightButton) << false << "R";
-        QTest::newRow("left on the control strip") << "strip" << left << false << "L";
-        QTest::newRow("double click on the picture") << "picture" << left << true << "ss";
+        QTest::newRow("left on the picture") << QPoint(100, 75) << left << false << "s";
+        QTest::newRow("left on the area around it") << QPoint(5, 5) << left << false << "s";
+        QTest::newRow("right on the picture")
+            << QPoint(100, 75) << int(Qt::RightButton) << false << "R";
+        QTest::newRow("left on the control strip") << QPoint(100, 170) << left << false << "L";
+        QTest::newRow("double click on the picture") << QPoint(100, 75) << left << true << "ss";
     }
     void hook() {
-        QFETCH(QString, where);
+        QFETCH(QPoint, at);
         QFETCH(int, button);
         QFETCH(bool, doubleClick);
         QFETCH(QString, log);
         buildPlayer();
         QVERIFY(mdlWindowHook::Hook(m_video, [this] { m_main->log += QLatin1Char('s'); }));
-        QWidget* target = where == QLatin1String("picture") ? m_picture
-                          : where == QLatin1String("video") ? m_video
-                                                            : m_strip;
-        const QPoint at = where == QLatin1String("video") ? QPoint(5, 5) : target->rect().center();
-        const QPoint inWindow = target->mapTo(m_main.get(), at);
         const auto mouseButton = static_cast<Qt::MouseButton>(button);
         if (doubleClick) {
-            QTest::mouseDClick(m_main->windowHandle(), mouseButton, {}, inWindow);
+            QTest::mouseDClick(m_main->windowHandle(), mouseButton, {}, at);
         } else {
-            QTest::mouseClick(m_main->windowHandle(), mouseButton, {}, inWindow);
+            QTest::mouseClick(m_main->windowHandle(), mouseButton, {}, at);
         }
         QCOMPARE(m_main->log, log);
     }
@@ -176,11 +168,9 @@ private Q_SLOTS:
         const QColor inside = image.pixelColor(image.width() / 2, middle);
         const QColor text = box->palette().color(QPalette::WindowText);
         const QString expected = edges + u'n';
+        const int columns[] = {0, image.width() - 1, width};
         for (int i = 0; i < 3; ++i) {
-            const QColor c = image.pixelColor(i == 0   ? 0
-                                              : i == 1 ? image.width() - 1
-                                                       : width,
-                                              middle);
+            const QColor c = image.pixelColor(columns[i], middle);
             const char e = expected.at(i).toLatin1();
             const bool ok = e == 'l'   ? c.lightness() > face
                             : e == 'd' ? c.lightness() < face - 16
@@ -229,17 +219,15 @@ private Q_SLOTS:
         QVERIFY(opaquePixels(drawn, place) > place.width() * place.height() / 8);
         QCOMPARE(opaquePixels(drawn, QRect(0, 0, 16, 16)), opaquePixels(drawn, place));
 
-        const auto iconOf = [](const QString& file) {
-            return mdlIconKestal::fileIcon(file, 16).toImage().convertToFormat(
-                QImage::Format_ARGB32);
-        };
-        const QImage unknown = iconOf(appDir + QStringLiteral("other.zzqq"));
-        const QImage program =
-            mdlIconKestal::programIcon().pixmap(16, 16).toImage().convertToFormat(
-                QImage::Format_ARGB32);
         if (place.size() == QSize(16, 16)) {
+            const auto argb = [](const QPixmap& p) {
+                return p.toImage().convertToFormat(QImage::Format_ARGB32);
+            };
+            const QImage unknown =
+                argb(mdlIconKestal::fileIcon(appDir + QStringLiteral("other.zzqq"), 16));
             QCOMPARE(drawn == unknown, lookLike == QLatin1String("unknown"));
-            QCOMPARE(drawn == program, lookLike == QLatin1String("program"));
+            QCOMPARE(drawn == argb(mdlIconKestal::programIcon().pixmap(16, 16)),
+                     lookLike == QLatin1String("program"));
         }
     }
 };
