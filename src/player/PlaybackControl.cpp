@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QOpenGLWidget>
 #include <QRandomGenerator>
 #include <QTime>
 
@@ -127,17 +126,9 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     m_w.setStatusText(frmMainTexts::statusStart());
     m_w.m_speed->checkSpeedItem(4, 1000);
 
-    const QList<QOpenGLWidget*> pictures =
-        m_w.findChildren<QOpenGLWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    // The session draws into the window's client area, below the menu bar, where
+    // "put" places the picture over the video area.
     mci.openMCI(path, m_w.winId(), kAlias);
-    for (QOpenGLWidget* picture :
-         m_w.findChildren<QOpenGLWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        // The session draws into the window; our client area starts below the menu
-        // bar, so its picture moves into the video area, where "put" places it.
-        if (!pictures.contains(picture)) {
-            picture->setParent(m_w.picVideo);
-        }
-    }
     mci.setVolume(500);
 
     m_w.myPutSize(true);
