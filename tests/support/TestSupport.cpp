@@ -47,6 +47,11 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
     return r;
 }
 
+bool installTools(const QString& folder) {
+    qputenv("TMPDIR", QFile::encodeName(folder));
+    return run(binDir() + QStringLiteral("/ZelvoResFLV"), {QStringLiteral("Edit1")}).exitCode == 0;
+}
+
 QStringList windowsNamed(const QString& pattern) {
     // A window that goes away while xdotool walks the tree (the picture's own
     // window when a new file opens) makes it print an X error instead of some

@@ -17,6 +17,11 @@ QString media(const QString& name);
 // Folder of the built programs (Zelvo.FLV, ZelvoResFLV, ZelvoToolFLV).
 QString binDir();
 
+// Installs the editing tools into folder the way the program does before a job, and makes
+// folder this process's temporary folder, where the tools find their own. False when the
+// resource program fails.
+bool installTools(const QString& folder);
+
 struct RunResult {
     int exitCode = -1;
     bool finished = false;  // false: the deadline passed and the process was killed

@@ -82,10 +82,7 @@ class TestRunner : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_tmp.isValid());
-        // The tools find their temporary folder the way the program does.
-        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
-        const QString resources = testsupport::binDir() + u8("/ZelvoResFLV");
-        QCOMPARE(testsupport::run(resources, {u8("Edit1")}).exitCode, 0);
+        QVERIFY(testsupport::installTools(m_tmp.path()));
         m_mcd = m_tmp.filePath(u8("~tmpExtMcd"));
         m_fmg = m_tmp.filePath(u8("~tmpExtFmg"));
         QVERIFY(QFileInfo(m_mcd).isExecutable());

@@ -195,10 +195,7 @@ private Q_SLOTS:
             QVERIFY2(!QStandardPaths::findExecutable(u8(program)).isEmpty(), program);
         }
         QVERIFY(m_tmp.isValid());
-        // The tools look for their temporary folder the way the program does.
-        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
-        const QString resources = testsupport::binDir() + u8("/ZelvoResFLV");
-        QCOMPARE(testsupport::run(resources, {u8("Edit1")}).exitCode, 0);
+        QVERIFY(testsupport::installTools(m_tmp.path()));
         m_mcd = m_tmp.filePath(u8("~tmpExtMcd"));
         m_fmg = m_tmp.filePath(u8("~tmpExtFmg"));
         m_fmd = m_tmp.filePath(u8("~tmpExtFmd"));
