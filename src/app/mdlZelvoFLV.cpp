@@ -2,7 +2,6 @@
 
 #include "services/FileObject.h"
 
-#include <QDir>
 #include <QStringList>
 
 #include <cmath>
@@ -170,19 +169,6 @@ QString getWorkDir(const QString& path) {
         return addSeparator(FileObject::shared().GetParentFolderName(path));
     }
     return folder;
-}
-
-void changeDirTo(const QString& path) {
-    if (path.isEmpty()) {
-        return;
-    }
-    QString folder = path;
-    if (!folder.endsWith(separator)) {
-        folder = addSeparator(FileObject::shared().GetParentFolderName(folder));
-    }
-    if (!folder.isEmpty()) {
-        QDir::setCurrent(folder);
-    }
 }
 
 void killFile(const QString& path, bool noClose) {

@@ -82,8 +82,6 @@ QString upperDriveLetter(const QString& path);
 // The folder the tools write into: the file browser's folder, or else the
 // folder of path.
 QString getWorkDir(const QString& path);
-// Makes the folder (or the folder of a file path) current; errors are ignored.
-void changeDirTo(const QString& path);
 // Deletes the files the path names ("*" and "?" allowed in the file-name part),
 // never folders. Unless noClose, the player is first asked to let go of the file.
 void killFile(const QString& path, bool noClose = false);

@@ -188,7 +188,7 @@ void PlaybackControl::failPlay(const QString& path) {
     setFileMenus(false);
     const QString file = path.isEmpty() ? m_w.mciMain.FileName() : path;
     m_w.picPlusBk->showTimeLabels(false);
-    if (BusySession::shared().dialog() != nullptr) {
+    if (BusySession::shared().dialog() != nullptr && !BusySession::shared().isRunningJob()) {
         m_w.buzySateShow(false, &m_w);
     }
     shareBnStop(true, true, false);
@@ -427,7 +427,7 @@ void PlaybackControl::closeRunFn(const QString& path) {
 
 void PlaybackControl::mnuOpen_Click() {
     pausePrFn();
-    CommDialog& dialog = CommDialog::shared();
+    CommDialog dialog;
     dialog.setOwnerWindow(&m_w);
     dialog.setFilter(openFilter);
     dialog.setFilterIndex(1);

@@ -11,7 +11,6 @@
 #include "tools/SaveRangesJob.h"
 #include "tools/ToolCommands.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QSaveFile>
@@ -44,6 +43,10 @@ bool copyFile(const QString& from, const QString& to) {
 }  // namespace
 
 void SaveRanges::saveRanges(int mode) {
+    // One tool job at a time: a second save waits for nothing and touches nothing.
+    if (BusySession::shared().isRunningJob()) {
+        return;
+    }
     RangeMarks& marks = m_w.marks();
     if (marks.lastSegmentOpen()) {
         marks.mbRngEnd_Click();
@@ -89,39 +92,13 @@ void SaveRanges::saveRanges(int mode) {
         return;
     }
 
-    changeDirTo(outPath);
-    BusySession& busy = BusySession::shared();
-    busy.beginOperation(mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit);
-    m_w.buzySateShow(true, &m_w);
     SaveRangesJob job(jobMode, source, outPath, ranges);
-    busy.setBusyText(job.runCount(), 1);
-    job.onStep = [&busy](int count, int index) { busy.setBusyText(count, index); };
-    job.askReencode = [&busy] { return busy.askAudioReencode(); };
-
-    const bool done =
-        m_w.dealMyResource(QStringLiteral("Edit") + QString::number(containerFamily(ext)), true) &&
-        job.run();
-    bool aborted = false;
-    if (done) {
-        BusySession::killTempFiles();
-        m_w.buzySateShow(false, &m_w, &aborted);
-        m_w.dealMyResource(QStringLiteral("notCapMCI"), false);
-        m_w.doneAfterSave(outPath, false, busy.elapsedSeconds(), aborted);
-        return;
-    }
-    // Nothing half made stays behind: the destination, if any, is incomplete.
-    killFile(outPath, true);
-    QCoreApplication::processEvents();
-    BusySession::killTempFiles();
-    m_w.dealMyResource(QStringLiteral("notCapMCI"), false);
-    m_w.buzySateShow(false, &m_w, &aborted);
-    if (!aborted) {
-        busy.showFailure();
-    }
+    BusySession::shared().runJob(job, &m_w,
+                                 mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit);
 }
 
 QString SaveRanges::chooseOutput(int mode, const QString& source, const QString& ext) {
-    CommDialog& dialog = CommDialog::shared();
+    CommDialog dialog;
     dialog.setOwnerWindow(&m_w);
     dialog.setInitDir(getWorkDir(source));
     if (mode == 1) {
@@ -143,7 +120,7 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
     }
     const FileObject& fso = FileObject::shared();
     const QString ext = fso.GetExtensionName(fso.GetFileName(path)).toLower();
-    CommDialog& dialog = CommDialog::shared();
+    CommDialog dialog;
     QWidget* list = BusySession::shared().listWindow().form
                         ? BusySession::shared().listWindow().form()
                         : nullptr;

@@ -89,7 +89,7 @@ QImage frmCap::grabArea(QWidget* area, const QRect& rect) {
 }
 
 void frmCap::mnuSaveCap_Click() {
-    CommDialog& dialog = CommDialog::shared();
+    CommDialog dialog;
     dialog.setOwnerWindow(this);
     dialog.setFilter(frmCapTexts::saveFilter());
     dialog.setFilterIndex(1);

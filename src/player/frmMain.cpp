@@ -20,7 +20,9 @@
 #include "services/DialogService.h"
 #include "services/FileObject.h"
 #include "tools/BusySession.h"
+#include "tools/ResourceTools.h"
 #include "tools/frmBuzy.h"
+#include "tools/mdlGetCmdOutput.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/mdlIconKestal.h"
 #include "widgets/mdlWindowHook.h"
@@ -30,7 +32,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,13 +40,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
-#include <QProcess>
 #include <QUrl>
 
 namespace {
 
-// How long the resource program may take to install the tools.
-constexpr int kResourceTimeoutMs = 60000;
 // A handed-over command line that arrives while a file is opening waits this long.
 constexpr int kRetryMs = 50;
 
@@ -228,50 +226,14 @@ void frmMain::formLoad(const QString& commandLine) {
 }
 
 bool frmMain::dealMyResource(const QString& mode, bool unpack) {
-    QCoreApplication::processEvents();
-    sampleWmvPath = tempDir + QStringLiteral("~tmpExtFlv.wmv");
-    mencoderPath = tempDir + QStringLiteral("~tmpExtMcd");
-    ffmpegPath = tempDir + QStringLiteral("~tmpExtFmg");
-    flvMetaPath = tempDir + QStringLiteral("~tmpExtFmd");
-
+    resourceTools::setPaths();
     if (unpack) {
-        // The tools must be in place before the first run, so wait for the installer,
-        // keeping the windows alive meanwhile.
-        QProcess installer;
-        installer.setProgram(appDir + QStringLiteral("ZelvoResFLV"));
-        installer.setArguments({mode});
-        installer.setStandardInputFile(QProcess::nullDevice());
-        installer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        QString folder = tempDir;
-        folder.chop(1);
-        env.insert(QStringLiteral("TMPDIR"), folder);
-        installer.setProcessEnvironment(env);
-        QEventLoop loop;
-        connect(&installer, &QProcess::finished, &loop, &QEventLoop::quit);
-        connect(&installer, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kResourceTimeoutMs, &loop, &QEventLoop::quit);
-        installer.start();
-        if (installer.state() != QProcess::NotRunning) {
-            loop.exec();
-        }
-        if (installer.state() != QProcess::NotRunning) {
-            installer.kill();
-            installer.waitForFinished(2000);
-            return false;
-        }
-        return installer.exitStatus() == QProcess::NormalExit && installer.exitCode() == 0;
+        // The tools must be in place before they are used: the installer is waited for.
+        GetCmdOutput(resourceTools::installCommand(mode), QString(),
+                     resourceTools::installEnvironment());
+        return lastCmdExitCode() == 0;
     }
-
-    if (mode == QLatin1String("notCapMCI") || mode == QLatin1String("All")) {
-        killFile(mencoderPath, true);
-        killFile(ffmpegPath, true);
-        killFile(flvMetaPath, true);
-    }
-    if (mode == QLatin1String("CapMCI") || mode == QLatin1String("All")) {
-        killFile(sampleWmvPath, false);
-    }
-    QCoreApplication::processEvents();
+    resourceTools::remove(mode);
     return true;
 }
 
@@ -279,8 +241,18 @@ void frmMain::linkExecute(const QString& text) {
     // Handled on the next turn of the event loop: playing waits on the player with the
     // loop running, and the hand-over's connection must not be torn down under its own
     // notification meanwhile. A file that is opening right now is let finish first.
+    // During a tool job the windows take nothing new: the text waits for the job's end.
+    if (BusySession::shared().isRunningJob()) {
+        connect(
+            &BusySession::shared(), &BusySession::jobEnded, this,
+            [this, text] { linkExecute(text); }, Qt::SingleShotConnection);
+        return;
+    }
     QTimer::singleShot(isMciBusy() ? kRetryMs : 0, this, [this, text] {
-        if (isMciBusy()) {
+        if (appClosing || m_closeAfterJob) {
+            return;  // the window is going away
+        }
+        if (isMciBusy() || BusySession::shared().isRunningJob()) {
             linkExecute(text);
             return;
         }
@@ -324,6 +296,20 @@ bool frmMain::checkDealRng() const {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // The tools are deleted on the way out: not under a job that still uses them.
+    BusySession& busy = BusySession::shared();
+    if (busy.isRunningJob()) {
+        event->ignore();
+        if (msgBox(frmMainTexts::exitWhileJob(), MsgButtons::YesNo, titles::notice(),
+                   MsgIcon::Question, this) == MsgResult::Yes &&
+            busy.isRunningJob()) {
+            m_closeAfterJob = true;
+            connect(&busy, &BusySession::jobEnded, this, &frmMain::close,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+            busy.breakJob();
+        }
+        return;
+    }
     if (isMinimized() || isMaximized()) {
         showNormal();
     }
@@ -667,12 +653,8 @@ void frmMain::loadSettings() {
 void frmMain::saveSettings() {}
 
 void frmMain::setupCommonDialog() {
-    CommDialog& dialog = CommDialog::shared();
-    dialog.setOwnerWindow(this);
-    dialog.setBrowseFlags(0x64);
-    dialog.setOpenFlags(0x81004);
-    dialog.setSaveFlags(6);
-    dialog.setInitDir(appHooks().browserFolder ? appHooks().browserFolder() : QString());
+    // The dialogs start in the file browser's folder until a file is picked elsewhere.
+    CommDialog::setLastFolder(appHooks().browserFolder ? appHooks().browserFolder() : QString());
 }
 
 void frmMain::showStoppedState() {

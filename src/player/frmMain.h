@@ -239,6 +239,8 @@ private:
     // Media commands may wait on the player with the event loop running; the status tick
     // and a handed-over command line wait until no such command is under way.
     int m_busyDepth = 0;
+    // Closing waits for a tool job that was asked to stop.
+    bool m_closeAfterJob = false;
 
 public:
     class MciBusy {

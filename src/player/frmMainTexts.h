@@ -165,6 +165,14 @@ inline QStringList stepUnits() {
 }
 
 // ---- messages ----------------------------------------------------------------------------
+// Closing the window while a tool job runs.
+inline QString exitWhileJob() {
+    return QStringLiteral(
+        "你選擇了結束與離開本軟體\r\n"
+        "但是檔案處理程序正在進行中\r\n"
+        "\r\n"
+        "要中止程序，並且結束本軟體嗎？");
+}
 inline QString exitWhileMarking() {
     return QStringLiteral(
         "你選擇了結束與離開本軟體\r\n"

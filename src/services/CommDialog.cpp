@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -33,9 +34,22 @@ QString joinPatterns(const QString& patterns) {
 
 }  // namespace
 
-CommDialog& CommDialog::shared() {
-    static CommDialog instance;
-    return instance;
+namespace {
+
+QString& lastFolderStore() {
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+QString CommDialog::lastFolder() {
+    const QString& folder = lastFolderStore();
+    return folder.isEmpty() ? QDir::currentPath() : folder;
+}
+
+void CommDialog::setLastFolder(const QString& folder) {
+    lastFolderStore() = folder;
 }
 
 QStringList CommDialog::convertFilter(const QString& filter) {
@@ -66,7 +80,7 @@ void CommDialog::setFilter(const QString& filter) {
 
 void CommDialog::prepareInitDir() {
     if (m_initDir.isEmpty()) {
-        m_initDir = QDir::currentPath();
+        m_initDir = lastFolder();
     }
 }
 
@@ -112,6 +126,9 @@ QString CommDialog::showFileDialog(bool save, bool clearInitDir, bool multiSelec
     }
 
     m_filterIndex = reply.filterIndex + 1;
+    if ((request.flags & noChangeDirFlag) == 0) {
+        setLastFolder(QFileInfo(reply.paths.constFirst()).absolutePath());
+    }
     if (clearInitDir) {
         m_initDir.clear();
     }

@@ -6,15 +6,17 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// The open, save and folder dialogs as the program uses them: a caller sets the fields it
-// needs on the shared instance, calls ShowOpen, ShowSave or ShowDir, and reads the results
-// back from the same instance. Fields keep their values between calls, so a caller that
-// does not set a field inherits the previous caller's value.
+// The open, save and folder dialogs as the program uses them: a caller makes one for its
+// use, sets the fields it needs, calls ShowOpen, ShowSave or ShowDir, and reads the results
+// back from it. A dialog without a starting folder opens where the last file was picked
+// (at first, in the folder the program started in).
 class CommDialog {
 public:
     CommDialog() = default;
 
-    static CommDialog& shared();
+    // Where a dialog without InitDir opens; "" returns to the program's start folder.
+    static QString lastFolder();
+    static void setLastFolder(const QString& folder);
 
     QObject* OwnerWindow() const { return m_ownerWindow; }
     void setOwnerWindow(QObject* owner) { m_ownerWindow = owner; }
@@ -30,7 +32,7 @@ public:
     quint32 BrowseFlags() const { return m_browseFlags; }
     void setBrowseFlags(quint32 flags) { m_browseFlags = flags; }
 
-    // Starting folder; an empty one becomes the current folder when a dialog is shown.
+    // Starting folder; an empty one becomes lastFolder() when a dialog is shown.
     QString InitDir() const { return m_initDir; }
     void setInitDir(const QString& dir) { m_initDir = dir; }
 
@@ -67,17 +69,21 @@ public:
 
     // The longest FileName the dialogs take as their starting name.
     static constexpr int maxFileNameLength = 998;
+    // An open or save flag: the pick does not become lastFolder().
+    static constexpr quint32 noChangeDirFlag = 0x8;
 
 private:
     QString showFileDialog(bool save, bool clearInitDir, bool multiSelect);
     void prepareInitDir();
 
-    // Guarded: the shared instance outlives the windows that set themselves as owner.
+    // Guarded: a dialog may outlive the window that set itself as owner.
     QPointer<QObject> m_ownerWindow;
     QString m_dialogTitle;
-    quint32 m_openFlags = 0;
-    quint32 m_saveFlags = 0;
-    quint32 m_browseFlags = 0;
+    // The program's own: explorer style, file must exist, no read-only box (open);
+    // overwrite prompt, no read-only box (save); new-folder button, edit box (folder).
+    quint32 m_openFlags = 0x81004;
+    quint32 m_saveFlags = 6;
+    quint32 m_browseFlags = 0x64;
     QString m_initDir;
     QString m_fileName;
     QString m_defaultExt;

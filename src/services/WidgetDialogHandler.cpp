@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -344,12 +343,6 @@ FileDialogReply WidgetDialogHandler::fileDialog(const FileDialogRequest& request
         return cancelled;
     }
     const FileDialogReply reply = fileDialogReply(*dialog, request, code == QDialog::Accepted);
-    // The system's open and save dialogs leave the process in the folder of the chosen
-    // file, so the next dialog without a starting folder opens there.
-    if (reply.accepted && !reply.paths.isEmpty() &&
-        request.kind != FileDialogRequest::Kind::Folder && (request.flags & noChangeDirFlag) == 0) {
-        QDir::setCurrent(QFileInfo(reply.paths.constFirst()).absolutePath());
-    }
     delete dialog.data();
     return reply;
 }

@@ -15,8 +15,6 @@ class WidgetDialogHandler : public DialogHandler {
 public:
     MsgResult message(const MessageRequest& request) override;
     std::optional<QString> input(const InputRequest& request) override;
-    // After an accepted open or save dialog the current folder is the chosen file's
-    // folder, unless the request's flags hold noChangeDirFlag.
     FileDialogReply fileDialog(const FileDialogRequest& request) override;
 
     static std::unique_ptr<QMessageBox> buildMessageBox(const MessageRequest& request);
@@ -31,6 +29,5 @@ public:
 
     // Open and save flags the dialogs honour.
     static constexpr quint32 overwritePromptFlag = 0x2;
-    static constexpr quint32 noChangeDirFlag = 0x8;
     static constexpr quint32 fileMustExistFlag = 0x1000;
 };

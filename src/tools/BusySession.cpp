@@ -4,10 +4,12 @@
 #include "app/mdlZelvoFLVShell.h"
 #include "services/DialogService.h"
 #include "services/FileObject.h"
+#include "tools/InputGuard.h"
+#include "tools/ToolJob.h"
 #include "tools/frmBuzy.h"
-#include "tools/mdlGetCmdOutput.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTime>
 #include <QWidget>
 
@@ -51,9 +53,6 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
     QWidget* mainForm = m_mainWindow;
     QWidget* listForm = m_list.form ? m_list.form() : nullptr;
     if (show) {
-        // A Break pressed after the last run of an earlier session must not
-        // stop this one.
-        setBreakRun(false);
         m_hiddenForm = 0;
         if (ownerForm != mainForm && isShown(mainForm)) {
             m_hiddenForm = 1;
@@ -71,13 +70,9 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
         if (ownerForm != nullptr) {
             m_dialog->setGeometry(ownerForm->frameGeometry());
         }
+        m_dialog->setProgress(0);
         m_dialog->show();
         m_dialog->activateWindow();
-        setCmdProgressHandler([dialog = m_dialog](int percent) {
-            if (dialog) {
-                dialog->setProgress(percent);
-            }
-        });
         // The dialog is painted before the tools are unpacked.
         QCoreApplication::processEvents();
         if (aborted != nullptr) {
@@ -93,9 +88,7 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
     if (aborted != nullptr) {
         *aborted = wasAborted;
     }
-    setCmdProgressHandler(nullptr);
     delete m_dialog;
-    setBreakRun(false);
     if (m_hiddenForm == 1) {
         showWindow(mainForm);
     } else if (m_hiddenForm == 2) {
@@ -107,6 +100,49 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
     }
     m_hiddenForm = 0;
     QCoreApplication::processEvents();
+}
+
+bool BusySession::runJob(ToolJob& job, QWidget* ownerForm, ToolOperation op) {
+    if (m_job || ToolJob::running() != nullptr) {
+        return false;
+    }
+    beginOperation(op);
+    buzySateShow(true, ownerForm);
+    setBusyText(job.stepCount(), 1);
+    m_job = &job;
+    {
+        const InputGuard guard(m_dialog);
+        job.askReencode = [this] { return askAudioReencode(); };
+        connect(&job, &ToolJob::stepStarted, this,
+                [this](int count, int index) { setBusyText(count, index); });
+        connect(&job, &ToolJob::progressChanged, m_dialog, &frmBuzy::setProgress);
+        connect(m_dialog, &frmBuzy::breakClicked, &job, &ToolJob::requestBreak);
+        QEventLoop loop;
+        connect(&job, &ToolJob::finished, &loop, &QEventLoop::quit);
+        job.start();
+        loop.exec();
+    }
+    m_job = nullptr;
+    const bool done = job.result() == ToolJob::Result::Succeeded;
+    bool aborted = false;
+    buzySateShow(false, ownerForm, &aborted);
+    if (done) {
+        doneAfterSave(job.output(), false, elapsedSeconds(), aborted);
+    } else if (!aborted) {
+        showFailure(causeText(job));
+    }
+    Q_EMIT jobEnded();
+    return done;
+}
+
+void BusySession::breakJob() {
+    if (m_job) {
+        if (m_dialog) {
+            m_dialog->pressBreak();
+        } else {
+            m_job->requestBreak();
+        }
+    }
 }
 
 void BusySession::showWindow(QWidget* window) const {
@@ -162,20 +198,31 @@ bool BusySession::askAudioReencode() {
     return m_consent;
 }
 
-QString BusySession::failureText(ToolOperation op) {
+QString BusySession::failureText(ToolOperation op, const QString& cause) {
     const QString crlf = toolTexts::crlf();
-    return toolTexts::failureHead() + crlf + crlf + toolTexts::operationTexts(op).failureLine +
-           crlf + toolTexts::failureTail();
+    return (cause.isEmpty() ? QString() : cause + crlf) + toolTexts::failureHead() + crlf + crlf +
+           toolTexts::operationTexts(op).failureLine + crlf + toolTexts::failureTail();
 }
 
-void BusySession::showFailure() const {
-    msgBox(failureText(m_operation), MsgButtons::Ok, titles::error());
+QString BusySession::causeText(const ToolJob& job) {
+    const QString subject = job.causeSubject();
+    switch (job.cause()) {
+        case ToolJob::Cause::ToolMissing:
+            return toolTexts::causeToolMissing(subject);
+        case ToolJob::Cause::SourceUnreadable:
+            return toolTexts::causeSourceUnreadable(subject);
+        case ToolJob::Cause::FolderNotWritable:
+            return toolTexts::causeFolderNotWritable(subject);
+        case ToolJob::Cause::DiskFull:
+            return toolTexts::causeDiskFull(subject);
+        case ToolJob::Cause::Unknown:
+            break;
+    }
+    return QString();
 }
 
-void BusySession::killTempFiles() {
-    // The player never has these open, so it is not asked to let go of them.
-    killFile(toolTexts::tempPattern(), true);
-    killFile(toolTexts::fixTempPattern(), true);
+void BusySession::showFailure(const QString& cause) const {
+    msgBox(failureText(m_operation, cause), MsgButtons::Ok, titles::error());
 }
 
 QString BusySession::doneText(bool aborted, float seconds) {
@@ -196,7 +243,6 @@ void BusySession::doneAfterSave(const QString& outputPath, bool silent, float se
     }
     // The windows the session hid are shown again before the report asks.
     QCoreApplication::processEvents();
-    changeDirTo(outputPath);
     const bool toFileList = m_list.showInFileList != nullptr;
     if (silent) {
         if (toFileList) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "tools/ToolJob.h"
 #include "tools/ToolTexts.h"
 #include "tools/frmBuzy.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -10,11 +12,14 @@
 
 class QWidget;
 
-// What a tool run looks like around the runner: the busy dialog over the
-// window that started the work (hiding the other window), the busy text, the
-// audio re-encoding question, the clock, the clean-up, and the reports at the
-// end. The tools of both windows share the one session.
-class BusySession {
+// What a tool job looks like to the user: the busy dialog over the window that started
+// the work (hiding the other window), the busy text with its count line, the progress
+// bar, Break, the audio re-encoding question, the clock, and the reports at the end.
+// While a job runs the windows take no input but the busy dialog's. The tools of both
+// windows share the one session.
+class BusySession : public QObject {
+    Q_OBJECT
+
 public:
     // What the session needs of the playlist window; that window fills these in.
     // Unfilled, it counts as hidden, with its "go to the file list" box unchecked.
@@ -32,6 +37,17 @@ public:
     // How a file is shown in the desktop's file manager (explorerSelect unless
     // replaced).
     void setExplorer(std::function<void(const QString&)> explorer);
+
+    // Runs job as operation op, covering ownerForm with the busy dialog, and reports
+    // the end: the completion report when the job made its output, the failure report
+    // (with what the job found wrong) when it did not, nothing more after Break. Returns
+    // when the reports have been answered; true when the job succeeded. While a job runs
+    // no other starts: a second call returns false at once, touching nothing.
+    bool runJob(ToolJob& job, QWidget* ownerForm, ToolOperation op);
+    // A job is running now.
+    bool isRunningJob() const { return m_job != nullptr; }
+    // Break, as the busy dialog's button does it.
+    void breakJob();
 
     // show true: covers ownerForm with the busy dialog, hiding the other
     // window. show false: ends the session; after Break it says so and sets
@@ -66,16 +82,20 @@ public:
     static QString reencodeQuestion(ToolOperation op);
 
     // The error report of an operation that produced nothing.
-    static QString failureText(ToolOperation op);
-    void showFailure() const;
-
-    // Removes the tools' intermediate files from the working folder.
-    static void killTempFiles();
+    // cause is the line naming what went wrong, or "".
+    static QString failureText(ToolOperation op, const QString& cause = QString());
+    // The line naming why job failed, "" when it cannot tell.
+    static QString causeText(const ToolJob& job);
+    void showFailure(const QString& cause = QString()) const;
 
     // The completion report: asks whether to go and see the new file.
     // silent only shows it in the file list.
     void doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted);
     static QString doneText(bool aborted, float seconds);
+
+Q_SIGNALS:
+    // A job and its reports are over.
+    void jobEnded();
 
 private:
     BusySession();
@@ -85,6 +105,7 @@ private:
     ListWindow m_list;
     std::function<void(const QString&)> m_explorer;
     QPointer<frmBuzy> m_dialog;
+    QPointer<ToolJob> m_job;
     int m_hiddenForm = 0;
     ToolOperation m_operation = ToolOperation::Split;
     float m_startTime = 0;

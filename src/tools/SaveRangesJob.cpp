@@ -4,14 +4,13 @@
 #include "services/FileObject.h"
 #include "tools/ToolCommands.h"
 #include "tools/ToolTexts.h"
-#include "tools/mdlGetCmdOutput.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
 
-#include <utility>
+#include <algorithm>
 
 namespace {
 
@@ -78,126 +77,132 @@ SaveRangesJob::Conflict SaveRangesJob::conflict(Mode mode, const QString& source
     return Conflict::None;
 }
 
-SaveRangesJob::SaveRangesJob(Mode mode, QString source, QString outPath, QList<Range> ranges)
-    : m_mode(mode),
-      m_source(std::move(source)),
-      m_outPath(std::move(outPath)),
-      m_ext(FileObject::shared().GetExtensionName(m_source).toLower()),
+namespace {
+
+// Shares of a segment's time the runs after its cut take, as measured on large files: the
+// remux of a part the tools just wrote is mostly a link, the metadata pass reads it whole.
+constexpr double remuxShare = 0.1;
+constexpr double metaShare = 0.5;
+
+}  // namespace
+
+SaveRangesJob::SaveRangesJob(Mode mode, const QString& source, const QString& outPath,
+                             const QList<Range>& ranges)
+    : ToolJob(FileObject::shared().GetParentFolderName(outPath)),
+      m_mode(mode),
+      m_source(source),
+      m_ext(FileObject::shared().GetExtensionName(source).toLower()),
       m_family(containerFamily(m_ext)),
-      m_ranges(std::move(ranges)) {}
+      m_ranges(ranges) {
+    const int count = static_cast<int>(m_ranges.size());
+    setOutput(outPath);
+    setSources({source});
+    setToolMode(QStringLiteral("Edit") + QString::number(m_family));
+    setStepCount(runCount(mode, count));
 
-int SaveRangesJob::runCount() const {
-    const int n = static_cast<int>(m_ranges.size());
-    return m_mode == Cut && n >= 2 ? n + 1 : n;
+    beginStep(1);
+    // An older destination goes first (the player lets go of it if it has it open); one
+    // that cannot be deleted ends the job.
+    addFileStep([this] {
+        killFile(output());
+        return !FileObject::shared().FileExists(output());
+    });
+    double total = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const double seconds = std::max(1.0, m_ranges.at(i).length.toDouble());
+        total += seconds;
+        beginStep(i + 1);
+        addCut(i, seconds);
+    }
+    addFinish(total);
 }
 
-bool SaveRangesJob::run() {
-    killFile(m_outPath);
-    if (FileObject::shared().FileExists(m_outPath)) {
-        return false;
-    }
-    for (int i = 0; i < m_ranges.size(); ++i) {
-        if (onStep) {
-            onStep(runCount(), i + 1);
-        }
-        if (!cutPart(i)) {
-            return false;
-        }
-    }
-    return finish() && usable(m_outPath);
+int SaveRangesJob::runCount(Mode mode, int ranges) {
+    return mode == Cut && ranges >= 2 ? ranges + 1 : ranges;
 }
 
-bool SaveRangesJob::cutPart(int index) {
+void SaveRangesJob::addCut(int index, double weight) {
     const QString part = partName(index, m_ext);
     const Range& range = m_ranges.at(index);
-    killFile(part, true);
-    RunCmd(cutCommand(mencoderPath, range.ss, range.length, part, m_source));
-    if (stopped()) {
-        return false;
-    }
-    if (m_family == 3) {
-        if (!usable(part) && askReencode && askReencode()) {
-            RunCmd(cutCommand(mencoderPath, range.ss, range.length, part, m_source, true));
-            if (stopped()) {
-                return false;
-            }
-        }
-        return usable(part);
-    }
-    RunCmd(remuxCommand(ffmpegPath, part));
-    if (stopped()) {
-        return false;
-    }
-    killFile(part, true);
-    moveFile(QStringLiteral("~fix") + part, part);
-    if (m_family == 1 && (m_mode == Split || m_ranges.size() == 1)) {
-        RunCmd(metaCommand(flvMetaPath, part));
-        if (stopped()) {
-            return false;
-        }
-    }
-    return usable(part);
-}
-
-bool SaveRangesJob::finish() {
-    if (m_mode == Split) {
-        for (int i = 0; i < m_ranges.size(); ++i) {
-            const QString name = splitName(i, m_ext);
-            killFile(name);
-            if (!moveFile(partName(i, m_ext), name)) {
-                return false;
-            }
-        }
+    addFileStep([this, part] {
+        killFile(path(part), true);
         return true;
+    });
+    if (m_family == 3) {
+        // A container that cannot hold the sound as it is leaves an empty part: the sound
+        // may then be re-encoded, if the user agrees.
+        addRun(cutCommand(mencoderPath, range.ss, range.length, part, m_source), weight, part,
+               OnEmpty::AskReencode,
+               cutCommand(mencoderPath, range.ss, range.length, part, m_source, true));
+        return;
     }
-    if (m_ranges.size() == 1) {
-        return moveFile(partName(0, m_ext), m_outPath);
+    addRun(cutCommand(mencoderPath, range.ss, range.length, part, m_source), weight);
+    addRun(remuxCommand(ffmpegPath, part), weight * remuxShare);
+    addFileStep([this, part] {
+        killFile(path(part), true);
+        moveFile(QStringLiteral("~fix") + part, part);
+        return true;
+    });
+    if (m_family == 1 && (m_mode == Split || m_ranges.size() == 1)) {
+        addRun(metaCommand(flvMetaPath, part), weight * metaShare);
     }
-    if (onStep) {
-        onStep(runCount(), runCount());
-    }
-    return joinParts();
+    addFileStep([this, part] { return usable(path(part)); });
 }
 
-bool SaveRangesJob::joinParts() {
+void SaveRangesJob::addFinish(double weight) {
+    const int count = static_cast<int>(m_ranges.size());
+    if (m_mode == Split) {
+        addFileStep([this, count] {
+            for (int i = 0; i < count; ++i) {
+                const QString name = splitName(i, m_ext);
+                killFile(path(name));
+                if (!moveFile(partName(i, m_ext), name)) {
+                    return false;
+                }
+            }
+            return true;
+        });
+        return;
+    }
+    if (count == 1) {
+        addFileStep([this] { return moveFile(partName(0, m_ext), output()); });
+        return;
+    }
+    beginStep(runCount(m_mode, count));
+    addJoin(weight);
+}
+
+void SaveRangesJob::addJoin(double weight) {
     QStringList parts;
     for (int i = 0; i < m_ranges.size(); ++i) {
         parts << partName(i, m_ext);
     }
     const QString join = QStringLiteral("~tmpSJoin.") + m_ext;
     if (m_family == 3) {
-        RunCmd(joinPartsToCommand(mencoderPath, m_outPath, parts));
-        return !stopped();
+        addRun(joinPartsToCommand(mencoderPath, output(), parts), weight);
+        return;
     }
-    RunCmd(joinPartsCommand(mencoderPath, m_ext, parts));
-    if (stopped()) {
-        return false;
-    }
-    killFile(QStringLiteral("~tmpSP*.") + m_ext, true);
+    addRun(joinPartsCommand(mencoderPath, m_ext, parts), weight);
+    addFileStep([this] {
+        killFile(path(QStringLiteral("~tmpSP*.") + m_ext), true);
+        return true;
+    });
+    const auto dropJoin = [this, join] {
+        killFile(path(join), true);
+        return true;
+    };
     if (m_family == 2) {
-        RunCmd(remuxToCommand(ffmpegPath, join, m_outPath));
-        killFile(join, true);
-        return !stopped();
+        addRun(remuxToCommand(ffmpegPath, join, output()), weight * remuxShare);
+        addFileStep(dropJoin);
+        return;
     }
-    RunCmd(remuxCommand(ffmpegPath, join));
-    if (stopped()) {
-        return false;
-    }
-    killFile(join, true);
+    addRun(remuxCommand(ffmpegPath, join), weight * remuxShare);
+    addFileStep(dropJoin);
     const QString fixed = QStringLiteral("~fix") + join;
-    RunCmd(metaCommand(flvMetaPath, fixed));
-    return !stopped() && moveFile(fixed, m_outPath);
+    addRun(metaCommand(flvMetaPath, fixed), weight * metaShare);
+    addFileStep([this, fixed] { return moveFile(fixed, output()); });
 }
 
-bool SaveRangesJob::usable(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
-}
-
-bool SaveRangesJob::stopped() {
-    return lastCmdExitCode() == breakExitCode;
-}
-
-bool SaveRangesJob::moveFile(const QString& from, const QString& to) {
-    return QFile::rename(from, to);
+bool SaveRangesJob::moveFile(const QString& from, const QString& to) const {
+    return QFile::rename(path(from), path(to));
 }

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "tools/ToolJob.h"
+
 #include <QList>
 #include <QString>
 
-#include <functional>
+// The job that turns marked segments of one file into new files without re-encoding:
+// every segment is cut into a part in the job's folder (the destination's), remuxed and
+// given fresh metadata as its container needs, and the parts are then either joined into
+// the destination ("cut") or renamed to "split_001." + ext and onward ("split").
+class SaveRangesJob : public ToolJob {
+    Q_OBJECT
 
-// The outside-tool runs that turn marked segments of one file into new files without
-// re-encoding: every segment is cut into a part in the working folder (the folder of
-// the destination, made current by the caller), remuxed and given fresh metadata as its
-// container needs, and the parts are then either joined into the destination ("cut") or
-// renamed to "split_001." + ext and onward ("split"). The tools must already be
-// unpacked (mencoderPath, ffmpegPath, flvMetaPath).
-class SaveRangesJob {
 public:
     enum Mode { Cut = 0, Split = 1 };
 
@@ -37,33 +37,21 @@ public:
     };
     static Conflict conflict(Mode mode, const QString& source, const QString& outPath, int count);
 
-    SaveRangesJob(Mode mode, QString source, QString outPath, QList<Range> ranges);
+    // outPath: the chosen file (cut), or the chosen folder + "split_001." + ext (split).
+    SaveRangesJob(Mode mode, const QString& source, const QString& outPath,
+                  const QList<Range>& ranges);
 
     // How many tool steps the busy text counts: one per segment, and the join.
-    int runCount() const;
-
-    // Called before each counted step with (count, 1-based index).
-    std::function<void(int count, int index)> onStep;
-    // Asked when a part of an "other" container came out empty: repeat it with the audio
-    // re-encoded? (Once asked, the answer holds; the caller keeps it.)
-    std::function<bool()> askReencode;
-
-    // Deletes an old destination and runs every step. False at the first step whose
-    // expected file is missing or empty, when Break stopped a tool, or when a file cannot
-    // be moved; the caller then takes the failure path.
-    bool run();
+    static int runCount(Mode mode, int ranges);
 
 private:
-    bool cutPart(int index);
-    bool finish();
-    bool joinParts();
-    static bool usable(const QString& path);
-    static bool stopped();
-    static bool moveFile(const QString& from, const QString& to);
+    void addCut(int index, double weight);
+    void addFinish(double weight);
+    void addJoin(double weight);
+    bool moveFile(const QString& from, const QString& to) const;
 
     Mode m_mode;
     QString m_source;
-    QString m_outPath;
     QString m_ext;
     int m_family;
     QList<Range> m_ranges;

@@ -109,6 +109,20 @@ inline QString failureTail() {
     return QStringLiteral("或者，該檔案被正被其他程式所執行");
 }
 
+// The first line of the failure report where the job knows why it failed.
+inline QString causeToolMissing(const QString& name) {
+    return QStringLiteral("找不到處理檔案所需的工具程式：") + name;
+}
+inline QString causeSourceUnreadable(const QString& path) {
+    return QStringLiteral("無法讀取來源檔案：") + path;
+}
+inline QString causeFolderNotWritable(const QString& folder) {
+    return QStringLiteral("無法寫入這個資料夾：") + folder;
+}
+inline QString causeDiskFull(const QString& folder) {
+    return QStringLiteral("磁碟空間不足，無法寫入這個資料夾：") + folder;
+}
+
 // The end of a session after Break.
 inline QString abortedNotice() {
     return QStringLiteral("你已經中止程序！");

@@ -1,7 +1,6 @@
 #include "tools/frmBuzy.h"
 
 #include "tools/ToolTexts.h"
-#include "tools/mdlGetCmdOutput.h"
 #include "widgets/mdlWindowAlpha.h"
 
 #include <QCloseEvent>
@@ -140,6 +139,10 @@ QString frmBuzy::busyText() const {
 }
 
 void frmBuzy::setProgress(int percent) {
+    // After Break the bar stays where the work stopped.
+    if (cmdBreak != nullptr && breakPressed()) {
+        return;
+    }
     if (percent < 0) {
         prgRun->reset();
         prgRun->setTextVisible(false);
@@ -155,7 +158,7 @@ bool frmBuzy::breakPressed() const {
 
 void frmBuzy::cmdBreakClick() {
     cmdBreak->setProperty("tag", QStringLiteral("click"));
-    setBreakRun(true);
+    Q_EMIT breakClicked();
 }
 
 void frmBuzy::resizeEvent(QResizeEvent* event) {

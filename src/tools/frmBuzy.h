@@ -31,6 +31,11 @@ public:
 
     // True once Break was pressed (the button's tag reads "click").
     bool breakPressed() const;
+    // Presses Break, as a click on the button does.
+    void pressBreak() { cmdBreakClick(); }
+
+Q_SIGNALS:
+    void breakClicked();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -8,13 +8,16 @@
 #include "player/RangeMarks.h"
 #include "tools/BusySession.h"
 #include "tools/frmBuzy.h"
+#include "widgets/ZelvoButton.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -99,6 +102,8 @@ private Q_SLOTS:
     void cancelOrNothingToSave_data();
     void cancelOrNothingToSave();
     void breakStopsTheTools();
+    void oneJobAtATime_data();
+    void oneJobAtATime();
     void unwritableFolderFails();
     void saveFileCopies_data();
     void saveFileCopies();
@@ -108,6 +113,8 @@ private:
     // folder of its own; the player opens it with the marks given in frames.
     QString openWithMarks(const QString& media, const QString& marks);
     QString folder(const QString& name);
+    // Ten minutes of video, so the tools run long enough to be met while they run.
+    QString longFile();
 
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -185,15 +192,21 @@ void TestSaveRanges::saveRanges() {
                 out + QStringLiteral("split_002.") + ext);
     const QString cutPath = out + QStringLiteral("結果 -1.") + ext;
 
-    // What the busy window says while the tools run.
+    // What the busy window says while the tools run, and what its bar shows (-1: empty).
     QStringList busyTexts;
+    QList<int> bar;
     QTimer watch;
     watch.setInterval(1);
-    connect(&watch, &QTimer::timeout, this, [&busyTexts] {
+    connect(&watch, &QTimer::timeout, this, [&busyTexts, &bar] {
         const frmBuzy* busy = BusySession::shared().dialog();
-        if (busy != nullptr && !busyTexts.contains(busy->busyText())) {
+        if (busy == nullptr) {
+            return;
+        }
+        if (!busyTexts.contains(busy->busyText())) {
             busyTexts << busy->busyText();
         }
+        const auto* shown = busy->findChild<QProgressBar*>(QStringLiteral("prgRun"));
+        bar << (shown->isTextVisible() ? shown->value() : -1);
     });
     watch.start();
     m_dialogs->answerMessage(MsgResult::Ok);
@@ -208,6 +221,10 @@ void TestSaveRanges::saveRanges() {
              QStringLiteral("Zelvo.FLV\r\n\r\n正在進行「") +
                  (mode == 0 ? QStringLiteral("裁剪") : QStringLiteral("分割")) +
                  QStringLiteral("」多媒體檔案\r\n\r\n共有 %1 個程序，正處理第 %1 個").arg(count));
+
+    // The bar shows the whole job: it starts at 0 and never empties or goes back.
+    QVERIFY(!bar.isEmpty() && !bar.contains(-1));
+    QVERIFY(std::is_sorted(bar.begin(), bar.end()));
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     QCOMPARE(m_dialogs->messages().size(), 2);
@@ -409,15 +426,19 @@ void TestSaveRanges::cancelOrNothingToSave() {
     QCOMPARE(QDir(QFileInfo(source).path()).entryList(QDir::Files), before);
 }
 
-void TestSaveRanges::breakStopsTheTools() {
-    // Ten minutes of video, so the tools run long enough to be interrupted.
+QString TestSaveRanges::longFile() {
     const QString big = m_f->temp.filePath(QStringLiteral("long.flv"));
     const testsupport::RunResult made = testsupport::run(
         QStringLiteral("ffmpeg"),
         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-stream_loop"),
          QStringLiteral("19"), QStringLiteral("-i"), testsupport::media(QStringLiteral("h264.flv")),
          QStringLiteral("-c"), QStringLiteral("copy"), big});
-    QCOMPARE(made.exitCode, 0);
+    return made.exitCode == 0 ? big : QString();
+}
+
+void TestSaveRanges::breakStopsTheTools() {
+    const QString big = longFile();
+    QVERIFY(!big.isEmpty());
     m_f->w->playSingle(big + QStringLiteral("∥0-15000"), false);
     QVERIFY(m_f->waitStatus(QStringLiteral("正在播放"), 10000));
     const QByteArray sum = checksum(big);
@@ -450,6 +471,79 @@ void TestSaveRanges::breakStopsTheTools() {
     QCOMPARE(checksum(big), sum);
 }
 
+void TestSaveRanges::oneJobAtATime_data() {
+    QTest::addColumn<bool>("stopToClose");
+    QTest::newRow("close refused, the job completes") << false;
+    QTest::newRow("close stops the job first") << true;
+}
+
+// While the tools run, the player takes no keys or clicks, a second save starts nothing, a
+// handed-over file waits, and closing the window asks first: either the job goes on to its
+// end, or it is stopped and the window closes once the job has cleaned up.
+void TestSaveRanges::oneJobAtATime() {
+    QFETCH(bool, stopToClose);
+    const QString big = longFile();
+    QVERIFY(!big.isEmpty());
+    m_f->w->playSingle(big + QStringLiteral("∥0-15000"), false);
+    QVERIFY(m_f->waitStatus(QStringLiteral("正在播放"), 10000));
+    m_f->w->mbPause_Click();
+    const QString out = folder(QStringLiteral("out")) + QStringLiteral("cut.flv");
+    const QString other = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("next.mp4"));
+
+    bool met = false;
+    bool toolsThere = false;
+    int stateAfterKeys = 0;
+    qsizetype dialogsAfterSecondSave = -1;
+    QTimer watch;
+    watch.setInterval(1);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (BusySession::shared().dialog() == nullptr || !toolRunning()) {
+            return;
+        }
+        watch.stop();
+        met = true;
+        m_f->w->saveRanges(1);
+        dialogsAfterSecondSave = m_dialogs->messages().size() + m_dialogs->fileDialogs().size();
+        QTest::keyClick(m_f->w.get(), Qt::Key_Space);
+        QTest::keyClick(m_f->w->windowHandle(), Qt::Key_Delete);
+        QTest::mouseClick(m_f->w->picPlusBk->mbPlay[0], Qt::LeftButton);
+        stateAfterKeys = m_f->w->playerState;
+        m_f->w->linkExecute(other);
+        QVERIFY(!m_f->w->close());
+        toolsThere = QFileInfo::exists(mencoderPath);
+    });
+    watch.start();
+    m_dialogs->answerMessage(MsgResult::Ok);
+    m_dialogs->answerFile({out});
+    m_dialogs->answerMessage(stopToClose ? MsgResult::Yes : MsgResult::No);
+    m_dialogs->answerMessage(stopToClose ? MsgResult::Ok : MsgResult::Cancel);
+    m_f->w->saveRanges(0);
+
+    QVERIFY(met);
+    QCOMPARE(dialogsAfterSecondSave, 2);  // the first save's question and file dialog
+    QCOMPARE(stateAfterKeys, 4);
+    QVERIFY(toolsThere);
+    QCOMPARE(m_dialogs->unexpected(), 0);
+    const QStringList shown = m_dialogs->messageTexts();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown.at(1), QStringLiteral("你選擇了結束與離開本軟體\r\n但是檔案處理程序正在進行中"
+                                         "\r\n\r\n要中止程序，並且結束本軟體嗎？"));
+    QVERIFY(!QFileInfo::exists(mencoderPath));
+    if (stopToClose) {
+        QCOMPARE(shown.at(2), QStringLiteral("你已經中止程序！"));
+        QVERIFY(!QFileInfo::exists(out));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_f->w->isVisible(), 5000);
+        return;
+    }
+    QVERIFY(shown.at(2).startsWith(doneHead()));
+    const double d = testsupport::probeDuration(out);
+    QVERIFY2(d > 599 && d < 602, qPrintable(QString::number(d)));
+    // The file handed over meanwhile plays once the job is over.
+    QTRY_COMPARE_WITH_TIMEOUT(m_f->w->windowTitle(),
+                              PlayerFixture::title(QStringLiteral("next.mp4")), 10000);
+    QVERIFY(m_f->w->isVisible());
+}
+
 void TestSaveRanges::unwritableFolderFails() {
     const QString source = openWithMarks(QStringLiteral("h264.flv"), QStringLiteral("100-250"));
     QVERIFY(!source.isEmpty());
@@ -467,7 +561,9 @@ void TestSaveRanges::unwritableFolderFails() {
     m_f->w->saveRanges(0);
 
     QCOMPARE(m_dialogs->unexpected(), 0);
-    QCOMPARE(m_dialogs->messageTexts().constLast(), failureText());
+    // The report names the cause before the usual lines.
+    QCOMPARE(m_dialogs->messageTexts().constLast(),
+             QStringLiteral("無法寫入這個資料夾：") + out + QStringLiteral("\r\n") + failureText());
     QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("錯誤訊息"));
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("cut.flv")));
     QCOMPARE(checksum(source), sum);

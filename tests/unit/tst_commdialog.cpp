@@ -81,9 +81,11 @@ private Q_SLOTS:
         QCOMPARE(seen, QList<int>({3, 2, 1, 2, 1, 3}));
     }
 
-    // An empty InitDir offers the current folder and keeps it; clearInitDir
-    // empties it after a pick only.
+    // An empty InitDir offers the last folder and keeps it: the start folder at first,
+    // then the folder of the last file picked (not of a folder picked, nor of a file
+    // picked with the no-change-folder flag). clearInitDir empties it after a pick only.
     void initDirRule() {
+        CommDialog::setLastFolder(QString());
         const QString current = QDir::currentPath();
         const QString videos = u8("/srv/影片 庫");
         ScriptedDialogs dialogs;
@@ -101,8 +103,14 @@ private Q_SLOTS:
         showAnd(2, false, true);
         showAnd(3, true, true);
         showAnd(3, false, true);
-        QCOMPARE(seen, QStringList({current, current, current, QString(), videos, videos, videos,
-                                    QString(), current, current}));
+        dialog.setInitDir(QString());
+        dialog.setOpenFlags(CommDialog::noChangeDirFlag);
+        dialogs.answerFile({u8("/elsewhere/b.flv")});
+        dialog.ShowOpen(true, false);
+        showAnd(0, false, false);
+        const QString srv = u8("/srv");
+        QCOMPARE(seen, QStringList({current, current, srv, QString(), videos, videos, videos,
+                                    QString(), srv, srv, srv, srv}));
     }
 
     void request_data() {

@@ -179,19 +179,6 @@ private Q_SLOTS:
         QCOMPARE(workDir("/影片 1/a.flv"), u8("/影片 1/ after clears: 2"));
         folder = gone;
         QCOMPARE(workDir(""), u8(" after clears: 3"));
-
-        // The current folder follows a folder or a file's folder, and stays
-        // put for a folder that is missing.
-        const QString saved = QDir::currentPath();
-        const QString base = QDir(dir.path()).canonicalPath();
-        QStringList visited;
-        for (const char* target : {"影片 1/", "影片 1/-a.flv", "missing/"}) {
-            QVERIFY(QDir::setCurrent(base));
-            ::changeDirTo(dir.filePath(u8(target)));
-            visited << QDir::current().canonicalPath().mid(base.size());
-        }
-        QDir::setCurrent(saved);
-        QCOMPARE(visited, QStringList({u8("/影片 1"), u8("/影片 1"), QString()}));
     }
 
     void killFile_data() {

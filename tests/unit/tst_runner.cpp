@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -27,7 +28,7 @@ QString u8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// Creates an empty file in the current folder (safe in a signal handler).
+// Creates an empty file in the working folder (safe in a signal handler).
 void touch(const char* name) {
     ::close(::open(name, O_CREAT | O_WRONLY, 0644));
 }
@@ -62,21 +63,25 @@ double cpuSeconds(int who) {
 
 }  // namespace
 
-// The runner on real tool runs: the tools are installed by the real resource
-// program and run in the current folder, as the program runs them.
+// The runner on real tool runs: the tools are installed by the real resource program and
+// run in a working folder of their own, as the program's jobs run them.
 class TestRunner : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_tmp;  // the program's temporary folder, where the tools go
     std::unique_ptr<QTemporaryDir> m_work;
-    QString m_startDir = QDir::currentPath();
     QString m_mcd;
     QString m_fmg;
     QList<int> m_progress;
-    bool m_breakAtProgress = false;  // Break is pressed on the first progress figure
 
     QStringList workFiles() const {
         return QDir(m_work->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    // Runs c in the working folder to its end; true when it ended within the time.
+    bool runToEnd(ToolProcess& process, const ToolCommand& c) {
+        QSignalSpy ended(&process, &ToolProcess::finished);
+        process.start(c, m_work->path());
+        return ended.wait(60000);
     }
 
 private Q_SLOTS:
@@ -86,22 +91,14 @@ private Q_SLOTS:
         m_mcd = m_tmp.filePath(u8("~tmpExtMcd"));
         m_fmg = m_tmp.filePath(u8("~tmpExtFmg"));
         QVERIFY(QFileInfo(m_mcd).isExecutable());
-        setCmdProgressHandler([this](int percent) {
-            m_progress << percent;
-            if (m_breakAtProgress && percent >= 0 && percent < 100) {
-                setBreakRun(true);
-            }
-        });
     }
     void init() {
         m_work = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_work->isValid() && QDir::setCurrent(m_work->path()));
+        QVERIFY(m_work->isValid());
         m_progress.clear();
-        m_breakAtProgress = false;
     }
     void cleanup() {
         QVERIFY(!::breakRun());
-        QDir::setCurrent(m_startDir);
         m_work.reset();
     }
 
@@ -122,7 +119,7 @@ private Q_SLOTS:
         row("conversion tells its length", 2, "clip.mp4", "enc.flv", 0, "duration_us=30");
         // The tool's complaint arrives on standard error, merged into the text.
         row("leading dash refused by the tool", 3, "clip.mpg", "-a.mpg", 2, "e.g. ./-a.mpg");
-        // A program that cannot start gives nothing at once.
+        // A program that cannot start ends at once.
         row("no such program", 4, "/nonexistent/~tmpExtMcd", "a.flv", -1, "");
         row("not a program", 4, "h264.flv", "a.flv", -1, "");
         row("no program at all", 4, "", "a.flv", -1, "");
@@ -135,23 +132,27 @@ private Q_SLOTS:
         QFETCH(QString, says);
         const QString src =
             media.startsWith(u'/') || media.isEmpty() ? media : testsupport::media(media);
-        QVERIFY(kind != 3 || QFile::copy(src, out));
+        QVERIFY(kind != 3 || QFile::copy(src, m_work->filePath(out)));
         const ToolCommand commands[] = {
             cutCommand(m_mcd, u8("13"), u8("6"), out, src), fixOtherCommand(m_mcd, src, out),
             encodeCommand(m_fmg, src, out, EncodeSettings()),
             joinPartsCommand(m_mcd, u8("mpg"), {out}), ToolCommand(src).raw(u8(" -o ")).arg(out)};
-        const QString text = GetCmdOutput(commands[kind]);
-        QCOMPARE(lastCmdExitCode(), exitCode);
+        ToolProcess process;
+        connect(&process, &ToolProcess::progress, this, [this](int p) { m_progress << p; });
+        QVERIFY(runToEnd(process, commands[kind]));
+        const QString text = QString::fromUtf8(process.output());
+        QCOMPARE(process.exitCode(), exitCode);
+        QCOMPARE(process.failedToStart(), exitCode < 0);
         QVERIFY2(exitCode < 0 ? text.isEmpty() : text.contains(says), qPrintable(text));
-        // A relative name lands in the current folder, and nothing else does.
+        // A relative name lands in the working folder, and nothing else does.
         QCOMPARE(workFiles(), exitCode < 0 ? QStringList() : QStringList(out));
         if (exitCode != 0) {
             QVERIFY(!m_progress.contains(100));
             return;
         }
-        // The output is made (what it holds, the tool tests check). Each run
-        // begins unknown and ends complete, never going back.
-        QVERIFY(QFileInfo(out).size() > 0);
+        // The output is made (what it holds, the tool tests check). Each run begins
+        // unknown and ends complete, never going back.
+        QVERIFY(QFileInfo(m_work->filePath(out)).size() > 0);
         QVERIFY(m_progress.size() >= 2 && m_progress.first() == -1 && m_progress.last() == 100);
         QVERIFY2(std::adjacent_find(m_progress.begin() + 1, m_progress.end(),
                                     std::greater_equal<int>()) == m_progress.end(),
@@ -159,52 +160,63 @@ private Q_SLOTS:
     }
 
     void breakRun_data() {
-        QTest::addColumn<int>("when");  // 0 first progress, 1 the program is ready, 2 before
+        QTest::addColumn<int>("when");          // 0 first progress, 1 the program is ready
         QTest::addColumn<QStringList>("left");  // in the folder afterwards
         QTest::newRow("tool stops and tidies up") << 0 << QStringList();
         QTest::newRow("program ignoring the stop is killed")
             << 1 << QStringList({u8("asked"), u8("ready")});
-        QTest::newRow("pressed before the run") << 2 << QStringList();
     }
-    // Break ends the run, whatever the program does: it is asked to stop, and
-    // killed when it does not. The runner keeps serving the event loop all the
-    // while and refuses a second run inside the first.
+    // Break ends the run, whatever the program does: it is asked to stop, and killed when
+    // it does not. The event loop is served all the while.
     void breakRun() {
         QFETCH(int, when);
         QFETCH(QStringList, left);
-        const QString out = u8("stopped.avi");
         const ToolCommand c = when == 1 ? ToolCommand(QCoreApplication::applicationFilePath())
                                               .raw(u8(" ") + QLatin1String(stubbornArg))
-                                        : slowEncode(m_fmg, u8("1280x960"), out);
-        m_breakAtProgress = when == 0;
-        int ticks = 0;
-        QString nested = u8("not tried");
-        QTimer tick;
-        connect(&tick, &QTimer::timeout, [&] {
-            if (++ticks == 1) {
-                nested = GetCmdOutput(fixOtherCommand(m_mcd, u8("x.avi"), out));
+                                        : slowEncode(m_fmg, u8("1280x960"), u8("stopped.avi"));
+        ToolProcess process;
+        connect(&process, &ToolProcess::progress, this, [&](int p) {
+            if (when == 0 && p >= 0 && p < 100) {
+                process.stop();
             }
-            if (when == 1 && QFileInfo::exists(u8("ready"))) {
-                setBreakRun(true);
+        });
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] {
+            ++ticks;
+            if (when == 1 && QFileInfo::exists(m_work->filePath(u8("ready")))) {
+                process.stop();
             }
         });
         tick.start(20);
-        setBreakRun(when == 2);
-        const QString text = GetCmdOutput(c);
+        QVERIFY(runToEnd(process, c));
         tick.stop();
 
+        QCOMPARE(process.exitCode(), breakExitCode);
+        QCOMPARE(workFiles(), left);
+        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
+        QVERIFY2(when != 0 || process.output().contains("out_time_us="), process.output());
+    }
+
+    // The waiting form: the text of a run, Break before the run stops it before it
+    // starts, and a second run inside the first is refused.
+    void waitingRun() {
+        const QString out = m_work->filePath(u8("copy.avi"));
+        QString nested = u8("not tried");
+        QTimer::singleShot(0, this, [&] {
+            nested = GetCmdOutput(fixOtherCommand(m_mcd, u8("x.avi"), out), m_work->path());
+        });
+        const QString text = GetCmdOutput(
+            fixOtherCommand(m_mcd, testsupport::media(u8("clip.avi")), out), m_work->path());
+        QCOMPARE(lastCmdExitCode(), 0);
+        QVERIFY2(text.contains(u8("progress=end")), qPrintable(text));
+        QCOMPARE(nested, QString());
+        QVERIFY(QFileInfo(out).size() > 0);
+
+        setBreakRun(true);
+        QCOMPARE(GetCmdOutput(fixOtherCommand(m_mcd, u8("x.avi"), out), m_work->path()), QString());
         QCOMPARE(lastCmdExitCode(), breakExitCode);
         QVERIFY(!::breakRun());
-        QCOMPARE(workFiles(), left);
-        if (when == 2) {
-            // Nothing started: no output, not even the "unknown" progress.
-            QCOMPARE(text, QString());
-            QCOMPARE(m_progress, QList<int>());
-            return;
-        }
-        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
-        QCOMPARE(nested, QString());
-        QVERIFY2(when != 0 || text.contains(QLatin1String("out_time_us=")), qPrintable(text));
     }
 
     // Not a test: bench/runner_cpu.sh runs it to measure how much processor
@@ -217,13 +229,13 @@ private Q_SLOTS:
         const double selfBefore = cpuSeconds(RUSAGE_SELF), toolBefore = cpuSeconds(RUSAGE_CHILDREN);
         QElapsedTimer clock;
         clock.start();
-        RunCmd(slowEncode(m_fmg, size, u8("bench.avi")));
+        RunCmd(slowEncode(m_fmg, size, u8("bench.avi")), m_work->path());
         const double wall = static_cast<double>(clock.elapsed()) / 1000;
         const double self = cpuSeconds(RUSAGE_SELF) - selfBefore,
                      tool = cpuSeconds(RUSAGE_CHILDREN) - toolBefore;
         QCOMPARE(lastCmdExitCode(), 0);
-        qInfo("runner-cpu wall=%.2f s self=%.3f s (%.2f %%) tool=%.2f s progress-reports=%lld",
-              wall, self, 100 * self / wall, tool, static_cast<long long>(m_progress.size()));
+        qInfo("runner-cpu wall=%.2f s self=%.3f s (%.2f %%) tool=%.2f s", wall, self,
+              100 * self / wall, tool);
     }
 };
 

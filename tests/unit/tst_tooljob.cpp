@@ -1,0 +1,248 @@
+// The job engine with the real tools on generated media, without any window: a save of
+// marked ranges runs in its own folder whatever the process's current folder is, reports
+// its steps and a progress that only grows, leaves only its output; a second job started
+// meanwhile touches nothing; Break stops the tools and leaves nothing; a failed job says
+// why where it can tell.
+#include "TestSupport.h"
+#include "app/mdlZelvoFLV.h"
+#include "tools/ResourceTools.h"
+#include "tools/SaveRangesJob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+QString u8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+using Ranges = QList<SaveRangesJob::Range>;
+using Steps = QList<QPair<int, int>>;
+
+const Ranges threeRanges = {{u8("4"), u8("6")}, {u8("20"), u8("4")}, {u8("26"), u8("3")}};
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+bool toolsInstalled() {
+    return QFileInfo::exists(mencoderPath) || QFileInfo::exists(ffmpegPath) ||
+           QFileInfo::exists(flvMetaPath);
+}
+
+// Records what a job tells while it runs.
+struct JobWatch {
+    explicit JobWatch(ToolJob& job) : ended(&job, &ToolJob::finished) {
+        QObject::connect(&job, &ToolJob::stepStarted, &job,
+                         [this](int count, int index) { steps << QPair<int, int>(count, index); });
+        QObject::connect(&job, &ToolJob::progressChanged, &job,
+                         [this](int percent) { progress << percent; });
+    }
+    QSignalSpy ended;
+    Steps steps;
+    QList<int> progress;
+};
+
+}  // namespace
+
+class TestToolJob : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;  // the program's temporary folder, where the tools go
+    std::unique_ptr<QTemporaryDir> m_work;
+    QString m_long;  // ten minutes of the H.264 clip, so the tools run long enough to meet
+
+    QString folder(const char* name) {
+        const QString path = m_work->filePath(u8(name));
+        QDir().mkpath(path);
+        return path + QLatin1Char('/');
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_tmp.isValid());
+        appDir = addSeparator(testsupport::binDir());
+        tempDir = addSeparator(m_tmp.path());
+        resourceTools::setPaths();
+        m_long = m_tmp.filePath(u8("long.flv"));
+        QCOMPARE(
+            testsupport::run(u8("ffmpeg"),
+                             {u8("-v"), u8("error"), u8("-stream_loop"), u8("19"), u8("-i"),
+                              testsupport::media(u8("h264.flv")), u8("-c"), u8("copy"), m_long})
+                .exitCode,
+            0);
+    }
+    void init() {
+        m_work = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_work->isValid());
+    }
+    void cleanup() {
+        QVERIFY(ToolJob::running() == nullptr);
+        QVERIFY(!toolsInstalled());
+    }
+
+    void savesInItsOwnFolder_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Steps>("steps");
+        QTest::newRow("cut") << 0 << Steps{{4, 1}, {4, 2}, {4, 3}, {4, 4}};
+        QTest::newRow("split") << 1 << Steps{{3, 1}, {3, 2}, {3, 3}};
+    }
+    // Parts, joins and clean-up all happen in the job's folder: the process's current
+    // folder is neither used nor changed.
+    void savesInItsOwnFolder() {
+        QFETCH(int, mode);
+        QFETCH(Steps, steps);
+        const QString here = QDir::currentPath();
+        const QStringList hereBefore = filesIn(here);
+        const QString out = folder("輸出 'out' -x");
+        const QString source = folder("來源") + u8("片段 a.flv");
+        QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), source));
+        const QString outPath = out + (mode == 0 ? u8("-結果.flv") : u8("split_001.flv"));
+
+        SaveRangesJob job(mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split, source, outPath,
+                          threeRanges);
+        JobWatch watch(job);
+        job.start();
+        QVERIFY(watch.ended.wait(120000));
+
+        QCOMPARE(job.result(), ToolJob::Result::Succeeded);
+        QCOMPARE(watch.steps, steps);
+        QVERIFY(watch.progress.size() >= 3);
+        QCOMPARE(watch.progress.first(), 0);
+        QCOMPARE(watch.progress.last(), 100);
+        QVERIFY(std::is_sorted(watch.progress.begin(), watch.progress.end()));
+        const QStringList made =
+            mode == 0 ? QStringList{u8("-結果.flv")}
+                      : QStringList{u8("split_001.flv"), u8("split_002.flv"), u8("split_003.flv")};
+        QCOMPARE(filesIn(out), made);
+        const double d = testsupport::probeDuration(out + made.constFirst());
+        QVERIFY2(mode == 0 ? d > 12.9 && d < 19.5 : d > 5.9 && d < 8.1,
+                 qPrintable(QString::number(d)));
+        QCOMPARE(QDir::currentPath(), here);
+        QCOMPARE(filesIn(here), hereBefore);
+    }
+
+    // While a job runs a second one does not start: it ends at once and leaves its folder,
+    // its old output and files named like the tools' temporaries as they were.
+    void secondJobTouchesNothing() {
+        const QString first = folder("first") + u8("cut.flv");
+        const QString second = folder("second");
+        for (const char* name : {"cut.flv", "~tmpSP001.flv", "~fix~tmpSJoin.flv"}) {
+            QFile file(second + u8(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+        }
+        SaveRangesJob running(SaveRangesJob::Cut, m_long, first, {{u8("0"), u8("400")}});
+        JobWatch watch(running);
+        SaveRangesJob refused(SaveRangesJob::Cut, testsupport::media(u8("h264.flv")),
+                              second + u8("cut.flv"), threeRanges);
+        JobWatch refusedWatch(refused);
+        connect(&running, &ToolJob::progressChanged, this, [&](int percent) {
+            if (percent > 0 && refused.result() == ToolJob::Result::NotRun) {
+                refused.start();
+            }
+        });
+        running.start();
+        QVERIFY(refusedWatch.ended.wait(60000));
+        QCOMPARE(refused.result(), ToolJob::Result::Failed);
+        QVERIFY(running.isRunning());
+        QCOMPARE(ToolJob::running(), &running);
+        QVERIFY(toolsInstalled());
+        QVERIFY(watch.ended.wait(120000));
+
+        QCOMPARE(running.result(), ToolJob::Result::Succeeded);
+        QVERIFY(testsupport::probeDuration(first) > 399);
+        QCOMPARE(filesIn(second),
+                 QStringList({u8("cut.flv"), u8("~fix~tmpSJoin.flv"), u8("~tmpSP001.flv")}));
+        QCOMPARE(refusedWatch.steps.size(), 0);
+    }
+
+    // Break stops the tool at once; nothing of the job stays and its bar stays put.
+    void breakLeavesNothing() {
+        const QString out = folder("out");
+        SaveRangesJob job(SaveRangesJob::Split, m_long, out + u8("split_001.flv"),
+                          {{u8("0"), u8("300")}, {u8("300"), u8("300")}});
+        JobWatch watch(job);
+        int atBreak = -1;
+        connect(&job, &ToolJob::progressChanged, this, [&](int percent) {
+            if (percent > 0 && atBreak < 0) {
+                atBreak = percent;
+                job.requestBreak();
+            }
+        });
+        job.start();
+        QVERIFY(watch.ended.wait(60000));
+        QCOMPARE(job.result(), ToolJob::Result::Aborted);
+        QCOMPARE(watch.progress.constLast(), atBreak);
+        QCOMPARE(filesIn(out), QStringList());
+    }
+
+    void failureNamesTheCause_data() {
+        QTest::addColumn<int>("what");  // 0 no resource program, 1 source gone, 2 folder, 3 full
+        QTest::addColumn<ToolJob::Cause>("cause");
+        QTest::newRow("tool missing") << 0 << ToolJob::Cause::ToolMissing;
+        QTest::newRow("source unreadable") << 1 << ToolJob::Cause::SourceUnreadable;
+        QTest::newRow("folder not writable") << 2 << ToolJob::Cause::FolderNotWritable;
+        QTest::newRow("disk full") << 3 << ToolJob::Cause::DiskFull;
+    }
+    void failureNamesTheCause() {
+        QFETCH(int, what);
+        QFETCH(ToolJob::Cause, cause);
+        QString out = folder("out");
+        QString source = testsupport::media(u8("h264.flv"));
+        QString subject = out;
+        Ranges ranges = threeRanges;
+        const QString keptAppDir = appDir;
+        if (what == 0) {
+            appDir = folder("empty");
+            subject = u8("ZelvoResFLV");
+        } else if (what == 1) {
+            source = m_work->filePath(u8("gone.flv"));
+            subject = source;
+        } else if (what == 2 && ::geteuid() == 0) {
+            // The superuser writes anywhere a mode bit forbids; /proc refuses new files.
+            out = subject = u8("/proc/");
+        } else if (what == 2) {
+            QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        } else if (what == 3) {
+            if (::geteuid() != 0 ||
+                testsupport::run(u8("mount"), {u8("-t"), u8("tmpfs"), u8("-o"), u8("size=300k"),
+                                               u8("tmpfs"), out})
+                        .exitCode != 0) {
+                QSKIP("a small file system needs the right to mount one");
+            }
+            source = m_long;
+            ranges = {{u8("0"), u8("120")}};  // 2.5 MB
+        }
+        SaveRangesJob job(SaveRangesJob::Cut, source, out + u8("cut.flv"), ranges);
+        JobWatch watch(job);
+        job.start();
+        QVERIFY(watch.ended.wait(60000));
+        const QStringList left = filesIn(out);
+        appDir = keptAppDir;
+        if (what == 3) {
+            testsupport::run(u8("umount"), {out});
+        }
+        QFile::setPermissions(
+            out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        QCOMPARE(job.result(), ToolJob::Result::Failed);
+        QCOMPARE(job.cause(), cause);
+        QCOMPARE(job.causeSubject(), subject);
+        if (what != 2) {
+            QCOMPARE(left, QStringList());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestToolJob)
+#include "tst_tooljob.moc"
