@@ -1,14 +1,12 @@
 #include "app/frmSplash.h"
 
-#include "app/mdlZelvoFLVShell.h"
-
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
 
 frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* title = new QLabel(QStringLiteral("Zelvo.FLV"), this);
@@ -28,5 +26,4 @@ frmSplash::frmSplash(QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    setTopMost(this, true);
 }

@@ -1,3 +1,4 @@
+#include "app/AppWindows.h"
 #include "app/SingleInstance.h"
 #include "player/frmMain.h"
 #include "services/DialogService.h"
@@ -42,13 +43,16 @@ int main(int argc, char** argv) {
     WidgetDialogHandler dialogs;
     DialogService::setHandler(&dialogs);
 
+    // The windows and what they may ask of each other, wired here and nowhere else.
     frmMain window;
+    appWindows().player = &window;
     QObject::connect(&instance, &SingleInstance::linkExecute, &window, &frmMain::linkExecute);
     // Once closing starts, a new start waits for us to finish and becomes first itself.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);
     window.formLoad(commandLine);
     window.show();
     const int code = QApplication::exec();
+    appWindows() = AppWindows();
     DialogService::setHandler(nullptr);
     return code;
 }

@@ -1,5 +1,8 @@
 #include "app/mdlZelvoFLV.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
+#include "app/PlayerWindow.h"
 #include "services/FileObject.h"
 
 #include <QStringList>
@@ -54,13 +57,13 @@ bool extensionIn(QLatin1String list, const QString& path, bool acceptBareExtensi
 }
 
 QString playerFile() {
-    const AppHooks& hooks = appHooks();
-    return hooks.playerFileName ? hooks.playerFileName() : QString();
+    const PlayerWindow* player = appWindows().player;
+    return player != nullptr ? player->fileName() : QString();
 }
 
 QString browserFolder() {
-    const AppHooks& hooks = appHooks();
-    return hooks.browserFolder ? hooks.browserFolder() : QString();
+    const ListWindow* list = appWindows().list;
+    return list != nullptr ? list->browserFolder() : QString();
 }
 
 // The leading decimal number of a text (blanks, sign, digits, one "." and
@@ -109,11 +112,6 @@ QString secondsField(qint64 hundredths, int minDigits, int decimals) {
 
 }  // namespace
 
-AppHooks& appHooks() {
-    static AppHooks hooks;
-    return hooks;
-}
-
 bool isMediaFile(const QString& path) {
     return extensionIn(mediaExtensions, path, true);
 }
@@ -160,8 +158,8 @@ QString getWorkDir(const QString& path) {
     if (!FileObject::shared().FolderExists(std::as_const(folder))) {
         // A folder that has gone away makes the browser fall back to the
         // current folder; ask again for what it shows now.
-        if (appHooks().clearBrowserFolder) {
-            appHooks().clearBrowserFolder();
+        if (ListWindow* list = appWindows().list) {
+            list->clearBrowserFolder();
         }
         folder = browserFolder();
     }
@@ -179,9 +177,9 @@ void killFile(const QString& path, bool noClose) {
     if (files.matchFiles(path).isEmpty()) {
         return;
     }
-    const AppHooks& hooks = appHooks();
-    if (!noClose && hooks.closeRunFn) {
-        hooks.closeRunFn(path);
+    PlayerWindow* player = appWindows().player;
+    if (!noClose && player != nullptr) {
+        player->closeRunFn(path);
     }
     files.DeleteFile(path);
 }

@@ -3,8 +3,6 @@
 #include <QLatin1String>
 #include <QString>
 
-#include <functional>
-
 // Shared state and helpers every window of Zelvo.FLV uses. Widget-free: the shell
 // helpers that need a window live in mdlZelvoFLVShell.h.
 
@@ -54,16 +52,6 @@ inline constexpr QLatin1String openMediaExtensions(
     ";flv;ape;mpeg;wm?;asf;wav;pcm;mid;m?v;m?a;mp?;avi;ra;rm;rm?;ram;rmvb;rpm;mov;qt;3gp;au;snd;"
     "cda;dat;divx;vob;ifo;ac3;aac;dts;og?;mkv;");
 inline constexpr QLatin1String imageExtensions(";jpg;jpeg;jpe;gif;bmp;png;wmf;emf;ico;cur;");
-
-// What the helpers need from the windows. The windows fill these in once they
-// exist; an empty hook means "no folder", "no file" or "nothing to close".
-struct AppHooks {
-    std::function<QString()> browserFolder;    // playlist window's file browser folder
-    std::function<void()> clearBrowserFolder;  // makes the browser fall back to the current folder
-    std::function<QString()> playerFileName;   // the file open in the player
-    std::function<void(const QString&)> closeRunFn;  // player closes the file if it is playing it
-};
-AppHooks& appHooks();
 
 // File kinds, by extension. A bare extension ("flv") is accepted too.
 // isEditableFile("") and isUrl("") look at the file open in the player.

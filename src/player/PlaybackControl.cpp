@@ -1,8 +1,9 @@
 #include "player/PlaybackControl.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "player/MainMenus.h"
-#include "player/PlayerList.h"
 #include "player/RangeMarks.h"
 #include "player/SpeedSteps.h"
 #include "player/StatusTimer.h"
@@ -74,7 +75,7 @@ void PlaybackControl::playListLine(const QString& text) {
     QString path;
     if (!text.isEmpty()) {
         path = splitItem(text, &marks);
-    } else if (PlayerList* list = m_w.playerList()) {
+    } else if (ListWindow* list = appWindows().list) {
         // The browser lists plain files; a playlist line may carry marks.
         path =
             list->browserActive() ? list->selectedItem() : splitItem(list->selectedItem(), &marks);
@@ -137,7 +138,7 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     if (mci.isSuccess()) {
         enterPlaying(false);
         checkStreamLength();
-        if (PlayerList* list = m_w.playerList()) {
+        if (ListWindow* list = appWindows().list) {
             list->loadMark();
         }
         setFileMenus(true);
@@ -170,7 +171,7 @@ void PlaybackControl::checkStreamLength() {
         return;
     }
     // A stream, or a file of unknown length: nothing to go on to, nothing to mark.
-    if (PlayerList* list = m_w.playerList()) {
+    if (ListWindow* list = appWindows().list) {
         list->mbStopLoop_Click();
     } else {
         listPlayState = 0;
@@ -182,7 +183,7 @@ void PlaybackControl::checkStreamLength() {
 
 void PlaybackControl::failPlay(const QString& path) {
     listPlayState = 0;
-    if (PlayerList* list = m_w.playerList()) {
+    if (ListWindow* list = appWindows().list) {
         list->loadMark();
     }
     setFileMenus(false);
@@ -254,7 +255,7 @@ void PlaybackControl::shareBnPause() {
 
 void PlaybackControl::mbStop_Click() {
     const bool goOn =
-        listPlayState == 2 && m_w.playerList() != nullptr && m_w.playerList()->playSetting() >= 2;
+        listPlayState == 2 && appWindows().list != nullptr && appWindows().list->playSetting() >= 2;
     shareBnStop(false, goOn, false);
 }
 
@@ -273,7 +274,7 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
     }
     ifStopped(false);
     if (checkMarks && strip.marksEdited) {
-        PlayerList* list = m_w.playerList();
+        ListWindow* list = appWindows().list;
         if (strip.stripVisible() && list != nullptr && list->playSetting() != 0) {
             mci.stopMCI(QString(), 0);
             QCoreApplication::processEvents();
@@ -290,7 +291,7 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
 }
 
 bool PlaybackControl::listIsOver() {
-    const PlayerList* list = m_w.playerList();
+    const ListWindow* list = appWindows().list;
     const bool canGoOn =
         list != nullptr && (list->browserActive() ? list->count() > 0 : list->hasPlaylist());
     if (!canGoOn || list->playSetting() == 0) {
@@ -327,7 +328,7 @@ void PlaybackControl::ifStopped(bool x) {
 
 void PlaybackControl::fncEbCheck() {
     // Previous and next make sense only with another entry to go to.
-    const PlayerList* list = m_w.playerList();
+    const ListWindow* list = appWindows().list;
     const bool canStep =
         list != nullptr && (list->browserActive() || list->hasPlaylist()) && list->count() > 1;
     const int look = canStep ? ZelvoButton::Normal : ZelvoButton::Disabled;
@@ -342,7 +343,7 @@ void PlaybackControl::listStepButton(int direction) {
 
 void PlaybackControl::stepList(int direction, bool explicitStep) {
     m_w.tmrCheck.stop();
-    PlayerList* list = m_w.playerList();
+    ListWindow* list = appWindows().list;
     int count = 0;
     int index = -1;
     if (list != nullptr && (list->browserActive() || list->hasPlaylist())) {
@@ -382,7 +383,7 @@ void PlaybackControl::stepList(int direction, bool explicitStep) {
 }
 
 void PlaybackControl::moveListSelection(int direction, int index, int count) {
-    PlayerList* list = m_w.playerList();
+    ListWindow* list = appWindows().list;
     const int next = moveTarget(direction, index, count);
     if (next >= 0 && next < list->count()) {
         list->setListIndex(next);
@@ -392,7 +393,7 @@ void PlaybackControl::moveListSelection(int direction, int index, int count) {
 }
 
 void PlaybackControl::selectRnd() {
-    PlayerList* list = m_w.playerList();
+    ListWindow* list = appWindows().list;
     if (list == nullptr || list->count() < 1) {
         return;
     }

@@ -1,9 +1,9 @@
 #include "player/PlayerPanel.h"
 
-#include "app/mdlZelvoFLVShell.h"
 #include "player/frmMainTexts.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/ZelvoPictures.h"
+#include "widgets/mdlZelvoFLVShell.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,9 +1,10 @@
 #include "player/RangeMarks.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "player/MainMenus.h"
 #include "player/PlaybackControl.h"
-#include "player/PlayerList.h"
 #include "player/frmMain.h"
 #include "player/frmMainTexts.h"
 #include "widgets/ZelvoButton.h"
@@ -345,7 +346,7 @@ void RangeMarks::updateMarksTotal() {
         m_w.picPlusBk->picRngBk->setToolTip(frmMainTexts::marksTotal(
             lastSegmentIndex() + 1, formatTime(sum * static_cast<double>(m_w.secPerFrame), 2, 2)));
     }
-    if (PlayerList* list = m_w.playerList()) {
+    if (ListWindow* list = appWindows().list) {
         list->checkCmdRng();
     }
 }
@@ -397,7 +398,7 @@ void RangeMarks::startMarkPlay(bool stopFirst, int mode) {
     if (!stripVisible()) {
         return;
     }
-    PlayerList* list = m_w.playerList();
+    ListWindow* list = appWindows().list;
     if (list != nullptr && list->playSetting() != 0) {
         if (stopFirst) {
             m_w.mciMain.stopMCI(QString(), 0);
@@ -477,7 +478,7 @@ void RangeMarks::loadMarksText(const QString& text) {
 void RangeMarks::applyMark() {
     clearMarks();
     m_w.shareBnStop(true, false, true);
-    const PlayerList* list = m_w.playerList();
+    const ListWindow* list = appWindows().list;
     if (list == nullptr) {
         return;
     }
@@ -520,7 +521,7 @@ QString RangeMarks::itemWithMarks() {
 }
 
 void RangeMarks::mnToList(int listIndex, const QString& item) {
-    PlayerList* list = m_w.playerList();
+    ListWindow* list = appWindows().list;
     if (list == nullptr) {
         return;
     }
@@ -553,7 +554,7 @@ void RangeMarks::mnuRngEdit_Click() {
         mbRngEnd_Click();
     }
     startMarkPlay(false, -1);
-    if (PlayerList* list = m_w.playerList()) {
+    if (ListWindow* list = appWindows().list) {
         list->changeToTab(1, 0, true);
         list->loadMark();
     }

@@ -1,5 +1,7 @@
 #include "player/SaveRanges.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "player/RangeMarks.h"
 #include "player/frmMain.h"
@@ -121,9 +123,7 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
     const FileObject& fso = FileObject::shared();
     const QString ext = fso.GetExtensionName(fso.GetFileName(path)).toLower();
     CommDialog dialog;
-    QWidget* list = BusySession::shared().listWindow().form
-                        ? BusySession::shared().listWindow().form()
-                        : nullptr;
+    QWidget* list = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
     QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_w;
     dialog.setOwnerWindow(owner);
     dialog.setFilter(frmMainTexts::saveFileFilter(ext));

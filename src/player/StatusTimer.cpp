@@ -1,9 +1,10 @@
 #include "player/StatusTimer.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "playback/MainVol.h"
 #include "player/MainMenus.h"
-#include "player/PlayerList.h"
 #include "player/RangeMarks.h"
 #include "player/frmMain.h"
 #include "player/frmMainTexts.h"
@@ -92,7 +93,7 @@ void StatusTimer::endReached() {
         marks.playNextRS(0, marks.playSeg + 1, 0, -1, -1, false);
     } else {
         mci.rngCancel();
-        const PlayerList* list = m_w.playerList();
+        const ListWindow* list = appWindows().list;
         m_w.shareBnStop(false, list != nullptr && list->playSetting() != 0, false);
     }
 }

@@ -1,11 +1,11 @@
 #include "player/VideoSizing.h"
 
 #include "app/mdlZelvoFLV.h"
-#include "app/mdlZelvoFLVShell.h"
 #include "player/MainMenus.h"
 #include "player/StatusTimer.h"
 #include "player/frmMain.h"
 #include "widgets/ZelvoButton.h"
+#include "widgets/mdlZelvoFLVShell.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,5 +1,7 @@
 #include "player/frmCap.h"
 
+#include "app/AppWindows.h"
+#include "app/PlayerWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "player/frmCapTexts.h"
 #include "player/frmMain.h"
@@ -95,8 +97,8 @@ void frmCap::mnuSaveCap_Click() {
     dialog.setFilterIndex(1);
     dialog.setDefaultExt(frmCapTexts::saveExtension());
     dialog.setFileName(mnuSaveCap->data().toString());
-    const AppHooks& hooks = appHooks();
-    dialog.setInitDir(getWorkDir(hooks.playerFileName ? hooks.playerFileName() : QString()));
+    const PlayerWindow* player = appWindows().player;
+    dialog.setInitDir(getWorkDir(player != nullptr ? player->fileName() : QString()));
     const QString path = dialog.ShowSave(true);
     if (path.isEmpty()) {
         return;

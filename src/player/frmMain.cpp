@@ -1,9 +1,10 @@
 #include "player/frmMain.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
 #include "app/SettingsLocation.h"
 #include "app/frmSplash.h"
 #include "app/mdlZelvoFLV.h"
-#include "app/mdlZelvoFLVShell.h"
 #include "playback/MainVol.h"
 #include "playback/MixerControl.h"
 #include "playback/VideoWidgetProvider.h"
@@ -26,6 +27,7 @@
 #include "widgets/ZelvoButton.h"
 #include "widgets/mdlIconKestal.h"
 #include "widgets/mdlWindowHook.h"
+#include "widgets/mdlZelvoFLVShell.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,8 +90,6 @@ frmMain::~frmMain() {
     if (m_splash) {
         m_splash->close();
     }
-    appHooks().closeRunFn = nullptr;
-    appHooks().playerFileName = nullptr;
     m_client->removeEventFilter(this);
 }
 
@@ -193,9 +193,6 @@ void frmMain::formLoad(const QString& commandLine) {
     stepMode = 1;
     updateStepTips();
 
-    appHooks().closeRunFn = [this](const QString& path) { closeRunFn(path); };
-    appHooks().playerFileName = [this] { return mciMain.FileName(); };
-    BusySession::shared().setMainWindow(this);
     dealMyResource(QStringLiteral("All"), false);
 
     settingsLoading = true;
@@ -523,6 +520,9 @@ void frmMain::doneAfterSave(const QString& outputPath, bool silent, float second
     BusySession::shared().doneAfterSave(outputPath, silent, seconds, aborted);
 }
 
+void frmMain::mnToList(int listIndex, const QString& item) {
+    m_marks->mnToList(listIndex, item);
+}
 void frmMain::saveRanges(int mode) {
     m_save->saveRanges(mode);
 }
@@ -654,7 +654,8 @@ void frmMain::saveSettings() {}
 
 void frmMain::setupCommonDialog() {
     // The dialogs start in the file browser's folder until a file is picked elsewhere.
-    CommDialog::setLastFolder(appHooks().browserFolder ? appHooks().browserFolder() : QString());
+    const ListWindow* list = appWindows().list;
+    CommDialog::setLastFolder(list != nullptr ? list->browserFolder() : QString());
 }
 
 void frmMain::showStoppedState() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PlayerWindow.h"
 #include "app/frmSplash.h"
 #include "playback/MCI.h"
 #include "player/PlayerPanel.h"
@@ -16,7 +17,6 @@ class MainMenus;
 class MainVol;
 class MixerControl;
 class PlaybackControl;
-class PlayerList;
 class QAction;
 class RangeMarks;
 class SpeedSteps;
@@ -31,7 +31,7 @@ class SaveRanges;
 // follows), StatusTimer (status tick, seek bar, volume), SpeedSteps (speed menu and
 // stepping), VideoSizing (picture size and panel layout) and RangeMarks; the window
 // keeps the public operations other windows call and hands each to its concern.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public PlayerWindow {
     Q_OBJECT
     friend class PlaybackControl;
     friend class RangeMarks;
@@ -44,6 +44,11 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // ---- what the other windows ask (PlayerWindow) ------------------------------------
+    QWidget* form() override { return this; }
+    QString fileName() const override { return mciMain.FileName(); }
+    void mnToList(int listIndex, const QString& item) override;
+
     // ---- start-up and shut-down -----------------------------------------------------
     // The load handler: runs once, right after construction, with the text that
     // followed the program name on the command line.
@@ -55,7 +60,7 @@ public:
     // A later start of the program handed its command line over: the window comes to
     // the front and plays it, on the next turn of the event loop.
     void linkExecute(const QString& text);
-    void returnFocus(bool force);
+    void returnFocus(bool force) override;
     // The two exit items: 0 saves the settings, 1 leaves them untouched.
     void mnuEnd(int index);
     // True while range marks are being edited (the exit question depends on it).
@@ -64,24 +69,24 @@ public:
     // ---- playback control -----------------------------------------------------------
     // Plays a path or URL as a single file (fromList false) or the list's selected entry
     // (text "", fromList true). Quotes are removed; "path∥marks" carries marks.
-    void playSingle(const QString& text, bool fromList);
-    void newPlay(const QString& path, const QString& marks);
+    void playSingle(const QString& text, bool fromList) override;
+    void newPlay(const QString& path, const QString& marks) override;
     void failPlay(const QString& path);
     MsgResult playErrorMsg(const QString& path, const QString& head);
-    void shareBnStop(bool noAdvance, bool goOn, bool checkMarks);
+    void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) override;
     void shareBnPause();
     void mbPlay_Click();
     void mbPause_Click();
-    void mbStop_Click();
+    void mbStop_Click() override;
     void mbLastItem_Click();
     void mbNextItem_Click();
     void selectRnd();
     void ifStopped(bool x);
     void fncEbCheck();
     // Pauses playback when a file is playing.
-    void pausePrFn();
+    void pausePrFn() override;
     // Closes the open file when it is path, so the file can be replaced or deleted.
-    void closeRunFn(const QString& path);
+    void closeRunFn(const QString& path) override;
     // Begins (show true) or ends a tool run's busy session over ownerForm.
     void buzySateShow(bool show, QWidget* ownerForm, bool* aborted = nullptr);
     // The report at the end of a tool run.
@@ -91,9 +96,6 @@ public:
     void setFileMenus(bool enabled);
     void munCodec_Click();
     void mnuHelp_Click();
-    // The list the player goes through; nullptr (the default): single files only.
-    void setPlayerList(PlayerList* list) { m_list = list; }
-    PlayerList* playerList() const { return m_list; }
 
     // ---- status timer, seek bar, volume ---------------------------------------------
     void tmrCheck_Timer();
@@ -125,7 +127,7 @@ public:
     void saveRanges(int mode);
     // Copies path byte for byte to a name the user picks; fromList: the playlist window
     // asks and owns the dialog.
-    void saveFile(const QString& path, bool fromList);
+    void saveFile(const QString& path, bool fromList) override;
     void mnuSaveFile_Click();
 
     // ---- frame capture -------------------------------------------------------------------
@@ -222,7 +224,6 @@ private:
     QPointer<frmSplash> m_splash;
     QWidget* m_client = nullptr;
     MainMenus* m_menus = nullptr;
-    PlayerList* m_list = nullptr;
     std::unique_ptr<MainVol> mainVol;
     std::unique_ptr<MixerControl> m_mixer;
     std::unique_ptr<RangeMarks> m_marks;

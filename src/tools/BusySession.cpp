@@ -1,12 +1,15 @@
 #include "tools/BusySession.h"
 
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
+#include "app/PlayerWindow.h"
 #include "app/mdlZelvoFLV.h"
-#include "app/mdlZelvoFLVShell.h"
 #include "services/DialogService.h"
 #include "services/FileObject.h"
 #include "tools/InputGuard.h"
 #include "tools/ToolJob.h"
 #include "tools/frmBuzy.h"
+#include "widgets/mdlZelvoFLVShell.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -50,8 +53,8 @@ void BusySession::setExplorer(std::function<void(const QString&)> explorer) {
 }
 
 void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
-    QWidget* mainForm = m_mainWindow;
-    QWidget* listForm = m_list.form ? m_list.form() : nullptr;
+    QWidget* mainForm = appWindows().player != nullptr ? appWindows().player->form() : nullptr;
+    QWidget* listForm = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
     if (show) {
         m_hiddenForm = 0;
         if (ownerForm != mainForm && isShown(mainForm)) {
@@ -243,18 +246,18 @@ void BusySession::doneAfterSave(const QString& outputPath, bool silent, float se
     }
     // The windows the session hid are shown again before the report asks.
     QCoreApplication::processEvents();
-    const bool toFileList = m_list.showInFileList != nullptr;
+    ListWindow* list = appWindows().list;
     if (silent) {
-        if (toFileList) {
-            m_list.showInFileList(outputPath);
+        if (list != nullptr) {
+            list->showInFileList(outputPath);
         }
         return;
     }
     if (msgBox(doneText(aborted, seconds), MsgButtons::OkCancel) != MsgResult::Ok) {
         return;
     }
-    if (toFileList && m_list.doneToFileList && m_list.doneToFileList()) {
-        m_list.showInFileList(outputPath);
+    if (list != nullptr && list->doneToFileList()) {
+        list->showInFileList(outputPath);
     } else {
         m_explorer(outputPath);
     }

@@ -21,19 +21,10 @@ class BusySession : public QObject {
     Q_OBJECT
 
 public:
-    // What the session needs of the playlist window; that window fills these in.
-    // Unfilled, it counts as hidden, with its "go to the file list" box unchecked.
-    struct ListWindow {
-        std::function<QWidget*()> form;                      // frmList, or nullptr
-        std::function<bool()> doneToFileList;                // chkDoneToFn is checked
-        std::function<void(const QString&)> showInFileList;  // browser tab, file selected
-    };
-
+    // The windows are the program's two (appWindows()); one that is not there counts as
+    // hidden, a missing playlist window with its "go to the file list" box unchecked.
     static BusySession& shared();
 
-    // The main window (frmMain); nullptr counts as hidden.
-    void setMainWindow(QWidget* window) { m_mainWindow = window; }
-    ListWindow& listWindow() { return m_list; }
     // How a file is shown in the desktop's file manager (explorerSelect unless
     // replaced).
     void setExplorer(std::function<void(const QString&)> explorer);
@@ -101,8 +92,6 @@ private:
     BusySession();
     void showWindow(QWidget* window) const;
 
-    QPointer<QWidget> m_mainWindow;
-    ListWindow m_list;
     std::function<void(const QString&)> m_explorer;
     QPointer<frmBuzy> m_dialog;
     QPointer<ToolJob> m_job;

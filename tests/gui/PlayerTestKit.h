@@ -3,12 +3,12 @@
 // playlist the tests fill with real entries, a loaded player window in a private temporary
 // folder, playing through the real media interpreter without sound, and a base for the
 // test classes.
+#include "FakeWindows.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 #include "app/mdlZelvoFLV.h"
 #include "playback/MciInterpreter.h"
 #include "playback/MixerControl.h"
-#include "player/PlayerList.h"
 #include "player/PlayerPanel.h"
 #include "player/frmMain.h"
 
@@ -51,33 +51,20 @@ private:
 
 // A playlist of item texts with a selection and a play mode, as the playlist window
 // offers them; it records what the player asks of it.
-class TestList : public PlayerList {
+class TestList : public FakeListWindow {
 public:
-    QStringList entries;
-    int index = -1;
-    int setting = 0;
-    bool browser = false;
     int upLook = -1;
     int downLook = -1;
     int stopLoops = 0;
 
-    bool browserActive() const override { return browser; }
-    bool hasPlaylist() const override { return !browser; }
-    int count() const override { return static_cast<int>(entries.size()); }
-    int listIndex() const override { return index; }
-    void setListIndex(int i) override { index = i; }
-    QString selectedItem() const override { return entries.value(index); }
     void setMoveLooks(int up, int down) override {
         upLook = up;
         downLook = down;
     }
-    int playSetting() const override { return setting; }
-    void mnuPlaySetting_Click(int i) override { setting = i; }
     void mbStopLoop_Click() override {
         ++stopLoops;
         listPlayState = 0;
     }
-    void loadMark() override {}
 };
 
 class PlayerFixture {
@@ -91,9 +78,12 @@ public:
         listPlayState = 0;
         w = std::make_unique<frmMain>();
         w->useMixer(std::make_unique<FakeMixer>(&mixer));
+        appWindows() = AppWindows();
+        appWindows().player = w.get();
     }
     ~PlayerFixture() {
         w.reset();
+        appWindows() = AppWindows();
         MciInterpreter::instance().closeAll();
     }
 
@@ -102,6 +92,8 @@ public:
         w->show();
         loaded = true;
     }
+    // The playlist window the player goes through from now on (nullptr: none).
+    void setList(ListWindow* list) { appWindows().list = list; }
     // A copy of a generated media file under another name in the temporary folder.
     QString copy(const QString& media, const QString& name) {
         const QString path = temp.filePath(name);

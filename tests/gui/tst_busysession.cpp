@@ -1,5 +1,6 @@
 // The busy session as the user meets it: the dialog over the working window,
 // the windows hidden and shown again, and every text of the session's boxes.
+#include "FakeWindows.h"
 #include "ScriptedDialogs.h"
 #include "tools/BusySession.h"
 #include "tools/ToolJob.h"
@@ -44,15 +45,16 @@ class TestBusySession : public QObject {
 
     std::unique_ptr<QWidget> m_main;
     std::unique_ptr<QWidget> m_list;
-    QStringList m_fileList;  // files shown in the playlist window's file list
     QStringList m_explorer;  // files shown in the desktop's file manager
+
+    FakePlayerWindow m_player;
+    FakeListWindow m_listWindow;
 
     BusySession& session() { return BusySession::shared(); }
     void fillList(bool checked) {
-        BusySession::ListWindow& list = session().listWindow();
-        list.form = [this] { return m_list.get(); };
-        list.doneToFileList = [checked] { return checked; };
-        list.showInFileList = [this](const QString& path) { m_fileList << path; };
+        m_listWindow.window = m_list.get();
+        m_listWindow.doneToList = checked;
+        appWindows().list = &m_listWindow;
     }
 
 private Q_SLOTS:
@@ -61,17 +63,18 @@ private Q_SLOTS:
         m_main->setGeometry(30, 40, 520, 400);
         m_list = std::make_unique<QWidget>();
         m_list->setGeometry(600, 40, 300, 520);
-        session().setMainWindow(m_main.get());
-        session().listWindow() = BusySession::ListWindow();
+        m_player.window = m_main.get();
+        m_listWindow = FakeListWindow();
+        appWindows() = AppWindows();
+        appWindows().player = &m_player;
         session().setExplorer([this](const QString& path) { m_explorer << path; });
-        m_fileList.clear();
         m_explorer.clear();
     }
     void cleanup() {
         // A session a failed test left open is closed, so the next test starts clean.
         const bool leftOpen = session().dialog() != nullptr;
         session().buzySateShow(false, nullptr);
-        session().setMainWindow(nullptr);
+        appWindows() = AppWindows();
         QVERIFY(!leftOpen);
     }
 
@@ -268,7 +271,8 @@ private Q_SLOTS:
             QCOMPARE(dialogs.lastMessage().buttons, MsgButtons::OkCancel);
             QCOMPARE(dialogs.lastMessage().title, QStringLiteral("Zelvo.FLV"));
         }
-        QCOMPARE(m_fileList, d.shownIn == 1 ? QStringList(output) : QStringList());
+        QCOMPARE(m_listWindow.shownInFileList,
+                 d.shownIn == 1 ? QStringList(output) : QStringList());
         QCOMPARE(m_explorer, d.shownIn == 2 ? QStringList(output) : QStringList());
         // The program's own folder is no state of the tools.
         QCOMPARE(QDir::currentPath(), startDir);

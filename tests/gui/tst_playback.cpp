@@ -45,7 +45,7 @@ private Q_SLOTS:
                         m_f->copy(QStringLiteral("clip.avi"), QStringLiteral("c 三.avi"))};
         list.index = start;
         list.setting = setting;
-        w.setPlayerList(&list);
+        m_f->setList(&list);
         w.fncEbCheck();
         QCOMPARE(w.picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
 

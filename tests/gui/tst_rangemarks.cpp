@@ -106,7 +106,7 @@ class tst_RangeMarks : public QObject {
                 w.marks().updateMarksTotal();
             } else if (kind == 'l') {
                 m_list.lines = op.mid(1).split(QLatin1Char(','), Qt::SkipEmptyParts);
-                w.setPlayerList(&m_list);
+                m_f->setList(&m_list);
                 w.marks().applyMark();
                 QCOMPARE(w.playerState, 5);  // stopped until the marks are played
             } else {  // paused on the frame, as the user does before pressing a mark key
@@ -285,7 +285,7 @@ private Q_SLOTS:
         const MainMenus& m = w.menus();
         if (action != "click" && action != "exit") {
             m_list.setting = action == "play" ? 2 : 0;
-            w.setPlayerList(&m_list);
+            m_f->setList(&m_list);
         }
         open(QString::fromUtf8(c.loaded));
         runMarks(QString::fromUtf8(c.ops));

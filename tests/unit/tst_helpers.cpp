@@ -1,3 +1,4 @@
+#include "FakeWindows.h"
 #include "app/mdlZelvoFLV.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -19,10 +21,18 @@ QString u8(const char* text) {
 class TstHelpers : public QObject {
     Q_OBJECT
 
+    FakePlayerWindow m_player;
+    FakeListWindow m_list;
+    std::unique_ptr<FakeWindowsScope> m_windows;
+
 private Q_SLOTS:
-    void init() { appHooks() = AppHooks(); }
+    void init() {
+        m_player = FakePlayerWindow();
+        m_list = FakeListWindow();
+        m_windows = std::make_unique<FakeWindowsScope>(&m_player, &m_list);
+    }
     void cleanup() {
-        appHooks() = AppHooks();
+        m_windows.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -60,7 +70,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, playing);
         QFETCH(QString, kinds);
-        appHooks().playerFileName = [playing] { return playing; };
+        m_player.file = playing;
         QStringList found;
         const bool checks[] = {isMediaFile(path), isAudioFile(path), isEditableFile(path),
                                isListFile(path), ::isUrl(path)};
@@ -158,11 +168,11 @@ private Q_SLOTS:
         QVERIFY(dir.isValid() && QDir(dir.path()).mkdir(u8("影片 1")));
         const QString shown = dir.path() + u8("/");
         const QString gone = dir.path() + u8("/gone/");
-        QString folder = shown;
+        QString& folder = m_list.folder;
+        folder = shown;
         QString afterClear;  // what the browser shows once told its folder is gone
         int clears = 0;
-        appHooks().browserFolder = [&folder] { return folder; };
-        appHooks().clearBrowserFolder = [&] {
+        m_list.onClearFolder = [&] {
             ++clears;
             folder = afterClear;
         };
@@ -206,7 +216,7 @@ private Q_SLOTS:
         }
         const QString path = dir.filePath(name);
         QStringList closed;
-        appHooks().closeRunFn = [&closed, &dir](const QString& file) {
+        m_player.onClose = [&closed, &dir](const QString& file) {
             closed.append(file);
             // The player lets go of the file before it is deleted.
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);

@@ -1,4 +1,4 @@
-#include "app/mdlZelvoFLVShell.h"
+#include "widgets/mdlZelvoFLVShell.h"
 
 #include "app/mdlZelvoFLV.h"
 

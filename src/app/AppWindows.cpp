@@ -1,0 +1,6 @@
+#include "app/AppWindows.h"
+
+AppWindows& appWindows() {
+    static AppWindows windows;
+    return windows;
+}

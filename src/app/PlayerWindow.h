@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What the playlist window, the capture window and the tools may ask of the player window
+// (frmMain).
+class PlayerWindow {
+public:
+    virtual ~PlayerWindow() = default;
+
+    // The window itself.
+    virtual QWidget* form() = 0;
+    // The file or stream open in the player ("" none).
+    virtual QString fileName() const = 0;
+    // Closes the open file when it is path, so the file can be replaced or deleted.
+    virtual void closeRunFn(const QString& path) = 0;
+
+    // Plays a path or URL as a single file (fromList false) or the list's selected entry
+    // (text "", fromList true); "path∥marks" carries marks.
+    virtual void playSingle(const QString& text, bool fromList) = 0;
+    virtual void newPlay(const QString& path, const QString& marks) = 0;
+    virtual void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) = 0;
+    virtual void mbStop_Click() = 0;
+    // Pauses playback when a file is playing.
+    virtual void pausePrFn() = 0;
+    // Gives the focus back to the player when the playlist window is in front (or always).
+    virtual void returnFocus(bool force) = 0;
+
+    // Adds an item text (a path with its marks) to playlist 0 or 1, or the join list (2).
+    virtual void mnToList(int listIndex, const QString& item) = 0;
+    // Copies path byte for byte to a name the user picks; fromList: the playlist window
+    // owns the dialog.
+    virtual void saveFile(const QString& path, bool fromList) = 0;
+};

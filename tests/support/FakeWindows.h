@@ -1,0 +1,85 @@
+#pragma once
+// Stand-ins for the program's two windows, for tests that need one without the real window:
+// what a test sets is what the window answers, and what is asked of it is recorded.
+#include "app/AppWindows.h"
+#include "app/ListWindow.h"
+#include "app/PlayerWindow.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class FakePlayerWindow : public PlayerWindow {
+public:
+    QWidget* window = nullptr;
+    QString file;  // the file open in the player
+    std::function<void(const QString&)> onClose;
+    QStringList played;  // texts playSingle was given
+
+    QWidget* form() override { return window; }
+    QString fileName() const override { return file; }
+    void closeRunFn(const QString& path) override {
+        if (onClose) {
+            onClose(path);
+        }
+    }
+    void playSingle(const QString& text, bool) override { played << text; }
+    void newPlay(const QString& path, const QString&) override { played << path; }
+    void shareBnStop(bool, bool, bool) override {}
+    void mbStop_Click() override {}
+    void pausePrFn() override {}
+    void returnFocus(bool) override {}
+    void mnToList(int, const QString&) override {}
+    void saveFile(const QString&, bool) override {}
+};
+
+class FakeListWindow : public ListWindow {
+public:
+    QWidget* window = nullptr;
+    QStringList entries;
+    int index = -1;
+    int setting = 0;
+    bool browser = false;
+    QString folder;  // the browser's folder
+    std::function<void()> onClearFolder;
+    bool doneToList = false;
+    QStringList shownInFileList;
+
+    QWidget* form() override { return window; }
+    bool browserActive() const override { return browser; }
+    bool hasPlaylist() const override { return !browser; }
+    int count() const override { return static_cast<int>(entries.size()); }
+    int listIndex() const override { return index; }
+    void setListIndex(int i) override { index = i; }
+    QString selectedItem() const override { return entries.value(index); }
+    void setMoveLooks(int, int) override {}
+    int playSetting() const override { return setting; }
+    void mnuPlaySetting_Click(int i) override { setting = i; }
+    void mbStopLoop_Click() override {}
+    void addToList(const QString&, bool, bool) override {}
+    void changeToTab(int, int, bool) override {}
+    void loadMark() override {}
+    void checkCmdRng() override {}
+    QStringList marksLines() const override { return {}; }
+    void getStartEnd(const QString&, qint32&, qint32&) const override {}
+    QString browserFolder() const override { return folder; }
+    void clearBrowserFolder() override {
+        if (onClearFolder) {
+            onClearFolder();
+        }
+    }
+    bool doneToFileList() const override { return doneToList; }
+    void showInFileList(const QString& path) override { shownInFileList << path; }
+};
+
+// Puts fakes in the windows' places for as long as it lives.
+class FakeWindowsScope {
+public:
+    FakeWindowsScope(PlayerWindow* player, ListWindow* list) {
+        appWindows().player = player;
+        appWindows().list = list;
+    }
+    ~FakeWindowsScope() { appWindows() = AppWindows(); }
+    FakeWindowsScope(const FakeWindowsScope&) = delete;
+    FakeWindowsScope& operator=(const FakeWindowsScope&) = delete;
+};
