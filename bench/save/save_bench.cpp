@@ -13,11 +13,13 @@
 // Prints the medians as Markdown tables. This executable must sit beside a link to
 // ZelvoResFLV: the window installs its tools from its own folder.
 #include "ScriptedDialogs.h"
+#include "app/AppWindows.h"
 #include "app/mdlZelvoFLV.h"
 #include "playback/MciInterpreter.h"
 #include "playback/MixerControl.h"
+#include "player/MarksModel.h"
 #include "player/PlayerPanel.h"
-#include "player/RangeMarks.h"
+#include "player/SaveRanges.h"
 #include "player/frmMain.h"
 #include "tools/SaveRangesJob.h"
 #include "tools/ToolCommands.h"
@@ -193,11 +195,13 @@ public:
         : m_source(std::move(source)), m_work(folder(work)), m_runs(runs) {
         m_w = std::make_unique<frmMain>();
         m_w->useMixer(std::make_unique<SilentMixer>());
+        appWindows().player = m_w.get();
         m_w->formLoad(QString());
         m_w->show();
         open(QString());
     }
     ~Bench() {
+        appWindows() = AppWindows();
         m_w.reset();
         MciInterpreter::instance().closeAll();
     }
@@ -235,17 +239,15 @@ QList<SaveRangesJob::Range> Bench::open(const QString& marks) {
     if (marks.isEmpty()) {
         return {};
     }
-    check(m_w->marks().marksText() == marks, QStringLiteral("marks not taken: ") + marks);
+    const MarksModel& model = m_w->marksModel();
+    check(model.marksText() == marks, QStringLiteral("marks not taken: ") + marks);
     // The same whole seconds the save hands to the tools.
     QList<SaveRangesJob::Range> ranges;
-    for (int i = 0; i <= m_w->marks().lastSegmentIndex(); ++i) {
-        QString from;
-        QString to;
-        QString length;
-        float fromSec = 0;
-        float toSec = 0;
-        m_w->marks().rsFormat(i, from, to, 0, fromSec, toSec, 0, 0, length);
-        ranges << SaveRangesJob::wholeSeconds(from.toFloat(), to.toFloat());
+    for (int i = 0; i <= model.lastSegmentIndex(); ++i) {
+        float from = 0;
+        float to = 0;
+        model.segmentSeconds(i, from, to);
+        ranges << SaveRangesJob::wholeSeconds(from, to);
     }
     return ranges;
 }
@@ -258,7 +260,7 @@ void Bench::save(int mode, const QString& answer, double* wall, double* cpu) {
     const double cpuBefore = ownCpu();
     QElapsedTimer timer;
     timer.start();
-    m_w->saveRanges(mode);
+    m_w->saving().saveRanges(mode);
     *wall = seconds(timer);
     *cpu = ownCpu() - cpuBefore;
     check(m_dialogs.unexpected() == 0 && m_dialogs.messages().size() == 2 &&
@@ -541,6 +543,5 @@ int main(int argc, char** argv) {
         bench.cut();
         bench.split();
     }
-    QDir::setCurrent(QDir::tempPath());
     return 0;
 }

@@ -198,10 +198,13 @@ int ceilSingle(float x) {
     return static_cast<int>(up);
 }
 
-QString formatTime(float& seconds, int mode, int decimals, int* fields) {
+float cutToHundredths(float seconds) {
     // The 0.004 lets 59.997 show as 1:00.00 instead of 59.99.
-    const double cut = std::trunc((static_cast<double>(seconds) + 0.004) * 100.0) / 100.0;
-    seconds = static_cast<float>(cut);
+    return static_cast<float>(std::trunc((static_cast<double>(seconds) + 0.004) * 100.0) / 100.0);
+}
+
+QString formatTime(float& seconds, int mode, int decimals, int* fields) {
+    seconds = cutToHundredths(seconds);
 
     // Work in whole hundredths so float noise never turns 5.57 into 5.56.
     constexpr double limit = 1e15;

@@ -87,6 +87,8 @@ int ceilSingle(float x);
 // written back; shown decimals are cut, never rounded up. fields receives how
 // many ":"-separated fields the text has. "." is always the decimal separator.
 QString formatTime(float& seconds, int mode, int decimals, int* fields = nullptr);
+// Seconds as formatTime shows them: cut to hundredths after adding 0.004.
+float cutToHundredths(float seconds);
 QString formatTime(double seconds, int mode, int decimals);
 // Seconds of a "h:m:s" / "m:s" text; 0 when the text holds no ":". Each part is
 // read leniently as its leading decimal number.

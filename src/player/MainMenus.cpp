@@ -57,7 +57,6 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
     }
     mnuSpeed[4]->setChecked(true);
     // The current speed in the session's units; 1000 is normal speed.
-    mnuSpeed[0]->setData(QStringLiteral("1000"));
     menuSteps = play->addMenu(t::menuSteps());
     menuSteps->setObjectName(QStringLiteral("menuSteps"));
     const QStringList steps = t::mnuFB();

@@ -7,6 +7,7 @@
 #include "player/RangeMarks.h"
 #include "player/SpeedSteps.h"
 #include "player/StatusTimer.h"
+#include "player/VideoSizing.h"
 #include "player/frmMain.h"
 #include "player/frmMainTexts.h"
 #include "services/CommDialog.h"
@@ -67,7 +68,7 @@ void PlaybackControl::playSingle(const QString& text, bool fromList) {
     } else {
         m_w.show();
     }
-    m_w.settingsLoading = false;
+    m_w.state().settingsLoading = false;
 }
 
 void PlaybackControl::playListLine(const QString& text) {
@@ -105,34 +106,34 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
         QCoreApplication::processEvents();
     }
     // No status tick may look at a device that is being replaced.
-    m_w.tmrCheck.stop();
+    m_w.checkTimer().stop();
     m_w.setupCaptureSession(path);
     m_marksEditMarker.clear();
     strip.clearMarks();
 
-    m_w.lastPlayed = mci.FileName();
-    m_w.menus().mnuPlayLast->setEnabled(!m_w.lastPlayed.isEmpty());
+    m_w.state().lastPlayed = mci.FileName();
+    m_w.menus().mnuPlayLast->setEnabled(!m_w.state().lastPlayed.isEmpty());
 
-    strip.marksEdited = false;
-    m_w.totalFrames = 0;
-    m_w.m_status->putThumb(0);
+    m_w.marksModel().marksEdited = false;
+    m_w.state().totalFrames = 0;
+    m_w.statusTimer().putThumb(0);
 
     mci.closeMCI(QString());
     mci.setIsAudioOnly(false);
 
     mdlIconKestal::drawFileIcon(panel->picAssIcon, path);
     const QString name = FileObject::shared().GetFileName(path);
-    panel->fnNameTag = name;
+    m_w.state().fileTag = name;
     m_w.setWindowTitle(frmMainTexts::fileCaption(name));
     m_w.setStatusText(frmMainTexts::statusStart());
-    m_w.m_speed->checkSpeedItem(4, 1000);
+    m_w.speedSteps().checkSpeedItem(4, 1000);
 
     // The session draws into the window's client area, below the menu bar, where
     // "put" places the picture over the video area.
     mci.openMCI(path, m_w.winId(), kAlias);
     mci.setVolume(500);
 
-    m_w.myPutSize(true);
+    m_w.sizing().myPutSize(true);
     strip.loadMarksText(marks);
 
     if (mci.isSuccess()) {
@@ -157,13 +158,13 @@ void PlaybackControl::enterPlaying(bool fromResume) {
     if (m_w.mciMain.isRngPlaying()) {
         panel->mbRngStart->setState(ZelvoButton::Disabled);
         panel->mbRngEnd->setState(ZelvoButton::Disabled);
-    } else if (m_w.marks().stripVisible()) {
+    } else if (m_w.marksModel().stripShown()) {
         panel->mbRngStart->setState(ZelvoButton::Normal);
     }
-    m_w.volumeRefresh(false);
-    m_w.playerState = 1;
+    m_w.statusTimer().volumeRefresh(false);
+    m_w.state().playerState = 1;
     fncEbCheck();
-    m_w.tmrCheck.start();
+    m_w.checkTimer().start();
 }
 
 void PlaybackControl::checkStreamLength() {
@@ -190,7 +191,7 @@ void PlaybackControl::failPlay(const QString& path) {
     const QString file = path.isEmpty() ? m_w.mciMain.FileName() : path;
     m_w.picPlusBk->showTimeLabels(false);
     if (BusySession::shared().dialog() != nullptr && !BusySession::shared().isRunningJob()) {
-        m_w.buzySateShow(false, &m_w);
+        BusySession::shared().buzySateShow(false, &m_w);
     }
     shareBnStop(true, true, false);
     m_w.setStatusText(frmMainTexts::statusFailed());
@@ -215,9 +216,9 @@ void PlaybackControl::mbPlay_Click() {
     MCI& mci = m_w.mciMain;
     setTransportLook(true);
     setPlayButtons(2);
-    const int before = m_w.playerState;
+    const int before = m_w.state().playerState;
     if (before != 4) {
-        mci.playMCI(0, m_w.totalFrames, false, false, false);
+        mci.playMCI(0, m_w.state().totalFrames, false, false, false);
         mci.rngCancel();
         if (!mci.isSuccess()) {
             // The device may have been closed under us (a tool took the file): reopen.
@@ -232,7 +233,7 @@ void PlaybackControl::mbPlay_Click() {
             listPlayState = 2;
         }
         enterPlaying(true);
-        m_w.tmrCheck_Timer();
+        m_w.statusTimer().tick();
     } else {
         failPlay(QString());
     }
@@ -244,12 +245,12 @@ void PlaybackControl::mbPause_Click() {
     m_w.picPlusBk->mbPause->setState(ZelvoButton::Down);
     QCoreApplication::processEvents();
     shareBnPause();
-    m_w.tmrCheck_Timer();
+    m_w.statusTimer().tick();
 }
 
 void PlaybackControl::shareBnPause() {
     m_w.mciMain.pauseMCI();
-    m_w.playerState = 4;
+    m_w.state().playerState = 4;
     setPlayButtons(0);
 }
 
@@ -263,7 +264,7 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
     const frmMain::MciBusy busy(m_w);
     RangeMarks& strip = m_w.marks();
     MCI& mci = m_w.mciMain;
-    if (strip.lastSegmentOpen()) {
+    if (m_w.marksModel().lastSegmentOpen()) {
         strip.mbRngEnd_Click();
     }
     mci.rngCancel();
@@ -273,9 +274,9 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
         mci.stopMCI(QString(), 0);
     }
     ifStopped(false);
-    if (checkMarks && strip.marksEdited) {
+    if (checkMarks && m_w.marksModel().marksEdited) {
         ListWindow* list = appWindows().list;
-        if (strip.stripVisible() && list != nullptr && list->playSetting() != 0) {
+        if (m_w.marksModel().stripShown() && list != nullptr && list->playSetting() != 0) {
             mci.stopMCI(QString(), 0);
             QCoreApplication::processEvents();
             msgBox(frmMainTexts::marksModeChanged(), MsgButtons::Ok, titles::notice(),
@@ -303,12 +304,12 @@ bool PlaybackControl::listIsOver() {
 
 void PlaybackControl::ifStopped(bool x) {
     PlayerPanel* panel = m_w.picPlusBk;
-    m_w.tmrCheck.stop();
-    m_w.m_status->putThumb(m_w.mciMain.getCurFrame());
-    m_w.setStatusText(panel->fnNameTag.isEmpty() ? frmMainTexts::statusNoFile()
-                                                 : frmMainTexts::statusEnded());
-    if (m_w.twipsPerFrame != 1.0f) {
-        panel->lblCurTime->setText(formatTime(0.0, panel->curTimeMode, 0));
+    m_w.checkTimer().stop();
+    m_w.statusTimer().putThumb(m_w.mciMain.getCurFrame());
+    m_w.setStatusText(m_w.state().fileTag.isEmpty() ? frmMainTexts::statusNoFile()
+                                                    : frmMainTexts::statusEnded());
+    if (m_w.state().twipsPerFrame != 1.0f) {
+        panel->lblCurTime->setText(formatTime(0.0, m_w.state().curTimeMode, 0));
     }
     // With no file nothing can be played, paused or stepped yet.
     const int fileLook = x ? ZelvoButton::Disabled : ZelvoButton::Normal;
@@ -322,7 +323,7 @@ void PlaybackControl::ifStopped(bool x) {
     panel->mbForward->setState(fileLook);
     panel->mbRngStart->setState(ZelvoButton::Disabled);
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
-    m_w.playerState = 5;
+    m_w.state().playerState = 5;
     fncEbCheck();
 }
 
@@ -342,7 +343,7 @@ void PlaybackControl::listStepButton(int direction) {
 }
 
 void PlaybackControl::stepList(int direction, bool explicitStep) {
-    m_w.tmrCheck.stop();
+    m_w.checkTimer().stop();
     ListWindow* list = appWindows().list;
     int count = 0;
     int index = -1;
@@ -408,7 +409,7 @@ void PlaybackControl::selectRnd() {
 }
 
 void PlaybackControl::pausePrFn() {
-    if (m_w.playerState == 1) {
+    if (m_w.state().playerState == 1) {
         mbPause_Click();
         m_w.update();
     }
@@ -440,11 +441,11 @@ void PlaybackControl::mnuOpen_Click() {
 }
 
 void PlaybackControl::mnuPlayLast_Click() {
-    if (m_w.lastPlayed.isEmpty()) {
+    if (m_w.state().lastPlayed.isEmpty()) {
         return;
     }
     listPlayState = 3;
-    m_w.newPlay(m_w.lastPlayed, QString());
+    m_w.newPlay(m_w.state().lastPlayed, QString());
 }
 
 void PlaybackControl::setFileMenus(bool enabled) {
@@ -489,7 +490,7 @@ void PlaybackControl::setTransportLook(bool playing) {
     panel->mbForward->setState(ZelvoButton::Normal);
     const bool ranging = m_w.mciMain.isRngPlaying();
     panel->mbRngStart->setState(ranging ? ZelvoButton::Disabled : ZelvoButton::Normal);
-    panel->mbRngEnd->setState(!ranging && m_w.marks().stripVisible() ? ZelvoButton::Normal
-                                                                     : ZelvoButton::Disabled);
+    panel->mbRngEnd->setState(!ranging && m_w.marksModel().stripShown() ? ZelvoButton::Normal
+                                                                        : ZelvoButton::Disabled);
     fncEbCheck();
 }

@@ -63,12 +63,6 @@ public:
     QFrame* picVolSdr = nullptr;
     QFrame* picVolPos = nullptr;
 
-    // What the labels keep besides their captions: the name of the open file, the
-    // media length in seconds as text, and formatTime's mode for the current time.
-    QString fnNameTag;
-    QString ttTimeTag;
-    int curTimeMode = 2;
-
     // Shows or hides the current-time, separator and total-time labels together.
     void showTimeLabels(bool visible);
     // Sets a label's text and fits its width to it, as an autosized label does.

@@ -21,29 +21,18 @@
 
 namespace {
 
-const QString kStart = QStringLiteral("start");
-const QString kEnd = QStringLiteral("end");
-
 qint32 whole(double value) {
     return static_cast<qint32>(std::lround(value));
 }
 
-// The leading decimal number of a text, 0 when there is none.
-qint32 leadingNumber(const QString& text) {
-    const QString trimmed = text.trimmed();
-    qsizetype n = 0;
-    while (n < trimmed.size() && trimmed.at(n).isDigit()) {
-        ++n;
-    }
-    return trimmed.left(n).toInt();
-}
+using State = MarksModel::State;
 
 }  // namespace
 
-RangeMarks::RangeMarks(frmMain& w) : m_w(w) {
-    m_seg.append(newSegment());
+RangeMarks::RangeMarks(frmMain& w) : m_w(w), m_model(w.marksModel()) {
     PlayerPanel* panel = m_w.picPlusBk;
     panel->picRngBk->installEventFilter(this);
+    connect(&m_model, &MarksModel::changed, this, &RangeMarks::drawBoxes);
     connect(panel->mbRngStart, &ZelvoButton::Click, this, &RangeMarks::mbRngStart_Click);
     const MainMenus& m = m_w.menus();
     for (int i = 0; i < 2; ++i) {
@@ -54,48 +43,50 @@ RangeMarks::RangeMarks(frmMain& w) : m_w(w) {
     for (int i = 0; i < 3; ++i) {
         connect(m.mnuToList[i], &QAction::triggered, this, [this, i] { mnuToList_Click(i); });
     }
+    drawBoxes();
 }
 
 // ---- the boxes ---------------------------------------------------------------------------
 
-RangeMarks::Segment RangeMarks::newSegment() {
-    Segment segment;
-    segment.box = new QFrame(m_w.picPlusBk->picRngBk);
-    segment.box->setObjectName(QStringLiteral("picRS"));
-    segment.box->setAutoFillBackground(true);
-    segment.box->setCursor(Qt::PointingHandCursor);
-    segment.box->installEventFilter(this);
-    segment.box->hide();
-    QPalette green = segment.box->palette();
-    green.setColor(QPalette::Window, QColor(0, 255, 0));
-    segment.box->setPalette(green);
-    return segment;
-}
-
-void RangeMarks::dropSegment(int index) {
-    // Later: the box may be the one whose click is being handled.
-    QFrame* box = m_seg.at(index).box;
-    box->hide();
-    box->deleteLater();
-    m_seg.removeAt(index);
+void RangeMarks::drawBoxes() {
+    QFrame* strip = m_w.picPlusBk->picRngBk;
+    const int count = m_model.lastSegmentIndex() + 1;
+    while (m_boxes.size() < count) {
+        auto* box = new QFrame(strip);
+        box->setObjectName(QStringLiteral("picRS"));
+        box->setAutoFillBackground(true);
+        box->setCursor(Qt::PointingHandCursor);
+        box->installEventFilter(this);
+        box->hide();
+        m_boxes.append(box);
+        setBoxColor(static_cast<int>(m_boxes.size()) - 1, false);
+    }
+    while (m_boxes.size() > count) {
+        // Later: the box may be the one whose click is being handled.
+        QFrame* box = m_boxes.takeLast();
+        box->hide();
+        box->deleteLater();
+    }
+    for (int i = 0; i < count; ++i) {
+        const MarksModel::Segment& segment = m_model.segment(i);
+        QFrame* box = m_boxes.at(i);
+        box->setToolTip(segment.state == State::Closed ? m_model.segmentText(i) : QString());
+        placeBox(i);
+        box->setVisible(segment.state != State::Empty);
+    }
+    strip->setVisible(m_model.stripShown());
 }
 
 void RangeMarks::placeBox(int index) {
-    const Segment& s = m_seg.at(index);
-    const double scale = static_cast<double>(m_w.twipsPerFrame);
-    const int x = whole(s.left * scale);
-    const int width = std::max(1, whole(s.width * scale));
-    s.box->setGeometry(x, 0, width, m_w.picPlusBk->picRngBk->height());
-}
-
-void RangeMarks::placeBoxes() {
-    for (int i = 0; i < m_seg.size(); ++i) {
-        placeBox(i);
-    }
+    const MarksModel::Segment& s = m_model.segment(index);
+    const auto scale = static_cast<double>(m_w.state().twipsPerFrame);
+    const int x = whole(s.start * scale);
+    const int width = std::max(1, whole(s.length * scale));
+    m_boxes.at(index)->setGeometry(x, 0, width, m_w.picPlusBk->picRngBk->height());
 }
 
 void RangeMarks::setBoxColor(int index, bool asked) {
-    QFrame* box = m_seg.at(index).box;
+    QFrame* box = m_boxes.at(index);
     QPalette palette = box->palette();
     palette.setColor(QPalette::Window, asked ? QColor(255, 0, 0) : QColor(0, 255, 0));
     box->setPalette(palette);
@@ -103,8 +94,8 @@ void RangeMarks::setBoxColor(int index, bool asked) {
 }
 
 int RangeMarks::indexOfBox(const QObject* box) const {
-    for (int i = 0; i < m_seg.size(); ++i) {
-        if (m_seg.at(i).box == box) {
+    for (int i = 0; i < m_boxes.size(); ++i) {
+        if (m_boxes.at(i) == box) {
             return i;
         }
     }
@@ -114,7 +105,9 @@ int RangeMarks::indexOfBox(const QObject* box) const {
 bool RangeMarks::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_w.picPlusBk->picRngBk) {
         if (event->type() == QEvent::Resize) {
-            placeBoxes();
+            for (int i = 0; i < m_boxes.size(); ++i) {
+                placeBox(i);
+            }
         }
         return false;
     }
@@ -129,50 +122,11 @@ bool RangeMarks::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-// ---- state -------------------------------------------------------------------------------
+// ---- marking -----------------------------------------------------------------------------
 
 bool RangeMarks::checkDealRng() const {
-    return lastSegmentOpen() || (marksEdited && stripVisible());
+    return m_model.lastSegmentOpen() || (m_model.marksEdited && m_model.stripShown());
 }
-
-bool RangeMarks::lastSegmentOpen() const {
-    return m_seg.constLast().tag == kStart;
-}
-
-int RangeMarks::lastSegmentIndex() const {
-    return static_cast<int>(m_seg.size()) - 1;
-}
-
-bool RangeMarks::stripVisible() const {
-    return !m_w.picPlusBk->picRngBk->isHidden();
-}
-
-QFrame* RangeMarks::picRS(int index) const {
-    return m_seg.at(index).box;
-}
-
-double RangeMarks::segmentLeft(int index) const {
-    return m_seg.at(index).left;
-}
-
-double RangeMarks::segmentWidth(int index) const {
-    return m_seg.at(index).width;
-}
-
-QString RangeMarks::segmentTag(int index) const {
-    return m_seg.at(index).tag;
-}
-
-QString RangeMarks::marksText() const {
-    QStringList pieces;
-    for (const Segment& s : m_seg) {
-        pieces.append(QString::number(whole(s.left)) + QLatin1Char('-') +
-                      QString::number(whole(s.left + s.width)));
-    }
-    return pieces.join(QLatin1Char(' '));
-}
-
-// ---- marking -----------------------------------------------------------------------------
 
 void RangeMarks::mbRngStart_Click() {
     PlayerPanel* panel = m_w.picPlusBk;
@@ -185,7 +139,7 @@ void RangeMarks::mbRngStart_Click() {
 }
 
 void RangeMarks::mbRngEnd_Click() {
-    if (!stripVisible()) {
+    if (!m_model.stripShown()) {
         return;
     }
     setMark(-1, m_w.mciMain.getCurFrame());
@@ -195,30 +149,17 @@ void RangeMarks::mbRngEnd_Click() {
 void RangeMarks::setMark(qint32 start, qint32 end) {
     if (start >= 0) {
         // A second start before an end moves the open segment's start.
-        if (m_seg.constLast().tag == kEnd) {
-            m_seg.append(newSegment());
-        }
-        const int n = lastSegmentIndex();
-        curSeg = n;
-        Segment& s = m_seg[n];
-        s.box->raise();
-        s.tag = kStart;
-        s.width = 1.0;
-        s.left = start;
-        s.box->setToolTip(QString());
-        placeBox(n);
-        s.box->show();
-        m_w.picPlusBk->picRngBk->show();
+        m_model.openSegment(start);
     }
     if (end > 0) {
-        m_seg[curSeg].tag = kEnd;
+        const MarksModel::Segment open = m_model.segment(m_model.curSeg);
+        m_model.setSegment(m_model.curSeg, open.start, open.length, State::Closed);
         bool ok = false;
         closeSegment(true, end, ok);
         if (ok) {
             enableMarkMenus(true);
-            m_seg.at(curSeg).box->setToolTip(segmentText(curSeg));
             enableSaveMenus();
-            marksEdited = true;
+            m_model.marksEdited = true;
             updateMarksTotal();
         }
     }
@@ -229,41 +170,33 @@ void RangeMarks::closeSegment(bool force, qint32 end, bool& ok) {
     if (end == -1) {
         end = mci.getCurFrame();
     }
-    const qint32 start = whole(m_seg.at(curSeg).left);
-    if (end <= 0 && start != 0 && m_w.playerState == 1) {
+    const int cur = m_model.curSeg;
+    const MarksModel::Segment segment = m_model.segment(cur);
+    if (end <= 0 && segment.start != 0 && m_w.state().playerState == 1) {
         // The media ran out and the position reads 0.
         end = mci.getTotalFrames();
     }
-    const qint32 length = end - start;
+    const qint32 length = end - segment.start;
     // A hair of slack for positions read back a little early; a button mark must give a
     // box that shows on the bar.
     ok = end > 0 && static_cast<double>(length) * 100.0 / end >= -0.03 &&
-         (!force || static_cast<double>(length) * static_cast<double>(m_w.twipsPerFrame) >= 0.5);
+         (!force ||
+          static_cast<double>(length) * static_cast<double>(m_w.state().twipsPerFrame) >= 0.5);
     if (ok) {
-        m_seg[curSeg].width = std::max(0, length);
-        placeBox(curSeg);
+        m_model.setSegment(cur, segment.start, length, segment.state);
     } else {
-        deleteSegment(curSeg);
+        deleteSegment(cur);
     }
 }
 
 void RangeMarks::deleteSegment(int index) {
     m_w.picPlusBk->mbRngEnd->setState(ZelvoButton::Disabled);
-    const int upper = lastSegmentIndex();
-    if (upper < 1) {
+    if (m_model.lastSegmentIndex() < 1) {
         clearMarks();
-    } else if (index >= 0 && index <= upper) {
-        for (int j = index; j < upper; ++j) {
-            m_seg[j].left = m_seg.at(j + 1).left;
-            m_seg[j].width = m_seg.at(j + 1).width;
-            m_seg[j].tag = m_seg.at(j + 1).tag;
-            m_seg.at(j).box->setToolTip(segmentText(j));
-        }
-        dropSegment(upper);
-        placeBoxes();
+    } else {
+        m_model.removeSegment(index);
     }
-    curSeg = lastSegmentIndex();
-    if (curSeg == 0) {
+    if (m_model.curSeg == 0) {
         m_w.menus().mnuSaveCut->setEnabled(false);
     }
 }
@@ -271,29 +204,17 @@ void RangeMarks::deleteSegment(int index) {
 void RangeMarks::clearMarks() {
     m_w.mciMain.rngCancel();
     PlayerPanel* panel = m_w.picPlusBk;
-    panel->picRngBk->hide();
     panel->picRngBk->setToolTip(QString());
-    Segment& first = m_seg[0];
-    first.box->hide();
     setBoxColor(0, false);
-    first.tag.clear();
-    first.left = 0.0;
-    first.width = 0.0;
-    first.box->setToolTip(QString());
-    if (m_w.playerState != 5) {
+    m_model.clear();
+    if (m_w.state().playerState != 5) {
         panel->mbRngStart->setState(ZelvoButton::Normal);
     }
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
-    curSeg = 0;
-    playSeg = 0;
-    for (int i = lastSegmentIndex(); i >= 1; --i) {
-        dropSegment(i);
-    }
     enableMarkMenus(false);
     m_w.menus().mnuRngEdit->setEnabled(true);
     m_w.menus().mnuSaveRng->setEnabled(false);
     m_w.menus().mnuSaveCut->setEnabled(false);
-    marksEdited = false;
     updateMarksTotal();
 }
 
@@ -305,46 +226,9 @@ void RangeMarks::enableMarkMenus(bool enabled) {
     m.mnuRngPlay[1]->setEnabled(enabled);
 }
 
-// ---- texts -------------------------------------------------------------------------------
-
-void RangeMarks::rsFormat(int index, QString& startText, QString& endText, int mode,
-                          float& startSec, float& endSec, float padStart, float padEnd,
-                          QString& lengthText) const {
-    const double total = m_w.picPlusBk->ttTimeTag.toDouble();
-    if (total <= 0.0) {
-        startText.clear();
-        endText.clear();
-        return;
-    }
-    const Segment& box = m_seg.at(index);
-    const double perFrame = static_cast<double>(m_w.secPerFrame);
-    const double s = box.left * perFrame;
-    const double e = (box.left + box.width) * perFrame;
-    startSec = static_cast<float>(std::max(0.0, s + static_cast<double>(padStart)));
-    endSec = static_cast<float>(std::min(total, e + static_cast<double>(padEnd)));
-    lengthText = formatTime(box.width * perFrame, mode, 2);
-    startText = formatTime(static_cast<double>(startSec), mode, 2);
-    endText = formatTime(static_cast<double>(endSec), mode, 2);
-}
-
-QString RangeMarks::segmentText(int index) const {
-    QString from;
-    QString to;
-    QString length;
-    float fromSec = 0.0f;
-    float toSec = 0.0f;
-    rsFormat(index, from, to, 2, fromSec, toSec, 0.0f, 0.0f, length);
-    return frmMainTexts::segmentText(index + 1, from, to, length);
-}
-
 void RangeMarks::updateMarksTotal() {
-    double sum = 0.0;
-    for (const Segment& s : m_seg) {
-        sum += s.width;
-    }
-    if (stripVisible()) {
-        m_w.picPlusBk->picRngBk->setToolTip(frmMainTexts::marksTotal(
-            lastSegmentIndex() + 1, formatTime(sum * static_cast<double>(m_w.secPerFrame), 2, 2)));
+    if (m_model.stripShown()) {
+        m_w.picPlusBk->picRngBk->setToolTip(m_model.totalText());
     }
     if (ListWindow* list = appWindows().list) {
         list->checkCmdRng();
@@ -356,7 +240,7 @@ void RangeMarks::enableSaveMenus() {
         return;
     }
     m_w.menus().mnuSaveRng->setEnabled(true);
-    if (curSeg >= 1) {
+    if (m_model.curSeg >= 1) {
         m_w.menus().mnuSaveCut->setEnabled(true);
     }
 }
@@ -365,18 +249,19 @@ void RangeMarks::enableSaveMenus() {
 
 void RangeMarks::playNextRS(int loopMode, int index, int keepListMode, qint32 from, qint32 to,
                             bool onlyThis) {
-    if (lastSegmentOpen()) {
-        deleteSegment(lastSegmentIndex());
+    if (m_model.lastSegmentOpen()) {
+        deleteSegment(m_model.lastSegmentIndex());
     }
-    if (index < 0 || index > lastSegmentIndex() || m_seg.at(index).tag != kEnd) {
+    if (index < 0 || index > m_model.lastSegmentIndex() ||
+        m_model.segment(index).state != State::Closed) {
         return;  // the only segment was the open one: nothing is left to play
     }
-    const Segment& s = m_seg.at(index);
+    const MarksModel::Segment s = m_model.segment(index);
     if (from == -1) {
-        from = whole(s.left);
+        from = s.start;
     }
     if (to == -1) {
-        to = whole(s.left + s.width);
+        to = s.start + s.length;
     }
     MCI& mci = m_w.mciMain;
     {
@@ -384,18 +269,18 @@ void RangeMarks::playNextRS(int loopMode, int index, int keepListMode, qint32 fr
         mci.playMCI(from, to, loopMode == 1, false, false);
     }
     if (!mci.isSuccess()) {
-        m_w.failPlay(QString());
+        m_w.playback().failPlay(QString());
         return;
     }
-    if (keepListMode == 0 && m_w.playerState == 5) {
+    if (keepListMode == 0 && m_w.state().playerState == 5) {
         listPlayState = 3;
     }
-    m_w.m_playback->enterPlaying(false);
-    playSeg = onlyThis ? lastSegmentIndex() : index;
+    m_w.playback().enterPlaying(false);
+    m_model.playSeg = onlyThis ? m_model.lastSegmentIndex() : index;
 }
 
 void RangeMarks::startMarkPlay(bool stopFirst, int mode) {
-    if (!stripVisible()) {
+    if (!m_model.stripShown()) {
         return;
     }
     ListWindow* list = appWindows().list;
@@ -425,50 +310,31 @@ void RangeMarks::stopMarkPlay() {
     for (int i = 0; i < 3; ++i) {
         panel->mbPlay[i]->setVisible(i == 0);
     }
-    panel->mbPlay[0]->setState(m_w.playerState == 1 ? ZelvoButton::Down : ZelvoButton::Normal);
+    panel->mbPlay[0]->setState(m_w.state().playerState == 1 ? ZelvoButton::Down
+                                                            : ZelvoButton::Normal);
     panel->mbRngStart->setState(ZelvoButton::Normal);
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
 }
 
 void RangeMarks::loadMarksText(const QString& text) {
     MCI& mci = m_w.mciMain;
-    if (lastSegmentIndex() > 0 || !m_seg.constFirst().tag.isEmpty()) {
+    if (m_model.lastSegmentIndex() > 0 || !m_model.isEmpty()) {
         clearMarks();
     }
     if (text.trimmed().isEmpty()) {
         mci.playMCI(0, 0, false, false, false);
         return;
     }
-    m_w.totalFrames = mci.getTotalFrames();
-    const QStringList pieces = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    bool beyond = false;
-    for (int i = 0; i < pieces.size(); ++i) {
-        if (i > 0) {
-            m_seg.append(newSegment());
-        }
-        const QStringList ends = pieces.at(i).split(QLatin1Char('-'));
-        const qint32 start = leadingNumber(ends.value(0));
-        const qint32 end = leadingNumber(ends.value(1));
-        Segment& s = m_seg[i];
-        s.left = start;
-        s.width = std::max(0, end - start);
-        s.tag = kEnd;
-        s.box->raise();
-        s.box->setToolTip(segmentText(i));
-        placeBox(i);
-        s.box->show();
-        beyond = beyond || end > m_w.totalFrames;
-    }
-    if (beyond) {
+    m_w.state().totalFrames = mci.getTotalFrames();
+    if (!m_model.setMarksText(text, m_w.state().totalFrames)) {
         // Marks of another length cannot belong to this file.
         clearMarks();
         mci.playMCI(0, 0, false, false, false);
         return;
     }
-    curSeg = lastSegmentIndex();
     playNextRS(0, 0, -1, -1, -1, false);
     if (mci.isSuccess()) {
-        m_w.picPlusBk->picRngBk->show();
+        m_model.setStripShown(true);
         enableMarkMenus(true);
         enableSaveMenus();
         updateMarksTotal();
@@ -499,10 +365,10 @@ QString RangeMarks::itemWithMarks() {
     if (path.isEmpty()) {
         return QString();
     }
-    if (m_seg.constFirst().box->isHidden()) {
+    if (m_model.isEmpty()) {
         return path;  // nothing marked: the file goes to the list as it is
     }
-    const QString marks = marksText();
+    const QString marks = m_model.marksText();
     if (!m_w.menus().mnuAutoAddMark->isChecked()) {
         m_w.pausePrFn();
         QString ranges = marks;
@@ -550,7 +416,7 @@ void RangeMarks::mnuRngClear_Click() {
 
 void RangeMarks::mnuRngEdit_Click() {
     m_w.pausePrFn();
-    if (lastSegmentOpen()) {
+    if (m_model.lastSegmentOpen()) {
         mbRngEnd_Click();
     }
     startMarkPlay(false, -1);
@@ -558,7 +424,7 @@ void RangeMarks::mnuRngEdit_Click() {
         list->changeToTab(1, 0, true);
         list->loadMark();
     }
-    m_w.fncEbCheck();
+    m_w.playback().fncEbCheck();
 }
 
 void RangeMarks::mnuToList_Click(int index) {
@@ -569,15 +435,15 @@ void RangeMarks::mnuToList_Click(int index) {
 }
 
 void RangeMarks::picRS_Click(int index) {
-    if (m_seg.at(index).tag == kStart) {
+    if (m_model.segment(index).state == State::Open) {
         deleteSegment(index);
         return;
     }
     setBoxColor(index, true);
     m_w.pausePrFn();
     const MsgResult answer =
-        msgBox(frmMainTexts::segmentQuestion(m_seg.at(index).box->toolTip()),
-               MsgButtons::YesNoCancel, titles::notice(), MsgIcon::Question, &m_w);
+        msgBox(frmMainTexts::segmentQuestion(m_model.segmentText(index)), MsgButtons::YesNoCancel,
+               titles::notice(), MsgIcon::Question, &m_w);
     if (answer != MsgResult::Cancel) {
         m_w.mciMain.rngCancel();
         if (answer == MsgResult::No) {
@@ -589,7 +455,7 @@ void RangeMarks::picRS_Click(int index) {
             playNextRS(0, index, 0, -1, -1, true);
         }
     }
-    for (int i = 0; i < m_seg.size(); ++i) {
+    for (int i = 0; i < m_boxes.size(); ++i) {
         setBoxColor(i, false);
     }
 }

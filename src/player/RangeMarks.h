@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/MarksModel.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -8,37 +10,21 @@
 class QFrame;
 class frmMain;
 
-// The range marks of the open file: segments (picRS boxes) on the strip picRngBk under
-// the seek bar, in frames of the media, marked with "[" and "]", played once or in a
-// loop, played or deleted by a click, and carried along as a marks text ("120-480
-// 900-1500") in a playlist entry. The boxes are the only store of the segments.
+// The range marks as the user works them on the player: marked with "[" and "]", played
+// once or in a loop, played or deleted by a click on their box, cleared, edited in the
+// marks list, carried along as a marks text in a playlist entry. The segments are the
+// marks model's; this class keeps the buttons and menus in step with them and draws them
+// as boxes (picRS) on the strip picRngBk under the seek bar.
 class RangeMarks : public QObject {
     Q_OBJECT
 
 public:
     explicit RangeMarks(frmMain& w);
 
-    // Index of the last segment (the one an end mark closes) and of the one playing.
-    int curSeg = 0;
-    int playSeg = 0;
-    // A segment was closed since the marks were last cleared.
-    bool marksEdited = false;
-
     // Marks are being edited (an open segment, or edited marks on the strip).
     bool checkDealRng() const;
-    // The last segment has a start but no end yet.
-    bool lastSegmentOpen() const;
-    // Upper index of the segment boxes.
-    int lastSegmentIndex() const;
-    bool stripVisible() const;
-
-    // What each box holds: start and length in frames, "start"/"end"/"" state.
-    QFrame* picRS(int index) const;
-    double segmentLeft(int index) const;
-    double segmentWidth(int index) const;
-    QString segmentTag(int index) const;
-    // "start-end" of every segment in index order, joined by blanks.
-    QString marksText() const;
+    // The box that draws segment index.
+    QFrame* picRS(int index) const { return m_boxes.at(index); }
 
     void mbRngStart_Click();
     void mbRngEnd_Click();
@@ -49,11 +35,7 @@ public:
     void closeSegment(bool force, qint32 end, bool& ok);
     void deleteSegment(int index);
     void clearMarks();
-    QString segmentText(int index) const;
-    // A segment's times widened by the pads and kept inside the media, as seconds and as
-    // formatTime texts of mode; both texts stay "" while the media length is unknown.
-    void rsFormat(int index, QString& startText, QString& endText, int mode, float& startSec,
-                  float& endSec, float padStart, float padEnd, QString& lengthText) const;
+    // The strip's tip: the number of marks and their total time.
     void updateMarksTotal();
     void enableSaveMenus();
     // Plays segment index (from/to -1: its own start and end); loopMode 1 repeats.
@@ -86,21 +68,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Segment {
-        QFrame* box = nullptr;
-        double left = 0.0;
-        double width = 0.0;
-        QString tag;
-    };
-
-    Segment newSegment();
-    void dropSegment(int index);
+    // Draws the model: a box per segment, shown while it holds a mark, placed by its
+    // frames on the strip, its tip the segment's times.
+    void drawBoxes();
     void placeBox(int index);
-    void placeBoxes();
     void setBoxColor(int index, bool asked);
     void enableMarkMenus(bool enabled);
     int indexOfBox(const QObject* box) const;
 
     frmMain& m_w;
-    QList<Segment> m_seg;
+    MarksModel& m_model;
+    QList<QFrame*> m_boxes;
 };

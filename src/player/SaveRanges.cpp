@@ -49,9 +49,9 @@ void SaveRanges::saveRanges(int mode) {
     if (BusySession::shared().isRunningJob()) {
         return;
     }
-    RangeMarks& marks = m_w.marks();
+    MarksModel& marks = m_w.marksModel();
     if (marks.lastSegmentOpen()) {
-        marks.mbRngEnd_Click();
+        m_w.marks().mbRngEnd_Click();
     }
     const FileObject& fso = FileObject::shared();
     const QString source = m_w.mciMain.FileName();
@@ -59,7 +59,7 @@ void SaveRanges::saveRanges(int mode) {
     const QString word = frmMainTexts::saveModeWord(mode);
     m_w.pausePrFn();
 
-    if (m_w.secPerFrame <= 0 || !fso.FileExists(source) || marks.picRS(0)->isHidden()) {
+    if (m_w.state().secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
         errorBox(frmMainTexts::saveNoMarks(), &m_w);
         return;
     }
@@ -78,13 +78,10 @@ void SaveRanges::saveRanges(int mode) {
 
     QList<SaveRangesJob::Range> ranges;
     for (int i = 0; i <= marks.lastSegmentIndex(); ++i) {
-        QString from;
-        QString to;
-        QString length;
-        float fromSec = 0.0f;
-        float toSec = 0.0f;
-        marks.rsFormat(i, from, to, 0, fromSec, toSec, 0.0f, 0.0f, length);
-        ranges << SaveRangesJob::wholeSeconds(from.toFloat(), to.toFloat());
+        float from = 0.0f;
+        float to = 0.0f;
+        marks.segmentSeconds(i, from, to);
+        ranges << SaveRangesJob::wholeSeconds(from, to);
     }
     const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
     const SaveRangesJob::Conflict conflict =
@@ -116,6 +113,11 @@ QString SaveRanges::chooseOutput(int mode, const QString& source, const QString&
     return dialog.ShowSave(true);
 }
 
+void SaveRanges::mnuSaveFile_Click() {
+    m_w.pausePrFn();
+    saveFile(m_w.mciMain.FileName(), false);
+}
+
 void SaveRanges::saveFile(const QString& path, bool fromList) {
     if (path.isEmpty()) {
         return;
@@ -145,5 +147,5 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
         errorBox(frmMainTexts::saveFileFailed(), owner);
         return;
     }
-    m_w.doneAfterSave(chosen, false, 0, false);
+    BusySession::shared().doneAfterSave(chosen, false, 0, false);
 }

@@ -15,6 +15,8 @@ public:
     // segment in a chosen folder.
     void saveRanges(int mode);
     void saveFile(const QString& path, bool fromList);
+    // "另存目前檔案": pauses, then copies the open file (nothing open: nothing more).
+    void mnuSaveFile_Click();
 
 private:
     // The chosen file (cut) or folder + "split_001." + ext (split); "" when cancelled.

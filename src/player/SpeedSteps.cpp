@@ -37,7 +37,6 @@ qint32 SpeedSteps::typedNumber(const QString& text) {
 }
 
 void SpeedSteps::mnuSpeed_Click(int index) {
-    const MainMenus& menus = m_w.menus();
     qint32 value = 0;
     if (index >= 0 && index < 9) {
         value = kSpeeds[index];
@@ -52,7 +51,7 @@ void SpeedSteps::mnuSpeed_Click(int index) {
                        MsgIcon::Critical, &m_w);
             }
             // The menu ticked the item on its own; the speed did not change.
-            checkSpeedItem(m_speedIndex, menus.mnuSpeed[0]->data().toString().toInt());
+            checkSpeedItem(m_speedIndex, m_w.state().speed);
             return;
         }
         value = typed * 10;
@@ -71,7 +70,7 @@ void SpeedSteps::checkSpeedItem(int index, qint32 value) {
         }
     }
     m_speedIndex = index;
-    menus.mnuSpeed[0]->setData(QString::number(value));
+    m_w.state().speed = value;
 }
 
 void SpeedSteps::mnuFB_Click(int index) {
@@ -80,7 +79,7 @@ void SpeedSteps::mnuFB_Click(int index) {
         for (int i = 0; i < 3; ++i) {
             menus.mnuFB[i]->setChecked(i == index);
         }
-        m_w.stepMode = index;
+        m_w.state().stepMode = index;
         updateStepTips();
         return;
     }
@@ -88,10 +87,10 @@ void SpeedSteps::mnuFB_Click(int index) {
         return;
     }
     m_w.pausePrFn();
-    const int mode = m_w.stepMode;
+    const int mode = m_w.state().stepMode;
     const QString modeName = menus.mnuFB[mode]->text().mid(2, 2);
     const QString answer = inputBox(frmMainTexts::stepPrompt(modeName), QString(),
-                                    QString::number(m_w.stepValue[mode]), &m_w);
+                                    QString::number(m_w.state().stepValue[mode]), &m_w);
     if (answer.isEmpty()) {
         return;
     }
@@ -101,7 +100,7 @@ void SpeedSteps::mnuFB_Click(int index) {
                &m_w);
         return;
     }
-    m_w.stepValue[mode] = typed;
+    m_w.state().stepValue[mode] = typed;
     setStepCaption(mode, typed);
     updateStepTips();
 }
@@ -115,10 +114,10 @@ void SpeedSteps::setStepCaption(int index, int value) {
 }
 
 void SpeedSteps::updateStepTips() {
-    const int mode = m_w.stepMode;
+    const int mode = m_w.state().stepMode;
     const QString unit = frmMainTexts::stepUnits().value(mode);
-    const int amount = m_w.stepValue[mode];
-    const int frames = m_w.stepValue[0];
+    const int amount = m_w.state().stepValue[mode];
+    const int frames = m_w.state().stepValue[0];
     m_w.picPlusBk->mbBackward->SetToolTip(frmMainTexts::tipBackward(amount, unit, frames));
     m_w.picPlusBk->mbForward->SetToolTip(frmMainTexts::tipForward(amount, unit, frames));
 }
@@ -140,47 +139,47 @@ void SpeedSteps::stepMove(int direction, bool useMode) {
     MCI& mci = m_w.mciMain;
     mci.rngCancel();
     // A stopped file is stepped like a paused one: its picture stops on the new place.
-    const bool wasStopped = m_w.playerState == 5;
+    const bool wasStopped = m_w.state().playerState == 5;
     if (wasStopped) {
-        m_w.playerState = 4;
+        m_w.state().playerState = 4;
     }
-    const bool frameStep = !useMode || m_w.stepMode == 0;
+    const bool frameStep = !useMode || m_w.state().stepMode == 0;
     const qint32 amount =
-        stepFrames(useMode, m_w.stepMode, m_w.stepValue,
-                   static_cast<double>(mci.getFramesPerSecond()), m_w.totalFrames);
+        stepFrames(useMode, m_w.state().stepMode, m_w.state().stepValue,
+                   static_cast<double>(mci.getFramesPerSecond()), m_w.state().totalFrames);
     qint32 target = mci.getCurFrame() + direction * amount;
     const qint32 total = mci.getTotalFrames();
     if (target >= total) {
         target = total - 1 < 1 ? total : total - 1;
-        m_w.playerState = 4;
+        m_w.state().playerState = 4;
     }
     if (target < 1) {
         target = 0;
-        m_w.playerState = 4;
+        m_w.state().playerState = 4;
     }
     if (frameStep) {
         mci.pauseMCI();
         mci.setCurFrame(target, false);
-        m_w.playerState = 4;
+        m_w.state().playerState = 4;
     } else {
-        mci.setCurFrame(target, m_w.playerState != 4);
+        mci.setCurFrame(target, m_w.state().playerState != 4);
     }
     const bool succeeded = mci.isSuccess();
 
     PlayerPanel* panel = m_w.picPlusBk;
-    m_w.m_status->putThumb(mci.getCurFrame());
-    if (m_w.playerState == 4) {
+    m_w.statusTimer().putThumb(mci.getCurFrame());
+    if (m_w.state().playerState == 4) {
         panel->mbPause->setState(ZelvoButton::Down);
-        m_w.m_playback->currentPlayButton()->setState(ZelvoButton::Normal);
+        m_w.playback().currentPlayButton()->setState(ZelvoButton::Normal);
     } else {
-        m_w.m_playback->currentPlayButton()->setState(ZelvoButton::Down);
+        m_w.playback().currentPlayButton()->setState(ZelvoButton::Down);
         panel->mbPause->setState(ZelvoButton::Normal);
     }
     if (wasStopped) {
         panel->showTimeLabels(true);
-        m_w.tmrCheck.start();
+        m_w.checkTimer().start();
     }
-    m_w.tmrCheck_Timer();
+    m_w.statusTimer().tick();
     if (!succeeded) {
         msgBox(frmMainTexts::stepFailed(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,
                &m_w);

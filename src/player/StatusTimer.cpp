@@ -25,7 +25,7 @@ StatusTimer::StatusTimer(frmMain& w) : m_w(w) {
           static_cast<QObject*>(panel->picVolPos)}) {
         box->installEventFilter(this);
     }
-    connect(&m_w.tmrCheck, &QTimer::timeout, this, &StatusTimer::timerTick);
+    connect(&m_w.checkTimer(), &QTimer::timeout, this, &StatusTimer::timerTick);
     connect(panel->mbSound, &ZelvoButton::Click, this, &StatusTimer::mbSound_Click);
     m_thumbLeft = panel->picHsb2->x();
 }
@@ -45,16 +45,17 @@ void StatusTimer::tick() {
     m_inTick = true;
     MCI& mci = m_w.mciMain;
     const qint32 cur = mci.getCurFrame();
-    if ((cur != lastTickFrame || m_w.playerState == 4) && m_w.totalFrames > 1 && !m_dragging) {
+    if ((cur != lastTickFrame || m_w.state().playerState == 4) && m_w.state().totalFrames > 1 &&
+        !m_dragging) {
         showPosition(cur);
     }
 
     bool end = false;
-    if (mci.isRngPlaying() && m_w.playerState != 4) {
+    if (mci.isRngPlaying() && m_w.state().playerState != 4) {
         end = (mci.rngEnd() > 0 && cur >= mci.rngEnd()) || cur == lastTickFrame;
     }
     const QString status = mci.getStatus();
-    end = end || (status == QLatin1String("stopped") && m_w.playerState != 4);
+    end = end || (status == QLatin1String("stopped") && m_w.state().playerState != 4);
     if (end) {
         endReached();
     }
@@ -63,34 +64,32 @@ void StatusTimer::tick() {
 }
 
 void StatusTimer::showPosition(qint32 frame) {
-    PlayerPanel* panel = m_w.picPlusBk;
+    const PlayerState& state = m_w.state();
     putThumb(frame);
-    // The progress is where the thumb's centre stands on the bar.
-    double part = (m_thumbLeft + PlayerPanel::kThumbWidth / 2.0 - panel->picHsb->x()) /
-                  std::max(1, panel->picHsb->width());
-    part = std::max(part, 0.0);
-    const double speed = m_w.menus().mnuSpeed[0]->data().toString().toDouble();
-    float seconds = static_cast<float>(panel->ttTimeTag.toDouble() * part);
-    panel->lblCurTime->setText(formatTime(seconds, panel->curTimeMode, 0));
-    m_w.setStatusText(frmMainTexts::statusPlaying(m_w.playerState == 4, std::lround(part * 100.0),
-                                                  std::lround(speed / 10.0)),
+    // The part of the media played: where the thumb's centre stands on the bar.
+    const double part =
+        std::max(0.0, static_cast<double>(frame) / std::max<qint32>(1, state.totalFrames));
+    float seconds = static_cast<float>(state.totalSeconds * part);
+    m_w.picPlusBk->lblCurTime->setText(formatTime(seconds, state.curTimeMode, 0));
+    m_w.setStatusText(frmMainTexts::statusPlaying(state.playerState == 4, std::lround(part * 100.0),
+                                                  std::lround(state.speed / 10.0)),
                       frame);
-    RangeMarks& marks = m_w.marks();
-    if (marks.lastSegmentOpen()) {
+    if (m_w.marksModel().lastSegmentOpen()) {
         bool ok = false;
-        marks.closeSegment(false, -1, ok);
+        m_w.marks().closeSegment(false, -1, ok);
     }
 }
 
 void StatusTimer::endReached() {
     MCI& mci = m_w.mciMain;
     RangeMarks& marks = m_w.marks();
-    const int last = marks.lastSegmentIndex();
+    const MarksModel& model = m_w.marksModel();
+    const int last = model.lastSegmentIndex();
     if (mci.rngRepeat()) {
         // All segments repeat in turn.
-        marks.playNextRS(1, marks.playSeg >= last ? 0 : marks.playSeg + 1, 0, -1, -1, false);
-    } else if (mci.rngEnd() > 0 && marks.playSeg < last) {
-        marks.playNextRS(0, marks.playSeg + 1, 0, -1, -1, false);
+        marks.playNextRS(1, model.playSeg >= last ? 0 : model.playSeg + 1, 0, -1, -1, false);
+    } else if (mci.rngEnd() > 0 && model.playSeg < last) {
+        marks.playNextRS(0, model.playSeg + 1, 0, -1, -1, false);
     } else {
         mci.rngCancel();
         const ListWindow* list = appWindows().list;
@@ -100,8 +99,8 @@ void StatusTimer::endReached() {
 
 void StatusTimer::putThumb(qint32 frame) {
     const PlayerPanel* panel = m_w.picPlusBk;
-    setThumbLeft(static_cast<double>(m_w.twipsPerFrame) * frame - PlayerPanel::kThumbWidth / 2.0 +
-                 panel->picHsb->x());
+    setThumbLeft(static_cast<double>(m_w.state().twipsPerFrame) * frame -
+                 PlayerPanel::kThumbWidth / 2.0 + panel->picHsb->x());
 }
 
 void StatusTimer::setThumbLeft(double left) {
@@ -131,7 +130,7 @@ bool StatusTimer::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == panel->picHsb2) {
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-            m_dragging = m_w.tmrCheck.isActive();
+            m_dragging = m_w.checkTimer().isActive();
         } else if (type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) {
             thumbDrag(mouse, type == QEvent::MouseButtonRelease);
         }
@@ -149,13 +148,14 @@ bool StatusTimer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StatusTimer::seekBarDown(const QMouseEvent* event, double x) {
-    if (event->button() != Qt::LeftButton || !m_w.tmrCheck.isActive() ||
+    if (event->button() != Qt::LeftButton || !m_w.checkTimer().isActive() ||
         !m_w.picPlusBk->picHsb->isEnabled()) {
         return;
     }
     const frmMain::MciBusy busy(m_w);
-    const bool play = m_w.playerState != 4;
-    const auto frame = static_cast<qint32>(std::lround(x / static_cast<double>(m_w.twipsPerFrame)));
+    const bool play = m_w.state().playerState != 4;
+    const auto frame =
+        static_cast<qint32>(std::lround(x / static_cast<double>(m_w.state().twipsPerFrame)));
     m_w.mciMain.setCurFrame(frame, play);
     setThumbLeft(x - PlayerPanel::kThumbWidth / 2.0 + m_w.picPlusBk->picHsb->x());
     // A seek leaves the range being played.
@@ -176,9 +176,9 @@ bool StatusTimer::thumbDrag(const QMouseEvent* event, bool release) {
     if (release) {
         m_dragging = false;
         const frmMain::MciBusy busy(m_w);
-        const bool play = m_w.playerState != 4;
-        const auto frame =
-            static_cast<qint32>(std::lround((pos - left) / static_cast<double>(m_w.twipsPerFrame)));
+        const bool play = m_w.state().playerState != 4;
+        const auto frame = static_cast<qint32>(
+            std::lround((pos - left) / static_cast<double>(m_w.state().twipsPerFrame)));
         m_w.mciMain.setCurFrame(frame, play);
         m_w.picPlusBk->picHsbBack->update();
         m_w.picPlusBk->picHsb->update();
@@ -191,19 +191,17 @@ bool StatusTimer::thumbDrag(const QMouseEvent* event, bool release) {
 // ---- volume ----------------------------------------------------------------------------
 
 void StatusTimer::volumeRefresh(bool init) {
-    if (!m_w.mainVol) {
-        m_w.mainVol = std::make_unique<MainVol>(std::move(m_w.m_mixer));
-    }
+    MainVol& volume = m_w.mainVolume();
     ZelvoButton* sound = m_w.picPlusBk->mbSound;
-    sound->setState(m_w.mainVol->MainMute() ? ZelvoButton::Down : ZelvoButton::Normal);
+    sound->setState(volume.MainMute() ? ZelvoButton::Down : ZelvoButton::Normal);
     if (!init && m_w.mciMain.isVideoOnly()) {
         sound->setState(ZelvoButton::Disabled);
     }
-    placeKnob(m_w.mainVol->MainVolume());
+    placeKnob(volume.MainVolume());
 }
 
 double StatusTimer::volumeScale() const {
-    return static_cast<double>(m_w.mainVol->MaxMainVolume()) - m_w.mainVol->MinMainVolume();
+    return static_cast<double>(m_w.mainVolume().MaxMainVolume()) - m_w.mainVolume().MinMainVolume();
 }
 
 void StatusTimer::placeKnob(qint32 volume) {
@@ -216,18 +214,18 @@ void StatusTimer::placeKnob(qint32 volume) {
 }
 
 void StatusTimer::volumeTrackDown(const QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_w.mainVol) {
+    if (event->button() != Qt::LeftButton) {
         return;
     }
     // The track's own scale runs from 0 to (maximum - minimum) across its width.
     const double x =
         event->position().x() * volumeScale() / std::max(1, m_w.picPlusBk->picVolSdr->width());
-    m_w.mainVol->setMainVolume(static_cast<qint32>(std::lround(x)));
-    placeKnob(m_w.mainVol->MainVolume());
+    m_w.mainVolume().setMainVolume(static_cast<qint32>(std::lround(x)));
+    placeKnob(m_w.mainVolume().MainVolume());
 }
 
 void StatusTimer::volumeKnobMove(const QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) || !m_w.mainVol) {
+    if (!(event->buttons() & Qt::LeftButton)) {
         return;
     }
     const QWidget* track = m_w.picPlusBk->picVolSdr;
@@ -236,7 +234,7 @@ void StatusTimer::volumeKnobMove(const QMouseEvent* event) {
     const double at = m_knobLeft + event->position().x();
     const double pos = std::clamp(at, left, right);
     // The volume follows the pointer itself; the mixer keeps it within its bounds.
-    m_w.mainVol->setMainVolume(static_cast<qint32>(
+    m_w.mainVolume().setMainVolume(static_cast<qint32>(
         std::lround((at - left) * volumeScale() / std::max(1, track->width()))));
     m_knobLeft = pos - PlayerPanel::kKnobWidth / 2.0;
     QWidget* knob = m_w.picPlusBk->picVolPos;
@@ -244,7 +242,5 @@ void StatusTimer::volumeKnobMove(const QMouseEvent* event) {
 }
 
 void StatusTimer::mbSound_Click() {
-    if (m_w.mainVol) {
-        m_w.mainVol->setMainMute(m_w.picPlusBk->mbSound->State() == ZelvoButton::Down);
-    }
+    m_w.mainVolume().setMainMute(m_w.picPlusBk->mbSound->State() == ZelvoButton::Down);
 }

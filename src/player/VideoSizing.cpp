@@ -83,7 +83,7 @@ QSize VideoSizing::ensureMinSize(bool dontApply, int width, int height) {
 }
 
 void VideoSizing::clientResized() {
-    if (m_w.isMinimized() || m_w.settingsLoading) {
+    if (m_w.isMinimized() || m_w.state().settingsLoading) {
         return;
     }
     ensureMinSize(false, -1, -1);
@@ -96,7 +96,7 @@ void VideoSizing::myPutSize(bool mode) {
     if (m_w.isMinimized()) {
         return;
     }
-    m_w.resizing = true;
+    m_w.state().resizing = true;
     MCI& mci = m_w.mciMain;
     const MainMenus& menus = m_w.menus();
     PlayerPanel* panel = m_w.picPlusBk;
@@ -110,25 +110,25 @@ void VideoSizing::myPutSize(bool mode) {
     qint32 h = 0;
     mci.getDefaultSize(w, h);
     const QSize client = m_w.centralWidget()->size();
-    m_w.availWidth = client.width() - 2;
-    m_w.availHeight = client.height() - panelHeight - 2;
+    m_w.state().availWidth = client.width() - 2;
+    m_w.state().availHeight = client.height() - panelHeight - 2;
     if (!menus.mnuKeepDef->isChecked()) {
         if (menus.mnuKeepWH->isChecked()) {
-            getMediaNewSize(m_w.availWidth, m_w.availHeight, w, h);
+            getMediaNewSize(m_w.state().availWidth, m_w.state().availHeight, w, h);
         } else {
-            w = m_w.availWidth;
-            h = m_w.availHeight;
+            w = m_w.state().availWidth;
+            h = m_w.state().availHeight;
         }
     }
     m_w.picVideo->setGeometry(0, 0, client.width(), client.height() - panelHeight);
-    mci.putMCI(w, h, true, 1, m_w.availWidth, m_w.availHeight);
+    mci.putMCI(w, h, true, 1, m_w.state().availWidth, m_w.state().availHeight);
     if (mci.isSuccess()) {
-        const QRect rect = pictureRect(w, h, m_w.availWidth, m_w.availHeight);
+        const QRect rect = pictureRect(w, h, m_w.state().availWidth, m_w.state().availHeight);
         Q_EMIT m_w.picturePlaced(QRect(m_w.picVideo->mapTo(&m_w, rect.topLeft()), rect.size()));
     }
     layoutPanel();
     panel->move(0, client.height() - panelHeight);
-    m_w.resizing = false;
+    m_w.state().resizing = false;
 }
 
 void VideoSizing::layoutPanel() {
@@ -142,10 +142,11 @@ void VideoSizing::layoutPanel() {
     p->picSndBk->move(p->picBnBk->width() - p->picSndBk->width() - 4, p->picSndBk->y());
 
     const float seconds = mci.getTotalSeconds();
-    p->ttTimeTag = QString::number(static_cast<double>(seconds));
+    PlayerState& state = m_w.state();
+    state.totalSeconds = static_cast<double>(seconds);
     QString total;
     QString zero;
-    timeTexts(seconds, &total, &p->curTimeMode, &zero);
+    timeTexts(seconds, &total, &state.curTimeMode, &zero);
     PlayerPanel::setAutoSizeText(p->lblTtTime, total);
     PlayerPanel::setAutoSizeText(p->lblCurTime, zero);
 
@@ -160,20 +161,20 @@ void VideoSizing::layoutPanel() {
     p->picHsbBack->resize(p->picHsb->width(), p->picHsbBack->height());
     drawEdgeBox(p->picHsb, 2);
 
-    m_w.totalFrames = mci.getTotalFrames();
-    if (m_w.totalFrames <= 1) {
-        m_w.totalFrames = 1;
-        m_w.secPerFrame = 1.0f;
-        m_w.twipsPerFrame = 1.0f;
+    state.totalFrames = mci.getTotalFrames();
+    if (state.totalFrames <= 1) {
+        state.totalFrames = 1;
+        state.secPerFrame = 1.0f;
+        state.twipsPerFrame = 1.0f;
     } else {
-        m_w.secPerFrame = static_cast<float>(p->ttTimeTag.toDouble() / m_w.totalFrames);
-        m_w.twipsPerFrame =
-            static_cast<float>(static_cast<double>(p->picHsb->width()) / m_w.totalFrames);
+        state.secPerFrame = static_cast<float>(state.totalSeconds / state.totalFrames);
+        state.twipsPerFrame =
+            static_cast<float>(static_cast<double>(p->picHsb->width()) / state.totalFrames);
     }
     // The range strip stays as wide as the bar; its segments keep their frames.
     p->picRngBk->resize(p->picHsb->width(), p->picRngBk->height());
     if (!mci.FileName().isEmpty()) {
-        m_w.m_status->putThumb(mci.getCurFrame());
+        m_w.statusTimer().putThumb(mci.getCurFrame());
     }
 
     const bool narrow = p->mbRngEnd->width() + 221 + 3 > p->picSndBk->x();

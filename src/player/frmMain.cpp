@@ -22,7 +22,6 @@
 #include "services/FileObject.h"
 #include "tools/BusySession.h"
 #include "tools/ResourceTools.h"
-#include "tools/frmBuzy.h"
 #include "tools/mdlGetCmdOutput.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/mdlIconKestal.h"
@@ -32,17 +31,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QOpenGLWidget>
-#include <QUrl>
 
 namespace {
 
@@ -74,7 +66,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connectMenus();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
-    connect(&tmrStart, &QTimer::timeout, this, &frmMain::tmrStartTick);
+    connect(&tmrStart, &QTimer::timeout, this, [this] {
+        tmrStart.stop();
+        Q_EMIT playlistRequested();
+    });
     tmrCheck.setObjectName(QStringLiteral("tmrCheck"));
     tmrCheck.setInterval(333);
     m_client->installEventFilter(this);
@@ -119,22 +114,23 @@ void frmMain::buildWindow() {
 
 void frmMain::connectControls() {
     PlayerPanel* p = picPlusBk;
-    for (ZelvoButton* play : p->mbPlay) {
-        connect(play, &ZelvoButton::Click, this, &frmMain::mbPlay_Click);
+    PlaybackControl* play = m_playback.get();
+    for (ZelvoButton* button : p->mbPlay) {
+        connect(button, &ZelvoButton::Click, this, [play] { play->mbPlay_Click(); });
     }
-    connect(p->mbPause, &ZelvoButton::Click, this, &frmMain::mbPause_Click);
+    connect(p->mbPause, &ZelvoButton::Click, this, [play] { play->mbPause_Click(); });
     connect(p->mbStop, &ZelvoButton::Click, this, &frmMain::mbStop_Click);
-    connect(p->mbLastItem, &ZelvoButton::Click, this, &frmMain::mbLastItem_Click);
-    connect(p->mbNextItem, &ZelvoButton::Click, this, &frmMain::mbNextItem_Click);
-    connect(p->mbBackward, &ZelvoButton::Click, this, [this] { stepMove(-1, true); });
-    connect(p->mbForward, &ZelvoButton::Click, this, [this] { stepMove(+1, true); });
+    connect(p->mbLastItem, &ZelvoButton::Click, this, [play] { play->listStepButton(-1); });
+    connect(p->mbNextItem, &ZelvoButton::Click, this, [play] { play->listStepButton(+1); });
+    connect(p->mbBackward, &ZelvoButton::Click, this, [this] { m_speed->stepMove(-1, true); });
+    connect(p->mbForward, &ZelvoButton::Click, this, [this] { m_speed->stepMove(+1, true); });
     connect(p->mbRngEnd, &ZelvoButton::Click, this, [this] { m_marks->mbRngEnd_Click(); });
 }
 
 void frmMain::connectMenus() {
     const MainMenus& m = *m_menus;
-    connect(m.mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
-    connect(m.mnuPlayLast, &QAction::triggered, this, &frmMain::mnuPlayLast_Click);
+    connect(m.mnuOpen, &QAction::triggered, this, [this] { m_playback->mnuOpen_Click(); });
+    connect(m.mnuPlayLast, &QAction::triggered, this, [this] { m_playback->mnuPlayLast_Click(); });
     connect(m.mnuExplorer, &QAction::triggered, this,
             [this] { explorerSelect(mciMain.FileName()); });
     for (int i = 0; i < 2; ++i) {
@@ -142,21 +138,23 @@ void frmMain::connectMenus() {
     }
     for (int i = 0; i < 11; ++i) {
         if (i != 9) {
-            connect(m.mnuSpeed[i], &QAction::triggered, this, [this, i] { mnuSpeed_Click(i); });
+            connect(m.mnuSpeed[i], &QAction::triggered, this,
+                    [this, i] { m_speed->mnuSpeed_Click(i); });
         }
     }
     for (int i = 0; i < 5; ++i) {
         if (i != 3) {
-            connect(m.mnuFB[i], &QAction::triggered, this, [this, i] { mnuFB_Click(i); });
+            connect(m.mnuFB[i], &QAction::triggered, this, [this, i] { m_speed->mnuFB_Click(i); });
         }
     }
     // The menu has already turned the check mark over.
-    connect(m.mnuKeepWH, &QAction::triggered, this, [this] { myPutSize(false); });
-    connect(m.mnuKeepDef, &QAction::triggered, this, [this] { myPutSize(false); });
-    connect(m.mnuScnFull, &QAction::triggered, this, &frmMain::mnuScnFull_Click);
-    connect(m.mnuSaveRng, &QAction::triggered, this, [this] { saveRanges(0); });
-    connect(m.mnuSaveCut, &QAction::triggered, this, [this] { saveRanges(1); });
-    connect(m.mnuSaveFile, &QAction::triggered, this, &frmMain::mnuSaveFile_Click);
+    connect(m.mnuKeepWH, &QAction::triggered, this, [this] { m_sizing->myPutSize(false); });
+    connect(m.mnuKeepDef, &QAction::triggered, this, [this] { m_sizing->myPutSize(false); });
+    connect(m.mnuScnFull, &QAction::triggered, this,
+            [this] { Form_KeyDown(Qt::Key_Escape, Qt::NoModifier); });
+    connect(m.mnuSaveRng, &QAction::triggered, this, [this] { m_save->saveRanges(0); });
+    connect(m.mnuSaveCut, &QAction::triggered, this, [this] { m_save->saveRanges(1); });
+    connect(m.mnuSaveFile, &QAction::triggered, this, [this] { m_save->mnuSaveFile_Click(); });
     connect(m.mnuSaveCap, &QAction::triggered, this, &frmMain::mnuSaveCap_Click);
     connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
     connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
@@ -177,32 +175,39 @@ void frmMain::formLoad(const QString& commandLine) {
     twipsPerPixelX = 15;
     twipsPerPixelY = 15;
 
-    recordFrameSizes();
-    layoutPanel();
+    // The minimum size depends on the menu bar and the panel: fixed from here on. The
+    // client area gets its size now, so a file opened before the window shows fits it.
+    m_sizing->ensureMinSize(true, -1, -1);
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    m_sizing->layoutPanel();
     picPlusBk->picRngBk->hide();
 
     tmrCheck.setInterval(333);
     tmrCheck.stop();
     picPlusBk->lblFnName->setText(QString());
 
-    initVolumeDisplay();
-    drawProgramIcon();
+    m_status->volumeRefresh(true);
+    mdlIconKestal::drawFileIcon(picPlusBk->picAssIcon, appDir + QStringLiteral("Zelvo.FLV"));
     openMediaSessions();
 
-    stepValue[0] = stepValue[1] = stepValue[2] = 5;
-    stepMode = 1;
-    updateStepTips();
+    m_state.stepValue[0] = m_state.stepValue[1] = m_state.stepValue[2] = 5;
+    m_state.stepMode = 1;
+    m_speed->updateStepTips();
 
     dealMyResource(QStringLiteral("All"), false);
 
-    settingsLoading = true;
+    m_state.settingsLoading = true;
     loadSettings();
-    settingsLoading = false;
+    m_state.settingsLoading = false;
 
     buildDialogFilters();
     helpFile = appDir + QStringLiteral("Zelvo.FLV.chm");
 
-    setupCommonDialog();
+    // The dialogs start in the file browser's folder until a file is picked elsewhere.
+    const ListWindow* list = appWindows().list;
+    CommDialog::setLastFolder(list != nullptr ? list->browserFolder() : QString());
     showStoppedState();
 
     if (!commandLine.isEmpty()) {
@@ -218,7 +223,7 @@ void frmMain::formLoad(const QString& commandLine) {
     }
     // A development copy keeps the hook off so a debugger can break freely.
     if (!fso.FileExists(appDir + QStringLiteral("Zelvo.FLV.vbp"))) {
-        installWindowHook();
+        mdlWindowHook::Hook(picVideo, [this] { Form_KeyDown(Qt::Key_Space, Qt::NoModifier); });
     }
 }
 
@@ -329,128 +334,11 @@ void frmMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() || event->mimeData()->hasText()) {
-        event->acceptProposedAction();
-    }
-}
-
-void frmMain::dropEvent(QDropEvent* event) {
-    event->acceptProposedAction();
-    Form_OLEDragDrop(event->mimeData());
-}
-
-void frmMain::Form_OLEDragDrop(const QMimeData* dropped) {
-    pausePrFn();
-    QString firstFile;
-    for (const QUrl& url : dropped->urls()) {
-        if (url.isLocalFile()) {
-            firstFile = url.toLocalFile();
-            break;
-        }
-    }
-    if (!firstFile.isEmpty()) {
-        // Only the first dropped file plays.
-        QString path =
-            upperDriveLetter(firstFile.replace(QStringLiteral("//"), QStringLiteral("/")));
-        if (FileObject::shared().FileExists(path)) {
-            playSingle(path, false);
-        }
-        returnFocus(true);
-        return;
-    }
-    QString text = dropped->hasText()   ? dropped->text()
-                   : dropped->hasUrls() ? dropped->urls().constFirst().toString()
-                                        : QString();
-    if (!text.isEmpty()) {
-        // A dropped link plays as a stream.
-        playSingle(text, false);
-        returnFocus(true);
-    }
-}
-
-void frmMain::keyPressEvent(QKeyEvent* event) {
-    if (!Form_KeyDown(event->key(), event->modifiers())) {
-        QMainWindow::keyPressEvent(event);
-    }
-}
-
-bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
-    // A button's key works only while the button itself could be pressed.
-    const auto usable = [](const ZelvoButton* button) { return button->State() < 2; };
-    PlayerPanel* p = picPlusBk;
-    switch (key) {
-        case Qt::Key_Escape:
-            m_sizing->toggleMaximised();
-            return true;
-        case Qt::Key_Space:
-            spaceKey();
-            return true;
-        case Qt::Key_Delete:
-            if (usable(p->mbStop)) {
-                mbStop_Click();
-            }
-            return true;
-        case Qt::Key_PageUp:
-        case Qt::Key_Left:
-            if (usable(p->mbBackward)) {
-                stepMove(-1, key == Qt::Key_PageUp);
-            }
-            return true;
-        case Qt::Key_PageDown:
-        case Qt::Key_Right:
-            if (usable(p->mbForward)) {
-                stepMove(+1, key == Qt::Key_PageDown);
-            }
-            return true;
-        case Qt::Key_Up:
-            if (usable(p->mbLastItem)) {
-                mbLastItem_Click();
-            }
-            return true;
-        case Qt::Key_Down:
-            if (usable(p->mbNextItem)) {
-                mbNextItem_Click();
-            }
-            return true;
-        case Qt::Key_Home:
-            if (m_menus->mnuSaveCap->isEnabled()) {
-                mnuSaveCap_Click();
-            }
-            return true;
-        default:
-            return m_marks->keyDown(key, shift);
-    }
-}
-
-void frmMain::spaceKey() {
-    if (m_playback->currentPlayButton()->State() < 2 || picPlusBk->mbPause->State() < 2) {
-        if (playerState == 1) {
-            mbPause_Click();
-        } else {
-            mbPlay_Click();
-        }
-    }
-}
-
-void frmMain::mousePressEvent(QMouseEvent* event) {
-    // Presses reach the window only from the picture area (the panel keeps its own).
-    if (event->button() == Qt::LeftButton) {
-        Form_KeyDown(Qt::Key_Space, event->modifiers());
-    }
-    event->accept();
-}
-
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize) {
         m_sizing->clientResized();
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::tmrStartTick() {
-    tmrStart.stop();
-    Q_EMIT playlistRequested();
 }
 
 void frmMain::setStatusText(const QString& text, qint32 frame) {
@@ -464,7 +352,7 @@ void frmMain::setStatusText(const QString& text, qint32 frame) {
     }
 }
 
-// ---- what each concern does ------------------------------------------------------------
+// ---- what the other windows ask ---------------------------------------------------------
 
 void frmMain::playSingle(const QString& text, bool fromList) {
     Q_EMIT playRequested(text, fromList);
@@ -473,125 +361,34 @@ void frmMain::playSingle(const QString& text, bool fromList) {
 void frmMain::newPlay(const QString& path, const QString& marks) {
     m_playback->newPlay(path, marks);
 }
-void frmMain::failPlay(const QString& path) {
-    m_playback->failPlay(path);
-}
-MsgResult frmMain::playErrorMsg(const QString& path, const QString& head) {
-    return m_playback->playErrorMsg(path, head);
-}
 void frmMain::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
     m_playback->shareBnStop(noAdvance, goOn, checkMarks);
-}
-void frmMain::shareBnPause() {
-    m_playback->shareBnPause();
-}
-void frmMain::mbPlay_Click() {
-    m_playback->mbPlay_Click();
-}
-void frmMain::mbPause_Click() {
-    m_playback->mbPause_Click();
 }
 void frmMain::mbStop_Click() {
     m_playback->mbStop_Click();
 }
-void frmMain::mbLastItem_Click() {
-    m_playback->listStepButton(-1);
-}
-void frmMain::mbNextItem_Click() {
-    m_playback->listStepButton(+1);
-}
-void frmMain::selectRnd() {
-    m_playback->selectRnd();
-}
-void frmMain::ifStopped(bool x) {
-    m_playback->ifStopped(x);
-}
-void frmMain::fncEbCheck() {
-    m_playback->fncEbCheck();
-}
 void frmMain::pausePrFn() {
     m_playback->pausePrFn();
-}
-void frmMain::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
-    BusySession::shared().buzySateShow(show, ownerForm, aborted);
-}
-
-void frmMain::doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted) {
-    BusySession::shared().doneAfterSave(outputPath, silent, seconds, aborted);
-}
-
-void frmMain::mnToList(int listIndex, const QString& item) {
-    m_marks->mnToList(listIndex, item);
-}
-void frmMain::saveRanges(int mode) {
-    m_save->saveRanges(mode);
-}
-void frmMain::saveFile(const QString& path, bool fromList) {
-    m_save->saveFile(path, fromList);
-}
-void frmMain::mnuSaveFile_Click() {
-    pausePrFn();
-    saveFile(mciMain.FileName(), false);
 }
 void frmMain::closeRunFn(const QString& path) {
     m_playback->closeRunFn(path);
 }
-void frmMain::mnuOpen_Click() {
-    m_playback->mnuOpen_Click();
+void frmMain::mnToList(int listIndex, const QString& item) {
+    m_marks->mnToList(listIndex, item);
 }
-void frmMain::mnuPlayLast_Click() {
-    m_playback->mnuPlayLast_Click();
+void frmMain::saveFile(const QString& path, bool fromList) {
+    m_save->saveFile(path, fromList);
 }
-void frmMain::setFileMenus(bool enabled) {
-    m_playback->setFileMenus(enabled);
-}
-void frmMain::tmrCheck_Timer() {
-    m_status->tick();
-}
-void frmMain::volumeRefresh(bool init) {
-    m_status->volumeRefresh(init);
-}
+
 void frmMain::useMixer(std::unique_ptr<MixerControl> mixer) {
     m_mixer = std::move(mixer);
 }
-void frmMain::mnuSpeed_Click(int index) {
-    m_speed->mnuSpeed_Click(index);
-}
-void frmMain::mnuFB_Click(int index) {
-    m_speed->mnuFB_Click(index);
-}
-void frmMain::setStepCaption(int index, int value) {
-    m_speed->setStepCaption(index, value);
-}
-void frmMain::updateStepTips() {
-    m_speed->updateStepTips();
-}
-void frmMain::stepMove(int direction, bool useMode) {
-    m_speed->stepMove(direction, useMode);
-}
-void frmMain::getMediaNewSize(qint32 availW, qint32 availH, qint32& w, qint32& h) {
-    VideoSizing::getMediaNewSize(availW, availH, w, h);
-}
-QSize frmMain::ensureMinSize(bool dontApply, int width, int height) {
-    return m_sizing->ensureMinSize(dontApply, width, height);
-}
-bool frmMain::isNormalWindow() const {
-    return m_sizing->isNormalWindow();
-}
-void frmMain::myPutSize(bool mode) {
-    m_sizing->myPutSize(mode);
-}
-void frmMain::layoutPanel() {
-    m_sizing->layoutPanel();
-}
-void frmMain::mnuKeepWH_Click() {
-    m_menus->mnuKeepWH->trigger();
-}
-void frmMain::mnuKeepDef_Click() {
-    m_menus->mnuKeepDef->trigger();
-}
-void frmMain::mnuScnFull_Click() {
-    Form_KeyDown(Qt::Key_Escape, Qt::NoModifier);
+
+MainVol& frmMain::mainVolume() {
+    if (!mainVol) {
+        mainVol = std::make_unique<MainVol>(std::move(m_mixer));
+    }
+    return *mainVol;
 }
 
 void frmMain::mnuHelp_Click() {
@@ -612,23 +409,6 @@ void frmMain::openHelp(const QString& path, const QString& fileName) {
 }
 
 // ---- start-up and shut-down steps --------------------------------------------------------
-
-void frmMain::recordFrameSizes() {
-    // The minimum size depends on the menu bar and the panel: fixed from here on. The
-    // client area gets its size now, so a file opened before the window shows fits it.
-    ensureMinSize(true, -1, -1);
-    if (layout() != nullptr) {
-        layout()->activate();
-    }
-}
-
-void frmMain::initVolumeDisplay() {
-    volumeRefresh(true);
-}
-
-void frmMain::drawProgramIcon() {
-    mdlIconKestal::drawFileIcon(picPlusBk->picAssIcon, appDir + QStringLiteral("Zelvo.FLV"));
-}
 
 void frmMain::openMediaSessions() {
     VideoWidgetProvider::install();
@@ -652,17 +432,11 @@ void frmMain::loadSettings() {
 
 void frmMain::saveSettings() {}
 
-void frmMain::setupCommonDialog() {
-    // The dialogs start in the file browser's folder until a file is picked elsewhere.
-    const ListWindow* list = appWindows().list;
-    CommDialog::setLastFolder(list != nullptr ? list->browserFolder() : QString());
-}
-
 void frmMain::showStoppedState() {
     m_marks->clearMarks();
-    setFileMenus(false);
-    fncEbCheck();
-    ifStopped(true);
+    m_playback->setFileMenus(false);
+    m_playback->fncEbCheck();
+    m_playback->ifStopped(true);
     picPlusBk->showTimeLabels(false);
 }
 
@@ -671,10 +445,6 @@ void frmMain::openFirstRunHelp() {
     if (fso.FileExists(helpFile) && !fso.FileExists(m_settingsPath)) {
         shellOpen(helpFile, this);
     }
-}
-
-void frmMain::installWindowHook() {
-    mdlWindowHook::Hook(picVideo, [this] { Form_KeyDown(Qt::Key_Space, Qt::NoModifier); });
 }
 
 void frmMain::unloadPlaylistWindow() {}

@@ -22,7 +22,8 @@ void frmMain::mnuSaveCap_Click() {
     // The copy is read from the screen: the paused frame must be there first.
     repaint();
     QCoreApplication::processEvents();
-    captureWindow().showRect(1, 1, this, mciMain.FileName(), availWidth, availHeight);
+    captureWindow().showRect(1, 1, this, mciMain.FileName(), m_state.availWidth,
+                             m_state.availHeight);
 }
 
 frmCap& frmMain::captureWindow() {

@@ -39,7 +39,7 @@ bool sameFile(const QString& a, const QString& b) {
 }  // namespace
 
 SaveRangesJob::Range SaveRangesJob::wholeSeconds(float startSec, float endSec) {
-    const int ss = static_cast<int>(formatTime(startSec, 0, 0).toDouble());
+    const int ss = static_cast<int>(cutToHundredths(startSec));
     const int length = ceilSingle(endSec) - ss;
     return {QString::number(ss), QString::number(length)};
 }

@@ -21,7 +21,8 @@ public:
         QString length;
     };
 
-    // A segment of seconds widened outward to whole seconds.
+    // A segment of seconds (as the marks show them, in hundredths) widened outward to
+    // whole seconds.
     static Range wholeSeconds(float startSec, float endSec);
 
     // "~tmpSP" + three digits from 001 + "." + ext, and "split_" + three digits + "." + ext.

@@ -37,7 +37,7 @@ frmCap* captureWindow() {
 QImage screenArea(frmMain& w) {
     const QPoint at = w.picVideo->mapTo(&w, QPoint(1, 1));
     return w.screen()
-        ->grabWindow(w.winId(), at.x(), at.y(), w.availWidth, w.availHeight)
+        ->grabWindow(w.winId(), at.x(), at.y(), w.state().availWidth, w.state().availHeight)
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
@@ -96,9 +96,10 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     QVERIFY(!expected.isNull());
     f.playPaused(QStringLiteral("h264.flv"), 100);
     f.w->move(0, 0);
-    f.w->ensureMinSize(false, 642, 480);
+    f.w->sizing().ensureMinSize(false, 642, 480);
     QVERIFY(QTest::qWaitForWindowExposed(f.w.get(), 5000));
-    QTRY_COMPARE_WITH_TIMEOUT(QSize(f.w->availWidth, f.w->availHeight), QSize(640, 480), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(QSize(f.w->state().availWidth, f.w->state().availHeight),
+                              QSize(640, 480), 5000);
     // The paused frame reaches the screen within a moment.
     QVERIFY(QTest::qWaitFor([&] { return meanDifference(screenArea(*f.w), expected) < kSameFrame; },
                             10000));

@@ -9,7 +9,13 @@
 #include "app/mdlZelvoFLV.h"
 #include "playback/MciInterpreter.h"
 #include "playback/MixerControl.h"
+#include "player/PlaybackControl.h"
 #include "player/PlayerPanel.h"
+#include "player/RangeMarks.h"
+#include "player/SaveRanges.h"
+#include "player/SpeedSteps.h"
+#include "player/StatusTimer.h"
+#include "player/VideoSizing.h"
 #include "player/frmMain.h"
 
 #include <QFile>
@@ -121,15 +127,15 @@ public:
             load();
         }
         QVERIFY(play(media));
-        w->mbPause_Click();
+        w->playback().mbPause_Click();
         if (frame < 0) {
-            frame = w->totalFrames - 1;
+            frame = w->state().totalFrames - 1;
         }
         {
             const frmMain::MciBusy seeking(*w);
             w->mciMain.setCurFrame(frame, false);
         }
-        w->tmrCheck_Timer();
+        w->statusTimer().tick();
         // A paused seek plays a moment: at the very end it may run onto the end.
         QVERIFY(std::abs(w->mciMain.getCurFrame() - frame) <= 1);
     }

@@ -46,13 +46,13 @@ private Q_SLOTS:
         list.index = start;
         list.setting = setting;
         m_f->setList(&list);
-        w.fncEbCheck();
+        w.playback().fncEbCheck();
         QCOMPARE(w.picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
 
         w.playSingle(QString(), true);
         QVERIFY(m_f->waitPlaying());
         QCOMPARE(listPlayState, 2);
-        QCOMPARE(w.lastPlayed, QString());  // nothing was open before
+        QCOMPARE(w.state().lastPlayed, QString());  // nothing was open before
 
         if (action == QLatin1String("end")) {
             m_f->nearEnd();
@@ -63,7 +63,7 @@ private Q_SLOTS:
         }
         if (expected == -1) {
             QVERIFY(m_f->waitStatus(QStringLiteral("結束播放")));
-            QCOMPARE(w.playerState, 5);
+            QCOMPARE(w.state().playerState, 5);
             QCOMPARE(listPlayState, 0);
             QCOMPARE(list.index, start);
             QCOMPARE(w.mciMain.getCurFrame(), 0);  // the stop went back to the start
@@ -71,9 +71,9 @@ private Q_SLOTS:
             return;
         }
         // A following entry was opened (the one before is now the last played file).
-        QVERIFY(QTest::qWaitFor([&] { return !w.lastPlayed.isEmpty(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return !w.state().lastPlayed.isEmpty(); }, 5000));
         QVERIFY(m_f->waitPlaying());
-        QCOMPARE(w.lastPlayed, list.entries.at(start));
+        QCOMPARE(w.state().lastPlayed, list.entries.at(start));
         if (expected == -2) {
             QVERIFY(list.index >= 0 && list.index < 3);
         } else {
@@ -82,7 +82,7 @@ private Q_SLOTS:
         const QString played = list.entries.at(list.index);
         QCOMPARE(w.windowTitle(), PlayerFixture::title(QFileInfo(played).fileName()));
         QCOMPARE(w.mciMain.FileName(), played);
-        QCOMPARE(w.playerState, 1);
+        QCOMPARE(w.state().playerState, 1);
         QCOMPARE(listPlayState, 2);
         QVERIFY(w.mciMain.getCurFrame() < 200);  // from its start
         if (expected == 0 && setting != 1) {
@@ -117,7 +117,7 @@ private Q_SLOTS:
 
         QCOMPARE(m_f->status(), QStringLiteral("無法播放"));
         QCOMPARE(w.windowTitle(), PlayerFixture::title(QFileInfo(path).fileName()));
-        QCOMPARE(w.playerState, 5);
+        QCOMPARE(w.state().playerState, 5);
         QCOMPARE(listPlayState, 0);
         QVERIFY(!w.checkTimer().isActive());
         QVERIFY(!w.menus().mnuSaveFile->isEnabled());
@@ -215,30 +215,30 @@ private Q_SLOTS:
             QTest::mouseClick(area, button, {}, area->rect().center());
         };
         click(w.picVideo, Qt::LeftButton);
-        QCOMPARE(w.playerState, 4);
+        QCOMPARE(w.state().playerState, 4);
         click(w.picVideo, Qt::LeftButton);
-        QCOMPARE(w.playerState, 1);
+        QCOMPARE(w.state().playerState, 1);
         click(w.picVideo, Qt::RightButton);
         click(w.findChild<QWidget*>(QStringLiteral("picMsgBk")), Qt::LeftButton);
-        QCOMPARE(w.playerState, 1);
+        QCOMPARE(w.state().playerState, 1);
 
         w.Form_KeyDown(Qt::Key_Delete, Qt::NoModifier);  // stop: back to the start
         QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
-        QCOMPARE(w.playerState, 5);
+        QCOMPARE(w.state().playerState, 5);
         QCOMPARE(w.mciMain.getCurFrame(), 0);
         QCOMPARE(w.picPlusBk->mbPause->State(), int(ZelvoButton::Disabled));
 
         w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // play again from the start
-        QCOMPARE(w.playerState, 1);
+        QCOMPARE(w.state().playerState, 1);
         QVERIFY(m_f->waitPlaying());
         QVERIFY(w.mciMain.getCurFrame() < 100);
 
         QVERIFY(m_f->play(b));
         QVERIFY(w.menus().mnuPlayLast->isEnabled());
-        QCOMPARE(w.lastPlayed, a);
+        QCOMPARE(w.state().lastPlayed, a);
         w.menus().mnuPlayLast->trigger();
         QCOMPARE(w.windowTitle(), PlayerFixture::title(QStringLiteral("a.flv")));
-        QCOMPARE(w.lastPlayed, b);
+        QCOMPARE(w.state().lastPlayed, b);
         QCOMPARE(listPlayState, 3);
     }
 
@@ -251,10 +251,10 @@ private Q_SLOTS:
         killFile(path, false);
         QVERIFY(!QFile::exists(path));
         QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
-        QCOMPARE(w.playerState, 5);
+        QCOMPARE(w.state().playerState, 5);
         QCOMPARE(w.mciMain.getStatus(), QStringLiteral("error"));
         m_f->copy(QStringLiteral("h264.flv"), QStringLiteral("out.flv"));
-        w.mbPlay_Click();
+        w.playback().mbPlay_Click();
         QVERIFY(m_f->waitPlaying());
         QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
     }

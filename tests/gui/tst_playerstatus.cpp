@@ -50,13 +50,13 @@ private Q_SLOTS:
         frmMain& w = win();
         w.playSingle(testsupport::media(file), false);
         QCOMPARE(m_f->status(), QStringLiteral("正在播放，進度 0 ％，播速 100 ％"));
-        w.mnuSpeed_Click(speedItem);
-        const long speed = std::lround(w.menus().mnuSpeed[0]->data().toDouble() / 10.0);
+        w.speedSteps().mnuSpeed_Click(speedItem);
+        const long speed = std::lround(w.state().speed / 10.0);
         QSignalSpy shown(&w, &frmMain::statusChanged);
         {
             // Half-way: 50 %, 00:15. No tick may report the way there.
             const frmMain::MciBusy seeking(w);
-            w.mciMain.setCurFrame(w.totalFrames / 2, true);
+            w.mciMain.setCurFrame(w.state().totalFrames / 2, true);
         }
         QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 4; }, 4000));
 
@@ -71,7 +71,7 @@ private Q_SLOTS:
             last = percent;
             const int frame = change.at(2).toInt();
             // The percentage is where the thumb stands: the frame's share within a pixel.
-            QVERIFY(std::abs(percent - 100.0 * frame / w.totalFrames) <= 1.5);
+            QVERIFY(std::abs(percent - 100.0 * frame / w.state().totalFrames) <= 1.5);
             QVERIFY(change.at(1).toString().startsWith(QStringLiteral("00:1")));
         }
         QVERIFY(shown.constLast().at(2).toInt() > shown.constFirst().at(2).toInt());
@@ -79,7 +79,7 @@ private Q_SLOTS:
 
         m_f->nearEnd();
         QVERIFY(m_f->waitStatus(QStringLiteral("結束播放"), 4000));
-        QCOMPARE(w.playerState, 5);
+        QCOMPARE(w.state().playerState, 5);
         QVERIFY(!w.checkTimer().isActive());
         QCOMPARE(w.picPlusBk->lblCurTime->text(), QStringLiteral("00:00"));
     }
@@ -88,7 +88,7 @@ private Q_SLOTS:
         playPaused(-1);  // the device itself may report the end: the player is paused
         QTest::qWait(800);
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
-        QCOMPARE(win().playerState, 4);
+        QCOMPARE(win().state().playerState, 4);
         QVERIFY(win().checkTimer().isActive());
     }
 
@@ -105,11 +105,11 @@ private Q_SLOTS:
         playPaused(100);
         frmMain& w = win();
         if (!paused) {
-            w.mbPlay_Click();
+            w.playback().mbPlay_Click();
         }
         QWidget* bar = w.picPlusBk->picHsb;
         const double x = std::floor(at * bar->width());
-        const qint32 frame = static_cast<qint32>(std::lround(x / double(w.twipsPerFrame)));
+        const qint32 frame = static_cast<qint32>(std::lround(x / double(w.state().twipsPerFrame)));
         mouse(bar, QEvent::MouseButtonPress, x, Qt::LeftButton);
         mouse(bar, QEvent::MouseButtonRelease, x, Qt::NoButton);
         if (paused) {
@@ -151,10 +151,10 @@ private Q_SLOTS:
         QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
         mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
         const auto expected = static_cast<qint32>(
-            std::lround((std::round(end) - bar->x()) / double(w.twipsPerFrame)));
+            std::lround((std::round(end) - bar->x()) / double(w.state().twipsPerFrame)));
         // One pixel of the bar is about two frames.
-        QVERIFY(std::abs(w.mciMain.getCurFrame() - std::min(expected, w.totalFrames)) <= 2);
-        QCOMPARE(w.playerState, 4);
+        QVERIFY(std::abs(w.mciMain.getCurFrame() - std::min(expected, w.state().totalFrames)) <= 2);
+        QCOMPARE(w.state().playerState, 4);
     }
 
     void volumeSlider_data() {

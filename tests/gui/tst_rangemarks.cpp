@@ -92,7 +92,8 @@ class tst_RangeMarks : public QObject {
     void open(const QString& marks) {
         m_f->w->playSingle(marks.isEmpty() ? m_path : m_path + QStringLiteral("∥") + marks, false);
         QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
-        QCOMPARE(m_f->w->totalFrames, 750);  // 30 s at 25 frames a second: the times rest on it
+        QCOMPARE(m_f->w->state().totalFrames,
+                 750);  // 30 s at 25 frames a second: the times rest on it
     }
     // Marking on the open file: "[100" and "]200" press the start and end keys on those
     // frames, ">300" pauses there, "d0" deletes segment 0, "l100-200,bad" applies a marks
@@ -108,10 +109,10 @@ class tst_RangeMarks : public QObject {
                 m_list.lines = op.mid(1).split(QLatin1Char(','), Qt::SkipEmptyParts);
                 m_f->setList(&m_list);
                 w.marks().applyMark();
-                QCOMPARE(w.playerState, 5);  // stopped until the marks are played
+                QCOMPARE(w.state().playerState, 5);  // stopped until the marks are played
             } else {  // paused on the frame, as the user does before pressing a mark key
-                if (w.playerState == 1) {
-                    w.mbPause_Click();
+                if (w.state().playerState == 1) {
+                    w.playback().mbPause_Click();
                 }
                 {
                     const frmMain::MciBusy seeking(w);
@@ -119,7 +120,7 @@ class tst_RangeMarks : public QObject {
                 }
                 QTRY_COMPARE_WITH_TIMEOUT(w.mciMain.getCurFrame(), op.mid(1).toInt(), 3000);
                 if (kind == ']') {
-                    w.tmrCheck_Timer();  // the tick stretches the open segment first
+                    w.statusTimer().tick();  // the tick stretches the open segment first
                 }
                 if (kind != '>') {
                     QVERIFY(w.Form_KeyDown(kind == '[' ? Qt::Key_BracketLeft : Qt::Key_BracketRight,
@@ -156,8 +157,8 @@ private Q_SLOTS:
         const auto times = [this](int index, int mode, float padStart, float padEnd) {
             QString from, to, length;
             float fromSec = -1.0f, toSec = -1.0f;
-            m_f->w->marks().rsFormat(index, from, to, mode, fromSec, toSec, padStart, padEnd,
-                                     length);
+            m_f->w->marksModel().rsFormat(index, from, to, mode, fromSec, toSec, padStart, padEnd,
+                                          length);
             return QStringList({from, to, length}).join(QLatin1Char(' '));
         };
         QCOMPARE(times(1, 0, 1.5f, -0.5f), QStringLiteral("13.90 28.50 16.60"));
@@ -189,7 +190,7 @@ private Q_SLOTS:
         QList<qint32> seen;
         bool wrapped = false;
         const QDeadlineTimer deadline(loops ? 5000 : 8000);
-        while (!deadline.hasExpired() && (loops || w.playerState != 5)) {
+        while (!deadline.hasExpired() && (loops || w.state().playerState != 5)) {
             if (w.mciMain.isRngPlaying()) {
                 const qint32 frame = w.mciMain.getCurFrame();
                 const bool inside = (frame >= 23 && frame <= 52) || (frame >= 98 && frame <= 127);
@@ -203,7 +204,7 @@ private Q_SLOTS:
         QVERIFY(*std::max_element(seen.cbegin(), seen.cend()) >= 123);  // the last one ran out
         QCOMPARE(wrapped, loops);
         QCOMPARE(w.mciMain.isRngPlaying(), loops);
-        QCOMPARE(w.playerState, loops ? 1 : 5);
+        QCOMPARE(w.state().playerState, loops ? 1 : 5);
         if (!loops) {
             QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
         }
@@ -338,14 +339,15 @@ private Q_SLOTS:
 
         // The strip: a green box per segment, its tip and the total in seconds (25 frames).
         const RangeMarks& marks = w.marks();
+        const MarksModel& model = w.marksModel();
         const QStringList segments = shown.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const bool any = !segments.isEmpty();
         const auto seconds = [](double s) {
             return QString::number(s, 'f', 2).rightJustified(5, u'0');
         };
-        QCOMPARE(marks.stripVisible() ? marks.marksText() : QString(), shown);
+        QCOMPARE(model.stripShown() ? model.marksText() : QString(), shown);
         QCOMPARE(w.picPlusBk->picRngBk->isVisible(), any);
-        QCOMPARE(marks.lastSegmentIndex(), std::max(0, static_cast<int>(segments.size()) - 1));
+        QCOMPARE(model.lastSegmentIndex(), std::max(0, static_cast<int>(segments.size()) - 1));
         double total = 0.0;
         for (int i = 0; i < segments.size(); ++i) {
             const double from = segments.at(i).section(QLatin1Char('-'), 0, 0).toDouble() / 25.0;
@@ -374,16 +376,16 @@ private Q_SLOTS:
         QCOMPARE(w.checkDealRng(), any && *c.ops != 0);
 
         const QString range = w.mciMain.isRngPlaying() ? playingRange() : QString();
-        QCOMPARE((w.playerState == 1 ? QStringLiteral("▶") : QString()) + range,
+        QCOMPARE((w.state().playerState == 1 ? QStringLiteral("▶") : QString()) + range,
                  QString::fromUtf8(c.playing));
-        if (w.playerState == 1 && !range.isEmpty()) {
+        if (w.state().playerState == 1 && !range.isEmpty()) {
             QTRY_VERIFY_WITH_TIMEOUT(w.mciMain.getCurFrame() >= w.mciMain.rngStart(), 3000);
         }
         if (action.empty() && *c.ops == 0) {
             QVERIFY(w.mciMain.getCurFrame() < 100);  // the file plays from its start
         }
         if (action == "click" && c.answer == MsgResult::Yes) {
-            QCOMPARE(marks.playSeg, marks.lastSegmentIndex());  // nothing follows
+            QCOMPARE(model.playSeg, model.lastSegmentIndex());  // nothing follows
         }
     }
 };

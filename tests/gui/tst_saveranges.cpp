@@ -183,7 +183,7 @@ void TestSaveRanges::saveRanges() {
 
     const QString source = openWithMarks(media, marks);
     QVERIFY(!source.isEmpty());
-    QCOMPARE(m_f->w->marks().marksText(), marks);
+    QCOMPARE(m_f->w->marksModel().marksText(), marks);
     const QByteArray sum = checksum(source);
     const QString ext = QFileInfo(source).suffix();
     const QString out = folder(QStringLiteral("輸出 out"));
@@ -212,7 +212,7 @@ void TestSaveRanges::saveRanges() {
     m_dialogs->answerMessage(MsgResult::Ok);
     m_dialogs->answerFile({mode == 0 ? cutPath : out});
     m_dialogs->answerMessage(MsgResult::Cancel);  // the completion report
-    m_f->w->saveRanges(mode);
+    m_f->w->saving().saveRanges(mode);
     watch.stop();
     // One step per segment, and the join when there is one.
     const int segments = static_cast<int>(marks.count(QLatin1Char(' '))) + 1;
@@ -243,13 +243,13 @@ void TestSaveRanges::saveRanges() {
 
     // Each segment goes to the tools widened outward to whole seconds.
     QList<double> seconds;
-    for (int i = 0; i <= m_f->w->marks().lastSegmentIndex(); ++i) {
+    for (int i = 0; i <= m_f->w->marksModel().lastSegmentIndex(); ++i) {
         QString from;
         QString to;
         QString length;
         float fromSec = 0;
         float toSec = 0;
-        m_f->w->marks().rsFormat(i, from, to, 0, fromSec, toSec, 0, 0, length);
+        m_f->w->marksModel().rsFormat(i, from, to, 0, fromSec, toSec, 0, 0, length);
         seconds << std::ceil(to.toDouble()) - std::floor(from.toDouble());
     }
     QStringList codecs = testsupport::probeCodecs(source);
@@ -307,7 +307,7 @@ void TestSaveRanges::audioReencodedWithConsent() {
     m_dialogs->answerFile({out});
     m_dialogs->answerMessage(consent ? MsgResult::Ok : MsgResult::Cancel);
     m_dialogs->answerMessage(consent ? MsgResult::Cancel : MsgResult::Ok);
-    m_f->w->saveRanges(1);
+    m_f->w->saving().saveRanges(1);
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     const QStringList shown = m_dialogs->messageTexts();
@@ -364,7 +364,7 @@ void TestSaveRanges::refusesToReplaceSource() {
     m_dialogs->answerMessage(MsgResult::Ok);
     m_dialogs->answerFile({mode == 0 ? source : QFileInfo(source).path()});
     m_dialogs->answerMessage(MsgResult::Ok);
-    m_f->w->saveRanges(mode);
+    m_f->w->saving().saveRanges(mode);
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     const MessageRequest shown = m_dialogs->lastMessage();
@@ -412,7 +412,7 @@ void TestSaveRanges::cancelOrNothingToSave() {
         m_dialogs->cancelFile();
     }
     const QStringList before = QDir(QFileInfo(source).path()).entryList(QDir::Files);
-    m_f->w->saveRanges(0);
+    m_f->w->saving().saveRanges(0);
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     QCOMPARE(m_dialogs->fileDialogs().size(), cancelAt == 1 ? 1 : 0);
@@ -459,7 +459,7 @@ void TestSaveRanges::breakStopsTheTools() {
     m_dialogs->answerMessage(MsgResult::Ok);
     m_dialogs->answerFile({out});
     m_dialogs->answerMessage(MsgResult::Ok);  // "你已經中止程序！"
-    m_f->w->saveRanges(1);
+    m_f->w->saving().saveRanges(1);
 
     QVERIFY(pressedWhileRunning);
     QCOMPARE(m_dialogs->unexpected(), 0);
@@ -486,7 +486,7 @@ void TestSaveRanges::oneJobAtATime() {
     QVERIFY(!big.isEmpty());
     m_f->w->playSingle(big + QStringLiteral("∥0-15000"), false);
     QVERIFY(m_f->waitStatus(QStringLiteral("正在播放"), 10000));
-    m_f->w->mbPause_Click();
+    m_f->w->playback().mbPause_Click();
     const QString out = folder(QStringLiteral("out")) + QStringLiteral("cut.flv");
     const QString other = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("next.mp4"));
 
@@ -502,12 +502,12 @@ void TestSaveRanges::oneJobAtATime() {
         }
         watch.stop();
         met = true;
-        m_f->w->saveRanges(1);
+        m_f->w->saving().saveRanges(1);
         dialogsAfterSecondSave = m_dialogs->messages().size() + m_dialogs->fileDialogs().size();
         QTest::keyClick(m_f->w.get(), Qt::Key_Space);
         QTest::keyClick(m_f->w->windowHandle(), Qt::Key_Delete);
         QTest::mouseClick(m_f->w->picPlusBk->mbPlay[0], Qt::LeftButton);
-        stateAfterKeys = m_f->w->playerState;
+        stateAfterKeys = m_f->w->state().playerState;
         m_f->w->linkExecute(other);
         QVERIFY(!m_f->w->close());
         toolsThere = QFileInfo::exists(mencoderPath);
@@ -517,7 +517,7 @@ void TestSaveRanges::oneJobAtATime() {
     m_dialogs->answerFile({out});
     m_dialogs->answerMessage(stopToClose ? MsgResult::Yes : MsgResult::No);
     m_dialogs->answerMessage(stopToClose ? MsgResult::Ok : MsgResult::Cancel);
-    m_f->w->saveRanges(0);
+    m_f->w->saving().saveRanges(0);
 
     QVERIFY(met);
     QCOMPARE(dialogsAfterSecondSave, 2);  // the first save's question and file dialog
@@ -558,7 +558,7 @@ void TestSaveRanges::unwritableFolderFails() {
     m_dialogs->answerMessage(MsgResult::Ok);
     m_dialogs->answerFile({out + QStringLiteral("cut.flv")});
     m_dialogs->answerMessage(MsgResult::Ok);
-    m_f->w->saveRanges(0);
+    m_f->w->saving().saveRanges(0);
 
     QCOMPARE(m_dialogs->unexpected(), 0);
     // The report names the cause before the usual lines.
@@ -608,7 +608,7 @@ void TestSaveRanges::saveFileCopies() {
 
     // No file open: the menu item only pauses.
     m_dialogs->clear();
-    m_f->w->mnuSaveFile_Click();
+    m_f->w->saving().mnuSaveFile_Click();
     QCOMPARE(m_dialogs->fileDialogs().size(), 0);
 }
 

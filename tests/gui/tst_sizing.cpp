@@ -36,7 +36,7 @@ private Q_SLOTS:
         QFETCH(QSize, fitted);
         qint32 w = picture.width();
         qint32 h = picture.height();
-        frmMain::getMediaNewSize(area.width(), area.height(), w, h);
+        VideoSizing::getMediaNewSize(area.width(), area.height(), w, h);
         QCOMPARE(QSize(w, h), fitted);
     }
 
@@ -85,9 +85,10 @@ private Q_SLOTS:
         if (window.isValid()) {
             w.resize(window);
         }
-        w.ensureMinSize(false, asked.width(), asked.height());
+        w.sizing().ensureMinSize(false, asked.width(), asked.height());
         if (area.isValid()) {
-            QTRY_COMPARE_WITH_TIMEOUT(QSize(w.availWidth, w.availHeight), area, 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(QSize(w.state().availWidth, w.state().availHeight), area,
+                                      3000);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(p->width(), window.width(), 3000);
         }
@@ -128,8 +129,8 @@ private Q_SLOTS:
         for (QAction* menu : pictureMenus + fileMenus) {
             QVERIFY(!menu->isEnabled());  // nothing open yet
         }
-        w.ensureMinSize(false, 602, 300);
-        QTRY_COMPARE_WITH_TIMEOUT(w.availHeight, 300, 3000);
+        w.sizing().ensureMinSize(false, 602, 300);
+        QTRY_COMPARE_WITH_TIMEOUT(w.state().availHeight, 300, 3000);
         QVERIFY(m_f->play(file));
         for (QAction* menu : pictureMenus) {
             QCOMPARE(menu->isEnabled(), picture.isValid());
@@ -148,7 +149,7 @@ private Q_SLOTS:
         if (m.mnuKeepDef->isChecked() != keepDef) {
             m.mnuKeepDef->trigger();
         }
-        w.myPutSize(false);
+        w.sizing().myPutSize(false);
         QVERIFY(!placed.isEmpty());
         const QPoint area = w.picVideo->mapTo(&w, QPoint(0, 0));
         QCOMPARE(placed.constLast().at(0).toRect().translated(-area), picture);

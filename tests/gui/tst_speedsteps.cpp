@@ -80,8 +80,8 @@ private Q_SLOTS:
                                     "輸入條件為介於 1 到 200 之間的整數\r\n"
                                     "正常播放速度的數值為 100 ( ＝100% )\r\n"
                                     "數值越小播放速度越慢，數值越大播放速度越快"));
-            QCOMPARE(w.playerState, 4);  // typing a speed pauses first
-            w.mbPlay_Click();
+            QCOMPARE(w.state().playerState, 4);  // typing a speed pauses first
+            w.playback().mbPlay_Click();
         }
         QCOMPARE(m_dialogs->messageTexts(),
                  rangeMessage ? QStringList{QStringLiteral("你輸入了錯誤範圍的播放速度！")}
@@ -127,25 +127,25 @@ private Q_SLOTS:
         QFETCH(int, state);
         m_f->playPaused(QStringLiteral("h264.flv"), from);
         frmMain& w = win();
-        QCOMPARE(w.totalFrames, 752);
-        w.mnuFB_Click(mode);
-        w.stepValue[mode] = amount;
+        QCOMPARE(w.state().totalFrames, 752);
+        w.speedSteps().mnuFB_Click(mode);
+        w.state().stepValue[mode] = amount;
         if (playing) {
-            w.mbPlay_Click();
-            QCOMPARE(w.playerState, 1);
+            w.playback().mbPlay_Click();
+            QCOMPARE(w.state().playerState, 1);
         }
         const qint32 start = w.mciMain.getCurFrame();
         QTest::keyClick(&w, static_cast<Qt::Key>(key));
         if (to < 0) {
-            to = w.totalFrames - 1;
+            to = w.state().totalFrames - 1;
         } else if (playing) {
             to += start - from;  // it played on a little before the key
         }
         const qint32 now = w.mciMain.getCurFrame();
         QVERIFY2(std::abs(now - to) <= (playing ? (state == 1 ? 12 : 2) : 1),
                  qPrintable(QStringLiteral("at %1, expected %2").arg(now).arg(to)));
-        QCOMPARE(w.playerState, state);
-        if (now < w.totalFrames - 1) {
+        QCOMPARE(w.state().playerState, state);
+        if (now < w.state().totalFrames - 1) {
             QCOMPARE(w.mciMain.getStatus(),
                      state == 1 ? QStringLiteral("playing") : QStringLiteral("paused"));
         }
