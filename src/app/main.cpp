@@ -1,10 +1,12 @@
 #include "app/AppWindows.h"
 #include "app/SingleInstance.h"
+#include "app/mdlZelvoFLV.h"
 #include "player/frmMain.h"
 #include "services/DialogService.h"
 #include "services/WidgetDialogHandler.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -20,7 +22,9 @@ int main(int argc, char** argv) {
     // The whole text after the program name is one path or URL.
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    const QString commandLine = args.join(QLatin1Char(' '));
+    // A relative path means the folder this process was started in, which the running
+    // window does not know: it gets the absolute path.
+    const QString commandLine = absoluteTarget(args.join(QLatin1Char(' ')), QDir::currentPath());
 
     SingleInstance instance;
     switch (instance.start(commandLine)) {

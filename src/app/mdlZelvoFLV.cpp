@@ -5,6 +5,8 @@
 #include "app/PlayerWindow.h"
 #include "services/FileObject.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
@@ -135,6 +137,20 @@ bool isUrl(const QString& text) {
         return false;
     }
     return inList(urlSchemes, checked.left(colon).toLower());
+}
+
+QString absoluteTarget(const QString& text, const QString& folder) {
+    QString target = text;
+    target.remove(QLatin1Char('"'));
+    const qsizetype bar = target.lastIndexOf(QChar(0x2225));
+    const QString path = bar < 0 ? target : target.left(bar);
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (path.trimmed().isEmpty() || isUrl(path) || scheme.match(path).hasMatch() ||
+        QDir::isAbsolutePath(path)) {
+        return text;
+    }
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(path)) +
+           (bar < 0 ? QString() : target.mid(bar));
 }
 
 QString addSeparator(const QString& path) {

@@ -62,6 +62,11 @@ bool isListFile(const QString& path);
 // True when the text begins with a stream scheme of urlSchemes and ":".
 bool isUrl(const QString& text);
 
+// The command line's path or URL as another process can use it: a local path (quotes
+// removed, marks after "∥" kept) made absolute against folder; a URL, an absolute path
+// and "" unchanged.
+QString absoluteTarget(const QString& text, const QString& folder);
+
 // path + "/" unless it already ends with "/"; "" stays "".
 QString addSeparator(const QString& path);
 // A one-character part before the first ":" is upper-cased; anything else is

@@ -1,6 +1,7 @@
 #include "widgets/mdlZelvoFLVShell.h"
 
 #include "app/mdlZelvoFLV.h"
+#include "services/DialogService.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -21,6 +22,15 @@ namespace {
 // fallback still feels like an answer to the click.
 constexpr int showItemsTimeoutMs = 5000;
 
+// The desktop has nothing to open it with (no browser, no file manager): said, not
+// swallowed.
+void openOrSay(const QUrl& url, const QString& shown, bool folder, QWidget* owner) {
+    if (!QDesktopServices::openUrl(url)) {
+        msgBox(shellTexts::cannotOpen(shown, folder), MsgButtons::Ok, titles::error(),
+               MsgIcon::Critical, owner);
+    }
+}
+
 bool looksLikeUrl(const QString& text) {
     // Two letters at least, so a leftover "C:" drive prefix is not a scheme.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
@@ -30,16 +40,16 @@ bool looksLikeUrl(const QString& text) {
 }  // namespace
 
 void shellOpen(const QString& target, QWidget* owner) {
-    Q_UNUSED(owner)
     if (target.isEmpty()) {
         return;
     }
     const QFileInfo info(target);
     if (!info.exists() && looksLikeUrl(target)) {
-        QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
+        openOrSay(QUrl(target, QUrl::TolerantMode), target, false, owner);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    openOrSay(QUrl::fromLocalFile(info.absoluteFilePath()), info.absoluteFilePath(), info.isDir(),
+              owner);
 }
 
 void explorerSelect(const QString& path) {
@@ -51,9 +61,10 @@ void explorerSelect(const QString& path) {
     const QString fileUrl = QUrl::fromLocalFile(info.absoluteFilePath()).toString();
     const QUrl folderUrl = QUrl::fromLocalFile(info.absolutePath());
 
+    const QString folder = info.absolutePath();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        QDesktopServices::openUrl(folderUrl);
+        openOrSay(folderUrl, folder, true, nullptr);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -64,9 +75,9 @@ void explorerSelect(const QString& path) {
     // Asynchronous, so a slow or absent file manager never freezes the window.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, showItemsTimeoutMs));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished,
-                     [folderUrl](QDBusPendingCallWatcher* finished) {
+                     [folderUrl, folder](QDBusPendingCallWatcher* finished) {
                          if (finished->isError()) {
-                             QDesktopServices::openUrl(folderUrl);
+                             openOrSay(folderUrl, folder, true, nullptr);
                          }
                          finished->deleteLater();
                      });

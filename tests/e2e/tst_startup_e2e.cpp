@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@ void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
     const QString program = testsupport::binDir() + QStringLiteral("/Zelvo.FLV");
 
     QProcess first;
+    first.setWorkingDirectory(temp.path());
     first.setProcessEnvironment(env);
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(program, {});
@@ -37,7 +39,9 @@ void tst_StartupE2E::firstStartShowsMainWindowSecondHandsOver() {
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer t;
     t.start();
-    second.start(program, {testsupport::media(QStringLiteral("h264.flv"))});
+    // Named relative to its own folder, which is not the first instance's.
+    second.setWorkingDirectory(QFileInfo(testsupport::media(QStringLiteral("h264.flv"))).path());
+    second.start(program, {QStringLiteral("h264.flv")});
     QVERIFY(second.waitForFinished(15000));
     QCOMPARE(second.exitCode(), 0);
     // Still one main window, now playing the handed-over file, and the first instance

@@ -1,3 +1,4 @@
+#include "ScriptedDialogs.h"
 #include "widgets/mdlZelvoFLVShell.h"
 
 #include <QApplication>
@@ -146,9 +147,47 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_catcher.urls, QList<QUrl>{QUrl::fromLocalFile(m_dir.path())},
                                   10000);
         m_catcher.urls.clear();
+        // Neither a stream nor nothing is handed on, not even later.
         ::explorerSelect(QStringLiteral("http://host/live.flv"));
         ::explorerSelect(QString());
-        QTest::qWait(100);
+        ::explorerSelect(m_dir.path() + QStringLiteral("/影片 2.flv"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_catcher.urls, QList<QUrl>{QUrl::fromLocalFile(m_dir.path())},
+                                  10000);
+    }
+
+    // Where the desktop has nothing to open a page, a file or a folder with, a message says
+    // so instead of nothing happening.
+    void desktopCannotOpen() {
+        for (const QString& scheme : schemes) {
+            QDesktopServices::unsetUrlHandler(scheme);
+        }
+        const QByteArray path = qgetenv("PATH");
+        QTemporaryDir nothing;
+        qputenv("PATH", nothing.path().toUtf8());
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        const QString file = m_dir.path() + QStringLiteral("/說明 1.chm");
+        QFile(file).open(QIODevice::WriteOnly);
+        ScriptedDialogs dialogs;
+        for (int i = 0; i < 3; ++i) {
+            dialogs.answerMessage(MsgResult::Ok);
+        }
+        ::shellOpen(QStringLiteral("https://example.com/說明"));
+        ::shellOpen(file);
+        ::explorerSelect(file);
+        const bool allSaid = QTest::qWaitFor([&] { return dialogs.messages().size() == 3; }, 10000);
+        qputenv("PATH", path);
+        for (const QString& scheme : schemes) {
+            QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
+        }
+        QVERIFY(allSaid);
+        QCOMPARE(dialogs.messageTexts(),
+                 QStringList({QStringLiteral("找不到可以開啟這個檔案或網址的程式：\r\n"
+                                             "https://example.com/說明"),
+                              QStringLiteral("找不到可以開啟這個檔案或網址的程式：\r\n") + file,
+                              QStringLiteral("找不到可以開啟這個資料夾的檔案管理程式：\r\n") +
+                                  m_dir.path()}));
+        QCOMPARE(dialogs.lastMessage().title, QStringLiteral("錯誤訊息"));
         QCOMPARE(m_catcher.urls, QList<QUrl>());
     }
 

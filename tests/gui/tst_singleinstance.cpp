@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "app/SingleInstance.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
@@ -69,8 +70,10 @@ class tst_SingleInstance : public QObject {
 private Q_SLOTS:
     void secondStartForwardsWholeCommandLine_data() {
         QTest::addColumn<QStringList>("args");  // the first instance gets them joined by blanks
-        const auto row = [](const char* tag, const QStringList& args) {
-            QTest::newRow(tag) << args;
+        QTest::addColumn<QString>("relative");  // or, for a relative path, this one made absolute
+        const auto row = [](const char* tag, const QStringList& args,
+                            const QString& relative = {}) {
+            QTest::newRow(tag) << args << relative;
         };
         row("none", {});
         row("plain", {QStringLiteral("/v/clip.flv")});
@@ -79,11 +82,15 @@ private Q_SLOTS:
         row("quotes kept", {QStringLiteral("\"/v/a b.flv\"")});
         row("several arguments joined", {QStringLiteral("/v/my"), QStringLiteral("clip.flv")});
         row("chinese", {QStringLiteral("/影片/測試 一.flv")});
-        row("leading dash", {QStringLiteral("-clip.flv")});
+        // A relative path is made absolute against the later start's own folder.
+        row("leading dash", {QStringLiteral("-clip.flv")}, QStringLiteral("-clip.flv"));
+        row("relative, with marks", {QStringLiteral("影片/a"), QStringLiteral("b.flv∥1-2")},
+            QStringLiteral("影片/a b.flv∥1-2"));
         row("url", {QStringLiteral("http://127.0.0.1:8080/live.flv")});
     }
     void secondStartForwardsWholeCommandLine() {
         QFETCH(QStringList, args);
+        QFETCH(QString, relative);
         ProgramRuns runs;
         SingleInstance* first = runs.paths();
         QCOMPARE(first->start(QString(), 2000), SingleInstance::Role::First);
@@ -92,7 +99,8 @@ private Q_SLOTS:
         QProcess* second = runs.start(args);
         QVERIFY(received.wait(10000));
         QCOMPARE(received.count(), 1);
-        QCOMPARE(received.at(0).at(0).toString(), args.join(u' '));
+        QCOMPARE(received.at(0).at(0).toString(),
+                 relative.isEmpty() ? args.join(u' ') : QDir::current().filePath(relative));
         QVERIFY(second->waitForFinished(10000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);

@@ -191,6 +191,26 @@ private Q_SLOTS:
         QCOMPARE(workDir(""), u8(" after clears: 3"));
     }
 
+    void absoluteTarget_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("relative") << u8("media/a b.flv") << u8("/home/u/media/a b.flv");
+        QTest::newRow("up a folder") << u8("../影片/-x.flv") << u8("/home/影片/-x.flv");
+        QTest::newRow("quoted, with marks")
+            << u8("\"a.flv\"∥100-200") << u8("/home/u/a.flv∥100-200");
+        QTest::newRow("absolute") << u8("/v/a.flv") << u8("/v/a.flv");
+        QTest::newRow("stream") << u8("http://host/a.flv") << u8("http://host/a.flv");
+        QTest::newRow("other scheme") << u8("file:///v/a.flv") << u8("file:///v/a.flv");
+        QTest::newRow("nothing") << QString() << QString();
+    }
+    // What a later start hands to the running window: never a path relative to its own
+    // folder.
+    void absoluteTarget() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(::absoluteTarget(text, u8("/home/u")), expected);
+    }
+
     void killFile_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("noClose");
