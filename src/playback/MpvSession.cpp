@@ -258,25 +258,10 @@ MpvHandle MpvSession::releasePlayer() {
     if (!m_mpv || m_surface) {
         return MpvHandle();
     }
-    mpv_handle* handle = m_mpv.get();
-    mpv_set_wakeup_callback(handle, nullptr, nullptr);
+    // The player lets go of this file by itself, without anyone waiting for it: the
+    // device that gets it next tells this file's late events apart by the playlist entry.
+    mpv_set_wakeup_callback(m_mpv.get(), nullptr, nullptr);
     command({"stop"});
-    // Only a player that has let go of its file is kept, so that nothing of this
-    // file reaches the device that gets the player next.
-    const QDeadlineTimer deadline(300);
-    bool idle = false;
-    while (!deadline.hasExpired()) {
-        if (flagProperty("idle-active").value_or(false)) {
-            idle = true;
-            break;
-        }
-        mpv_wait_event(handle, 0.01);
-    }
-    while (mpv_wait_event(handle, 0)->event_id != MPV_EVENT_NONE) {
-    }
-    if (!idle) {
-        return MpvHandle();
-    }
     return std::move(m_mpv);
 }
 
@@ -607,6 +592,8 @@ bool MpvSession::seekExact(qint64 units) {
     const double lastStretch = m_hasVideo ? 2.0 / m_fps : 0.1;
     const bool check = m_hasVideo && !(m_duration > 0.0 && target >= m_duration - lastStretch);
     const double keptOffset = m_demuxerOffset;
+    // The whole seek, retries included, has a bound: the user's input waits meanwhile.
+    const QDeadlineTimer deadline(m_config.seekTimeoutMs);
     for (int attempt = 0;; ++attempt) {
         drain();
         const quint64 before = m_seeksDone;
@@ -615,9 +602,14 @@ bool MpvSession::seekExact(qint64 units) {
         }
         const bool restarted =
             waitUntil([this, before] { return m_closed || m_fileEnded || m_seeksDone > before; },
-                      m_config.seekTimeoutMs);
-        if (!restarted || m_closed) {
+                      static_cast<int>(deadline.remainingTime()));
+        if (m_closed) {
             return false;
+        }
+        if (!restarted) {
+            // The seek goes on by itself; the frame it lands on is shown when it comes.
+            m_held = target;
+            break;
         }
         if (!check) {
             // The end of the file can come before the player has moved its picture,
@@ -629,7 +621,7 @@ bool MpvSession::seekExact(qint64 units) {
                     const auto at = doubleProperty("time-pos");
                     return m_closed || (at && *at >= nearEnd);
                 },
-                1000);
+                static_cast<int>(std::min<qint64>(1000, deadline.remainingTime())));
             const auto at = doubleProperty("time-pos");
             if (at && *at >= nearEnd) {
                 holdPosition(target);
@@ -642,7 +634,8 @@ bool MpvSession::seekExact(qint64 units) {
             holdPosition(target);
             return true;
         }
-        if (attempt == 7) {
+        if (attempt == 7 || deadline.hasExpired()) {
+            holdPosition(target);
             break;
         }
         // Some containers (MPEG program streams, FLVs with reordered frames) start
@@ -651,10 +644,10 @@ bool MpvSession::seekExact(qint64 units) {
         m_demuxerOffset = m_demuxerOffset > 0.0 ? std::min(m_demuxerOffset * 2.0, 32.0) : 0.25;
         setPlayerProperty("hr-seek-demuxer-offset", QString::fromLatin1(number(m_demuxerOffset)));
     }
-    // No start helped: the file has no picture at that time (a gap in its frames).
+    // No start helped in time: the file has no picture at that time (a gap in its
+    // frames), or the player is too slow for it; the nearest frame it has is shown.
     m_demuxerOffset = keptOffset;
     setPlayerProperty("hr-seek-demuxer-offset", QString::fromLatin1(number(m_demuxerOffset)));
-    holdPosition(target);
     return true;
 }
 

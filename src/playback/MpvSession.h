@@ -30,7 +30,7 @@ public:
         QString audioOutput;  // mpv's "ao" list
         int openTimeoutMs = 20000;
         int streamOpenTimeoutMs = 30000;
-        int seekTimeoutMs = 10000;
+        int seekTimeoutMs = 2000;  // a whole exact seek, retries included
         VideoSurfaceProvider* surfaces = nullptr;
     };
 

@@ -13,6 +13,9 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, VideoSurface::Listener* listener
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
+    // The base class destroys the context after this part of the widget is gone: it
+    // must not call back into it then.
+    disconnect(m_contextGoing);
     makeCurrent();
     freeRenderContext();
     doneCurrent();
@@ -60,17 +63,17 @@ void MpvVideoWidget::initializeGL() {
     mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::onUpdate, this);
     // The context goes when the widget moves to another window; the picture then stops
     // until the new one is made.
-    connect(
-        context(), &QOpenGLContext::aboutToBeDestroyed, this,
-        [this] {
-            makeCurrent();
-            freeRenderContext();
-            doneCurrent();
-        },
-        Qt::DirectConnection);
+    m_contextGoing = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+                             &MpvVideoWidget::contextGoing, Qt::DirectConnection);
     if (m_listener != nullptr) {
         m_listener->surfaceReady(true);
     }
+}
+
+void MpvVideoWidget::contextGoing() {
+    makeCurrent();
+    freeRenderContext();
+    doneCurrent();
 }
 
 void MpvVideoWidget::paintGL() {

@@ -32,7 +32,9 @@ private:
     static void* procAddress(void* self, const char* name);
     void requestFrame();
     void freeRenderContext();
+    void contextGoing();
 
+    QMetaObject::Connection m_contextGoing;
     mpv_handle* m_mpv = nullptr;
     VideoSurface::Listener* m_listener = nullptr;
     mpv_render_context* m_render = nullptr;

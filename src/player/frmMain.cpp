@@ -211,6 +211,9 @@ void frmMain::formLoad(const QString& commandLine) {
     showStoppedState();
 
     if (!commandLine.isEmpty()) {
+        // The window goes up first: its picture surface is made while the file opens,
+        // instead of after.
+        show();
         playSingle(commandLine, false);
     }
 
