@@ -3,6 +3,7 @@
 #   make test   set up, build and run every test (headless)
 
 BUILD   ?= build
+CHECK   ?= build-check
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev \
            libgl-dev libmpv-dev mpv ffmpeg flvmeta libasound2-dev \
@@ -10,7 +11,7 @@ PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6openg
            qt6-translations-l10n dbus-daemon
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: run test build deps bench format clean
+.PHONY: run test check build deps bench format clean
 
 run: build
 	$(BUILD)/bin/Zelvo.FLV
@@ -21,6 +22,14 @@ test: build
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD) -j$(JOBS)
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# it reuses the test media of the plain build.
+check: deps
+	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON \
+	    -DZELVO_TEST_MEDIA=$(abspath $(BUILD))/testmedia >/dev/null
+	cmake --build $(CHECK) -j$(JOBS)
+	cd $(CHECK) && ctest --output-on-failure -j2
 
 # apt-get only when something is missing.
 deps:
@@ -40,4 +49,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(CHECK)

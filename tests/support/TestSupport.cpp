@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTimer>
 
 namespace testsupport {
 
@@ -20,6 +24,20 @@ QString media(const QString& name) {
 
 QString binDir() {
     return qEnvironmentVariable("ZELVO_BIN_DIR");
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }
 
 RunResult run(const QString& program, const QStringList& args, const QString& workDir,

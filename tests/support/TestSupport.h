@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QColor>
 #include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QWindow>
 
 // Helpers every test shares: where the generated media and the built programs
 // are, and running a program with a deadline.
@@ -32,6 +35,21 @@ struct RunResult {
 // timeoutMs.
 RunResult run(const QString& program, const QStringList& args, const QString& workDir = QString(),
               int timeoutMs = 120000);
+
+// Runs the event loop until done() holds or timeoutMs pass; true when it holds. Tests wait
+// on conditions with this (or on signals), never for a fixed time.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Waits until a widget's window is on screen.
+template <typename Widget>
+bool waitExposed(Widget* widget, int timeoutMs = 5000) {
+    return waitUntil(
+        [widget] {
+            const QWindow* window = widget->window()->windowHandle();
+            return window != nullptr && window->isExposed();
+        },
+        timeoutMs);
+}
 
 // Visible X windows whose name matches the regular expression (xdotool search).
 QStringList windowsNamed(const QString& pattern);
