@@ -13,7 +13,18 @@
 #include <clocale>
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // Two players decode on a dozen threads; with an allocation arena for each of them
+    // the memory they free stays spread over the arenas instead of being used again
+    // (about 10 MB at the peak while playing). The decoders reuse their frame buffers,
+    // so one shared arena costs them no measurable time.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication app(argc, argv);
     // The media library reads numbers in the C locale only.
     std::setlocale(LC_NUMERIC, "C");

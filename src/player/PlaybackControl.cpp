@@ -107,7 +107,6 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     }
     // No status tick may look at a device that is being replaced.
     m_w.checkTimer().stop();
-    m_w.setupCaptureSession(path);
     m_marksEditMarker.clear();
     strip.clearMarks();
 
@@ -135,6 +134,8 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
 
     m_w.sizing().myPutSize(true);
     strip.loadMarksText(marks);
+    // The capture session opens once the file's first frame is on its way, not before.
+    m_w.setupCaptureSession(path);
 
     if (mci.isSuccess()) {
         enterPlaying(false);
