@@ -126,9 +126,6 @@ private Q_SLOTS:
             mode == 0 ? QStringList{u8("-結果.flv")}
                       : QStringList{u8("split_001.flv"), u8("split_002.flv"), u8("split_003.flv")};
         QCOMPARE(filesIn(out), made);
-        const double d = testsupport::probeDuration(out + made.constFirst());
-        QVERIFY2(mode == 0 ? d > 12.9 && d < 19.5 : d > 5.9 && d < 8.1,
-                 qPrintable(QString::number(d)));
         QCOMPARE(QDir::currentPath(), here);
         QCOMPARE(filesIn(here), hereBefore);
     }
@@ -173,13 +170,14 @@ private Q_SLOTS:
     }
 
     void failureNamesTheCause_data() {
-        QTest::addColumn<int>("what");  // 0 no resource program, 1 source gone, 2 folder, 3 full
+        QTest::addColumn<int>("what");  // 0 no resource program, 1 source gone, 3 disk full
         QTest::addColumn<ToolJob::Cause>("cause");
         QTest::newRow("tool missing") << 0 << ToolJob::Cause::ToolMissing;
         QTest::newRow("source unreadable") << 1 << ToolJob::Cause::SourceUnreadable;
-        QTest::newRow("folder not writable") << 2 << ToolJob::Cause::FolderNotWritable;
         QTest::newRow("disk full") << 3 << ToolJob::Cause::DiskFull;
     }
+    // A failed job names the cause and leaves nothing. (A folder that cannot be written:
+    // tst_saveranges::unwritableFolderFails, with the report's text.)
     void failureNamesTheCause() {
         QFETCH(int, what);
         QFETCH(ToolJob::Cause, cause);
@@ -194,11 +192,6 @@ private Q_SLOTS:
         } else if (what == 1) {
             source = m_work->filePath(u8("gone.flv"));
             subject = source;
-        } else if (what == 2 && ::geteuid() == 0) {
-            // The superuser writes anywhere a mode bit forbids; /proc refuses new files.
-            out = subject = u8("/proc/");
-        } else if (what == 2) {
-            QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         } else if (what == 3) {
             if (::geteuid() != 0 ||
                 testsupport::run(u8("mount"), {u8("-t"), u8("tmpfs"), u8("-o"), u8("size=300k"),
@@ -218,15 +211,11 @@ private Q_SLOTS:
         if (what == 3) {
             testsupport::run(u8("umount"), {out});
         }
-        QFile::setPermissions(
-            out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
         QCOMPARE(job.result(), ToolJob::Result::Failed);
         QCOMPARE(job.cause(), cause);
         QCOMPARE(job.causeSubject(), subject);
-        if (what != 2) {
-            QCOMPARE(left, QStringList());
-        }
+        QCOMPARE(left, QStringList());
     }
 };
 
