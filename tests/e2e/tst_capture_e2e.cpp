@@ -97,17 +97,17 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     f.playPaused(QStringLiteral("h264.flv"), 100);
     f.w->move(0, 0);
     f.w->sizing().ensureMinSize(false, 642, 480);
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get(), 5000));
+    QVERIFY(testsupport::waitExposed(f.w.get()));
     QTRY_COMPARE_WITH_TIMEOUT(QSize(f.w->state().availWidth, f.w->state().availHeight),
                               QSize(640, 480), 5000);
     // The paused frame reaches the screen within a moment.
-    QVERIFY(QTest::qWaitFor([&] { return meanDifference(screenArea(*f.w), expected) < kSameFrame; },
-                            10000));
+    QVERIFY(testsupport::waitUntil(
+        [&] { return meanDifference(screenArea(*f.w), expected) < kSameFrame; }, 10000));
 
     QVERIFY(f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier));
     frmCap* cap = captureWindow();
     QVERIFY(cap != nullptr);
-    QVERIFY(QTest::qWaitForWindowExposed(cap, 5000));
+    QVERIFY(testsupport::waitExposed(cap));
     QCOMPARE(cap->windowTitle(), QStringLiteral(" Zelvo.FLV 擷取到的畫面"));
     QCOMPARE(cap->mnuSaveCap->text(), QStringLiteral("另存畫面"));
     QCOMPARE(cap->mnuSaveCap->data().toString(), QStringLiteral("h264_pic.bmp"));
@@ -126,13 +126,12 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     cap->mnuSaveCap->trigger();
     QCOMPARE(dialogs.fileDialogs().size(), 1);
     const FileDialogRequest asked = dialogs.fileDialogs().constFirst();
-    QCOMPARE(asked.kind, FileDialogRequest::Kind::Save);
-    QCOMPARE(asked.fileName, QStringLiteral("h264_pic.bmp"));
-    QCOMPARE(asked.filters, QStringList(QStringLiteral("BMP 圖檔格式 (*.bmp)")));
-    QCOMPARE(asked.filterIndex, 0);
-    QCOMPARE(asked.defaultExt, QStringLiteral(".bmp"));
-    QCOMPARE(asked.initDir, QFileInfo(media).absolutePath() + QLatin1Char('/'));
+    QVERIFY(asked.kind == FileDialogRequest::Kind::Save && asked.filterIndex == 0);
     QCOMPARE(asked.owner, cap);
+    QCOMPARE(QStringList({asked.fileName, asked.defaultExt, asked.initDir}) + asked.filters,
+             QStringList({QStringLiteral("h264_pic.bmp"), QStringLiteral(".bmp"),
+                          QFileInfo(media).absolutePath() + QLatin1Char('/'),
+                          QStringLiteral("BMP 圖檔格式 (*.bmp)")}));
     QCOMPARE(dialogs.messageTexts(), QStringList{BusySession::doneText(false, 0.0f)});
     QCOMPARE(QImageReader(saved).format(), QByteArray("bmp"));
     QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), cap->picture());
@@ -155,8 +154,8 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
         f.w->mciMain.setCurFrame(300, false);
     }
     const QImage later = decodedFrame(media, 300, f.temp.path());
-    QVERIFY(QTest::qWaitFor([&] { return meanDifference(screenArea(*f.w), later) < kSameFrame; },
-                            10000));
+    QVERIFY(testsupport::waitUntil(
+        [&] { return meanDifference(screenArea(*f.w), later) < kSameFrame; }, 10000));
     f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
     QCOMPARE(captureWindow(), cap);
     QVERIFY(meanDifference(cap->picture(), later) < kSameFrame);

@@ -5,7 +5,6 @@
 #include "playback/VideoWidgetProvider.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -25,6 +24,36 @@ const QColor kBackground(40, 70, 100);
 
 int send(const QString& command, QString* reply = nullptr) {
     return mciSendString(command, reply);
+}
+
+// The reply to a command, or "error N".
+QString ask(const QString& command) {
+    QString reply;
+    const int error = send(command, &reply);
+    return error == 0 ? reply : QStringLiteral("error %1").arg(error);
+}
+
+// Opens a test file as the session "pic", its picture in the window.
+QString openIn(const QWidget& window, const QString& file) {
+    return ask(QStringLiteral("open \"%1\" type mpegvideo alias pic parent %2 style child")
+                   .arg(testsupport::media(file))
+                   .arg(window.winId()));
+}
+
+QString putAt(const QRect& r) {
+    return ask(QStringLiteral("put pic window at %1 %2 %3 %4")
+                   .arg(r.x())
+                   .arg(r.y())
+                   .arg(r.width())
+                   .arg(r.height()));
+}
+
+// Paints a widget in the background colour, as the player's picture area is.
+void paintBackground(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, kBackground);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
 }
 
 // What the user sees of the window right now.
@@ -78,182 +107,124 @@ int strayPixels(const QImage& shown, const QRect& picture) {
 class TestMciPicture : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void cleanup();
-    void pictureWhereItWasPut_data();
-    void pictureWhereItWasPut();
-    void windowClosedBeforeTheDevice();
-    void mainWindowCountsFromBelowItsMenu();
-
-private:
     QTemporaryDir m_dir;
-};
 
-void TestMciPicture::initTestCase() {
-    std::setlocale(LC_NUMERIC, "C");
-    MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
-    VideoWidgetProvider::install();
-    QVERIFY(m_dir.isValid());
-}
-
-void TestMciPicture::cleanup() {
-    send(QStringLiteral("close all"));
-}
-
-void TestMciPicture::pictureWhereItWasPut_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QRect>("picture");
-    QTest::addColumn<int>("frame");
-    QTest::newRow("h264.flv centred") << QStringLiteral("h264.flv") << QRect(40, 30, 320, 240) << 0;
-    QTest::newRow("clip.mpg corner") << QStringLiteral("clip.mpg") << QRect(0, 0, 240, 180) << 0;
-    QTest::newRow("h263.flv after a seek")
-        << QStringLiteral("h263.flv") << QRect(100, 60, 288, 216) << 137;
-}
-
-void TestMciPicture::pictureWhereItWasPut() {
-    QFETCH(QString, file);
-    QFETCH(QRect, picture);
-    QFETCH(int, frame);
-    const QString path = testsupport::media(file);
-
-    // The frame as ffmpeg decodes it, at the size it is shown.
-    const QString reference = m_dir.filePath(QStringLiteral("%1-%2.png").arg(file).arg(frame));
-    const testsupport::RunResult made =
-        testsupport::run(QStringLiteral("ffmpeg"),
-                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                          QStringLiteral("-i"), path, QStringLiteral("-vf"),
-                          QStringLiteral("select=eq(n\\,%1),scale=%2:%3")
-                              .arg(frame)
-                              .arg(picture.width())
-                              .arg(picture.height()),
-                          QStringLiteral("-frames:v"), QStringLiteral("1"), reference});
-    QCOMPARE(made.exitCode, 0);
-    const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
-    QVERIFY(!expected.isNull());
-
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("picture"));
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, kBackground);
-    window.setPalette(palette);
-    window.setAutoFillBackground(true);
-    window.resize(480, 320);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window, 5000));
-
-    const QString open =
-        QStringLiteral("open \"%1\" type mpegvideo alias pic parent %2 style child")
-            .arg(path)
-            .arg(window.winId());
-    QCOMPARE(send(open), 0);
-    QCOMPARE(send(QStringLiteral("set pic time format frames")), 0);
-    QCOMPARE(send(QStringLiteral("put pic window at %1 %2 %3 %4")
-                      .arg(picture.x())
-                      .arg(picture.y())
-                      .arg(picture.width())
-                      .arg(picture.height())),
-             0);
-    if (frame > 0) {
-        QCOMPARE(send(QStringLiteral("seek pic to %1").arg(frame)), 0);
+private Q_SLOTS:
+    void initTestCase() {
+        std::setlocale(LC_NUMERIC, "C");
+        MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
+        VideoWidgetProvider::install();
+        QVERIFY(m_dir.isValid());
     }
-    QString size;
-    QCOMPARE(send(QStringLiteral("where pic destination max"), &size), 0);
-    QCOMPARE(size, QStringLiteral("0 0 480 320"));
+    void cleanup() { send(QStringLiteral("close all")); }
 
-    // The picture appears within a moment.
-    QImage shown;
-    double match = 0.0;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 8000) {
-        QTest::qWait(50);
-        shown = screenOf(window);
-        match = matchingBlocks(shown, picture, expected);
-        if (match > 0.97) {
-            break;
+    void pictureWhereItWasPut_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QRect>("picture");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("h264.flv centred") << "h264.flv" << QRect(40, 30, 320, 240) << 0;
+        QTest::newRow("clip.mpg corner") << "clip.mpg" << QRect(0, 0, 240, 180) << 0;
+        QTest::newRow("h263.flv after a seek") << "h263.flv" << QRect(100, 60, 288, 216) << 137;
+    }
+    void pictureWhereItWasPut() {
+        QFETCH(QString, file);
+        QFETCH(QRect, picture);
+        QFETCH(int, frame);
+        // The frame as ffmpeg decodes it, at the size it is shown.
+        const QString reference = m_dir.filePath(QStringLiteral("%1-%2.png").arg(file).arg(frame));
+        QCOMPARE(
+            testsupport::run(
+                QStringLiteral("ffmpeg"),
+                QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                            QStringLiteral("-i"), testsupport::media(file), QStringLiteral("-vf"),
+                            QStringLiteral("select=eq(n\\,%1),scale=%2:%3")
+                                .arg(frame)
+                                .arg(picture.width())
+                                .arg(picture.height()),
+                            QStringLiteral("-frames:v"), QStringLiteral("1"), reference})
+                .exitCode,
+            0);
+        const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!expected.isNull());
+
+        QWidget window;
+        paintBackground(window);
+        window.resize(480, 320);
+        window.show();
+        QVERIFY(testsupport::waitExposed(&window));
+        QCOMPARE(openIn(window, file), QString());
+        QCOMPARE(ask(QStringLiteral("set pic time format frames")), QString());
+        QCOMPARE(putAt(picture), QString());
+        if (frame > 0) {
+            QCOMPARE(ask(QStringLiteral("seek pic to %1").arg(frame)), QString());
         }
+        QCOMPARE(ask(QStringLiteral("where pic destination max")), QStringLiteral("0 0 480 320"));
+
+        // The picture appears within a moment; put somewhere else, it moves there.
+        QImage shown;
+        double match = 0.0;
+        const auto showsAt = [&](const QRect& where) {
+            shown = screenOf(window);
+            match = matchingBlocks(shown, where, expected);
+            return match > 0.97;
+        };
+        QVERIFY2(testsupport::waitUntil([&] { return showsAt(picture); }, 8000),
+                 qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
+        QCOMPARE(strayPixels(shown, picture), 0);
+        const QRect moved = picture.translated(30, 20);
+        QCOMPARE(putAt(moved), QString());
+        QVERIFY2(testsupport::waitUntil([&] { return showsAt(moved); }, 5000),
+                 qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
+        QCOMPARE(strayPixels(shown, moved), 0);
+
+        // Closing the device takes the picture away.
+        QCOMPARE(ask(QStringLiteral("close pic")), QString());
+        QVERIFY(testsupport::waitUntil([&] { return strayPixels(screenOf(window), QRect()) == 0; },
+                                       5000));
     }
-    QVERIFY2(match > 0.97, qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
-    QCOMPARE(strayPixels(shown, picture), 0);
 
-    // Put somewhere else, the picture moves there.
-    const QRect moved = picture.translated(30, 20);
-    QCOMPARE(send(QStringLiteral("put pic window at %1 %2 %3 %4")
-                      .arg(moved.x())
-                      .arg(moved.y())
-                      .arg(moved.width())
-                      .arg(moved.height())),
-             0);
-    clock.restart();
-    do {
-        QTest::qWait(50);
-        shown = screenOf(window);
-    } while (matchingBlocks(shown, moved, expected) <= 0.97 && clock.elapsed() < 5000);
-    QVERIFY(matchingBlocks(shown, moved, expected) > 0.97);
-    QCOMPARE(strayPixels(shown, moved), 0);
+    // The window goes while the device plays: it plays on without its picture, and closes.
+    void windowClosedBeforeTheDevice() {
+        auto window = std::make_unique<QWidget>();
+        window->resize(400, 300);
+        window->show();
+        QVERIFY(testsupport::waitExposed(window.get()));
+        QCOMPARE(openIn(*window, QStringLiteral("clip.mp4")), QString());
+        QCOMPARE(ask(QStringLiteral("set pic time format frames")), QString());
+        QCOMPARE(putAt(QRect(0, 0, 320, 240)), QString());
+        QCOMPARE(ask(QStringLiteral("play pic")), QString());
+        const auto position = [] { return ask(QStringLiteral("status pic position")).toInt(); };
+        QVERIFY(testsupport::waitUntil([&] { return position() > 5; }));
+        window.reset();
+        const int at = position();
+        QVERIFY(testsupport::waitUntil([&] { return position() > at + 5; }));
+        QCOMPARE(ask(QStringLiteral("status pic mode")), QStringLiteral("playing"));
+        QCOMPARE(ask(QStringLiteral("seek pic to 300")), QString());
+        QCOMPARE(ask(QStringLiteral("status pic position")), QStringLiteral("300"));
+        QCOMPARE(ask(QStringLiteral("close pic")), QString());
+    }
 
-    // Closing the device takes the picture away.
-    QCOMPARE(send(QStringLiteral("close pic")), 0);
-    QTest::qWait(100);
-    QCOMPARE(strayPixels(screenOf(window), QRect()), 0);
-}
-
-void TestMciPicture::windowClosedBeforeTheDevice() {
-    auto window = std::make_unique<QWidget>();
-    window->resize(400, 300);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get(), 5000));
-    const QString open =
-        QStringLiteral("open \"%1\" type mpegvideo alias pic parent %2 style child")
-            .arg(testsupport::media(QStringLiteral("clip.mp4")))
-            .arg(window->winId());
-    QCOMPARE(send(open), 0);
-    QCOMPARE(send(QStringLiteral("put pic window at 0 0 320 240")), 0);
-    QCOMPARE(send(QStringLiteral("play pic")), 0);
-    QTest::qWait(300);
-    window.reset();
-    // The device plays on without its picture, and closes cleanly.
-    QTest::qWait(100);
-    QString mode;
-    QCOMPARE(send(QStringLiteral("status pic mode"), &mode), 0);
-    QCOMPARE(mode, QStringLiteral("playing"));
-    QCOMPARE(send(QStringLiteral("set pic time format frames")), 0);
-    QCOMPARE(send(QStringLiteral("seek pic to 300")), 0);
-    QString position;
-    QCOMPARE(send(QStringLiteral("status pic position"), &position), 0);
-    QCOMPARE(position, QStringLiteral("300"));
-    QCOMPARE(send(QStringLiteral("close pic")), 0);
-}
-
-void TestMciPicture::mainWindowCountsFromBelowItsMenu() {
-    QMainWindow window;
-    window.menuBar()->addMenu(QStringLiteral("檔案"));
-    auto* central = new QWidget;
-    QPalette palette = central->palette();
-    palette.setColor(QPalette::Window, kBackground);
-    central->setPalette(palette);
-    central->setAutoFillBackground(true);
-    window.setCentralWidget(central);
-    window.resize(480, 360);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window, 5000));
-    const QString open =
-        QStringLiteral("open \"%1\" type mpegvideo alias pic parent %2 style child")
-            .arg(testsupport::media(QStringLiteral("h264.flv")))
-            .arg(window.winId());
-    QCOMPARE(send(open), 0);
-    QCOMPARE(send(QStringLiteral("put pic window at 0 0 160 120")), 0);
-    QString size;
-    QCOMPARE(send(QStringLiteral("where pic destination max"), &size), 0);
-    QCOMPARE(size, QStringLiteral("0 0 %1 %2").arg(central->width()).arg(central->height()));
-    auto* picture = central->findChild<QWidget*>(QStringLiteral("mciVideo"));
-    QVERIFY(picture != nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(picture->isVisible(), 5000);
-    QCOMPARE(picture->geometry(), QRect(0, 0, 160, 120));
-    // Below the menu bar, not under it.
-    QVERIFY(picture->mapTo(&window, QPoint(0, 0)).y() >= window.menuBar()->height());
-}
+    // In a main window the picture area is the part below the menu bar.
+    void mainWindowCountsFromBelowItsMenu() {
+        QMainWindow window;
+        window.menuBar()->addMenu(QStringLiteral("檔案"));
+        auto* central = new QWidget;
+        paintBackground(*central);
+        window.setCentralWidget(central);
+        window.resize(480, 360);
+        window.show();
+        QVERIFY(testsupport::waitExposed(&window));
+        QCOMPARE(openIn(window, QStringLiteral("h264.flv")), QString());
+        QCOMPARE(putAt(QRect(0, 0, 160, 120)), QString());
+        QCOMPARE(ask(QStringLiteral("where pic destination max")),
+                 QStringLiteral("0 0 %1 %2").arg(central->width()).arg(central->height()));
+        auto* picture = central->findChild<QWidget*>(QStringLiteral("mciVideo"));
+        QVERIFY(picture != nullptr);
+        QVERIFY(testsupport::waitUntil([picture] { return picture->isVisible(); }));
+        QCOMPARE(picture->geometry(), QRect(0, 0, 160, 120));
+        QVERIFY(picture->mapTo(&window, QPoint(0, 0)).y() >= window.menuBar()->height());
+    }
+};
 
 QTEST_MAIN(TestMciPicture)
 #include "tst_mcipicture.moc"

@@ -1,15 +1,14 @@
 // The real program on an X display saves marked ranges as a user does it: started with a
 // file and its marks, the user opens "標記剪輯", clicks "另存裁剪", confirms, picks the
-// new file's name and declines the report's offer to show the file. The joined file keeps
-// the source's codecs, holds the three segments, passes the FLV check, and nothing of the
-// tools is left behind.
+// new file's name and declines the report's offer to show the file. The joined file holds
+// the three segments. (What else the saved file and its folder must be, tst_saveranges
+// checks on the same file and marks.)
 //
 // The program shows no modal box here: ZELVO_TEST_LOG makes it write every box and where
 // its menus are to a log file, and ZELVO_TEST_ANSWERS gives the answers.
 #include "TestSupport.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -38,12 +37,6 @@ void click(const QPoint& at) {
         QString(), 10000);
 }
 
-QByteArray checksum(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
 }  // namespace
 
 class tst_SaveE2E : public QObject {
@@ -59,7 +52,6 @@ void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
     const QString source = media.filePath(QStringLiteral("my clip.flv"));
     const QString out = media.filePath(QStringLiteral("新 檔案.flv"));
     QVERIFY(QFile::copy(testsupport::media(QStringLiteral("h264.flv")), source));
-    const QByteArray sum = checksum(source);
 
     const QString log = temp.filePath(QStringLiteral("zelvo-log.txt"));
     const QString answers = temp.filePath(QStringLiteral("answers.txt"));
@@ -111,25 +103,11 @@ void tst_SaveE2E::cutThreeSegmentsFromTheMenu() {
                  QStringLiteral("全部的檔案處理程序已經成功結束\\n總共使用的時間有 ")),
              qPrintable(messages().at(1).value(3)));
 
-    QCOMPARE(testsupport::probeCodecs(out), testsupport::probeCodecs(source));
     // 6 + 4 + 3 s marked; each segment may start up to one keyframe (2 s) early.
     const double d = testsupport::probeDuration(out);
     QVERIFY2(d > 12.9 && d < 19.5, qPrintable(QString::number(d)));
-    const testsupport::RunResult check =
-        testsupport::run(QStringLiteral("flvmeta"), {QStringLiteral("--check"), out});
-    QVERIFY2(check.exitCode == 0, check.output.constData());
-    QCOMPARE(checksum(source), sum);
-    QStringList left;
-    for (const QString& folder : {media.path(), temp.path()}) {
-        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString name = it.next().section(QLatin1Char('/'), -1);
-            if (name.startsWith(QLatin1String("~tmpS")) || name.startsWith(QLatin1String("~fix"))) {
-                left << name;
-            }
-        }
-    }
-    QCOMPARE(left, QStringList());
+    QCOMPARE(QDir(media.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("my clip.flv"), QStringLiteral("新 檔案.flv")}));
     QCOMPARE(program.state(), QProcess::Running);
     testsupport::stopProcess(program);
 }

@@ -42,6 +42,17 @@ qint64 askNumber(QAnyStringView command) {
     return ok ? value : -999999;
 }
 
+// Whether a number reply goes past a value within timeoutMs.
+bool passes(QAnyStringView command, qint64 value, int timeoutMs = 5000) {
+    return testsupport::waitUntil([&] { return askNumber(command) > value; }, timeoutMs);
+}
+
+// Whether a reply keeps its value for ms (asked all the while).
+bool holds(QAnyStringView command, qint64 value, int ms) {
+    return askNumber(command) == value &&
+           !testsupport::waitUntil([&] { return askNumber(command) != value; }, ms);
+}
+
 // Runs an MCI transcript: "command = reply" entries ("; " may also separate them),
 // "<error N>" where the command fails with MCI error number N. Gives "" when every
 // reply is as written, else the first entry that is not, with what came.
@@ -193,9 +204,7 @@ private Q_SLOTS:
 
         // Paused, the position holds.
         REPLIES("play v =", "status v mode = playing", "pause v =", "status v mode = paused");
-        const qint64 paused = askNumber("status v position");
-        QTest::qWait(120);
-        QCOMPARE(askNumber("status v position"), paused);
+        QVERIFY(holds("status v position", askNumber("status v position"), 120));
         REPLIES("resume v =", "status v mode = playing",
                 "seek v to 20 =", "status v mode = stopped");
 
@@ -209,10 +218,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(ask("status v mode"), u8("stopped"), 5000);
         const qint64 stoppedAt = askNumber("status v position");
         QVERIFY2(std::abs(stoppedAt - to) <= twoFrames, qPrintable(QString::number(stoppedAt)));
-        QTest::qWait(100);
-        QCOMPARE(askNumber("status v position"), stoppedAt);
+        QVERIFY(holds("status v position", stoppedAt, 100));
         REPLIES("play v =", "status v mode = playing");
-        QTest::qWait(300);
+        QVERIFY(passes("status v position", stoppedAt + twoFrames));
         const qint64 later = askNumber("status v position");
         QVERIFY2(later > stoppedAt + twoFrames && later < stoppedAt + 10 * twoFrames,
                  qPrintable(QStringLiteral("%1 after %2").arg(later).arg(stoppedAt)));
@@ -222,32 +230,32 @@ private Q_SLOTS:
         REPLIES(QStringLiteral("play v from %1 =").arg(length - (video ? 10 : 1000)),
                 "status v mode = playing");
         QTRY_COMPARE_WITH_TIMEOUT(ask("status v mode"), u8("stopped"), 5000);
-        QCOMPARE(askNumber("status v position"), length);
-        QTest::qWait(100);
-        QCOMPARE(askNumber("status v position"), length);
+        QVERIFY(holds("status v position", length, 100));
     }
 
     void repeatAndStep() {
         QCOMPARE(openMedia("h264.flv"), 0);
         REPLIES("set v time format frames =", "play v from 200 to 208 repeat =");
-        // Eight frames take 320 ms; within a second the position must wrap back
-        // at least once, and never leave the range.
+        // Eight frames take 320 ms: the position wraps back, twice, playing all the while
+        // and never leaving the range.
         qint64 previous = -1;
         int wraps = 0;
-        for (int i = 0; i < 60; ++i) {
-            const qint64 at = askNumber("status v position");
-            QVERIFY2(at >= 200 && at <= 210, qPrintable(QString::number(at)));
-            wraps += at < previous ? 1 : 0;
-            previous = at;
-            QCOMPARE(ask("status v mode"), u8("playing"));
-            QTest::qWait(20);
-        }
-        QVERIFY(wraps >= 1);
+        QStringList strays;
+        QVERIFY(testsupport::waitUntil(
+            [&] {
+                const qint64 at = askNumber("status v position");
+                if (at < 200 || at > 210 || ask("status v mode") != u8("playing")) {
+                    strays << QString::number(at);
+                }
+                wraps += at < std::exchange(previous, at) ? 1 : 0;
+                return wraps >= 2;
+            },
+            3000));
+        QCOMPARE(strays, QStringList());
         // The whole file repeated: the end of the media is not a stop.
         REPLIES("seek v to 745 =", "play v repeat =");
-        QTest::qWait(600);
+        QVERIFY(testsupport::waitUntil([] { return askNumber("status v position") < 100; }, 3000));
         QCOMPARE(ask("status v mode"), u8("playing"));
-        QVERIFY(askNumber("status v position") < 100);
 
         // Steps move by frames, either way, and leave the device paused.
         QCOMPARE(send("close v"), 0);
@@ -275,7 +283,7 @@ private Q_SLOTS:
         REPLIES(QStringLiteral("set v speed %1 =; status v speed = %1").arg(speed),
                 "status normal speed = 1000", "set v time format ms =", "play v from 1000 =",
                 "set normal time format ms =", "play normal from 1000 =");
-        QTest::qWait(800);
+        QVERIFY(passes("status normal position", 1800));
         const auto changed = static_cast<double>(askNumber("status v position") - 1000);
         const auto normal = static_cast<double>(askNumber("status normal position") - 1000);
         const double ratio = changed / normal;
@@ -389,8 +397,7 @@ private Q_SLOTS:
             "set Zelvo.FLV time format frames =", "set Zelvo.FLV_forCapture time format frames =",
             "seek Zelvo.FLV_forCapture to 300 =", "play Zelvo.FLV from 50 =",
             "status Zelvo.FLV mode = playing", "status Zelvo.FLV_forCapture mode = stopped");
-        QTest::qWait(200);
-        QVERIFY(askNumber("status Zelvo.FLV position") > 50);
+        QVERIFY(passes("status Zelvo.FLV position", 50));
         REPLIES("status Zelvo.FLV_forCapture position = 300",
                 "close Zelvo.FLV =", "status Zelvo.FLV mode = <error 263>",
                 "status Zelvo.FLV_forCapture position = 300",
@@ -431,9 +438,8 @@ private Q_SLOTS:
         QVERIFY2(withLength ? std::abs(length - 30080) <= 40 : length == 0,
                  qPrintable(QString::number(length)));
         REPLIES("play s =");
-        QTest::qWait(300);
+        QVERIFY(passes("status s position", 100));
         QCOMPARE(ask("status s mode"), u8("playing"));
-        QVERIFY(askNumber("status s position") > 100);
     }
 };
 
