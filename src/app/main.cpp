@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
 #if defined(__GLIBC__)
     // Two players decode on a dozen threads; with an allocation arena for each of them
     // the memory they free stays spread over the arenas instead of being used again
-    // (about 10 MB at the peak while playing). The decoders reuse their frame buffers,
-    // so one shared arena costs them no measurable time.
+    // (about 10 MB at the peak while playing). The decoders reuse their frame buffers
+    // and allocate little while they play, so they hardly ever wait on each other here.
     mallopt(M_ARENA_MAX, 1);
 #endif
     QApplication app(argc, argv);
