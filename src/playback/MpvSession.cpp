@@ -539,6 +539,12 @@ std::optional<qint64> MpvSession::currentUnits() {
         }
         return std::nullopt;
     }
+    if (m_playedFrom && m_state == State::Playing && *seconds < *m_playedFrom) {
+        // Just after a start the sound output still plays what it held before, and the
+        // player counts back by that much: the device has not gone back in time.
+        return toUnits(*m_playedFrom);
+    }
+    m_playedFrom.reset();
     m_lastUnits = toUnits(*seconds);
     return m_lastUnits;
 }
@@ -715,7 +721,7 @@ int MpvSession::play(std::optional<qint64> from, std::optional<qint64> to, bool 
         m_bound = boundTarget(*to);
         setPlayerProperty("end", QString::fromLatin1(number(*m_bound)));
     }
-    m_held.reset();
+    m_playedFrom = std::exchange(m_held, std::nullopt);
     m_atEnd = false;
     setFlag("pause", false);
     m_state = State::Playing;
@@ -756,7 +762,7 @@ int MpvSession::resume() {
         return error;
     }
     if (m_state == State::Paused) {
-        m_held.reset();
+        m_playedFrom = std::exchange(m_held, std::nullopt);
         m_atEnd = false;
         setFlag("pause", false);
         m_state = State::Playing;

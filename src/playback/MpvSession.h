@@ -172,7 +172,8 @@ private:
     std::optional<double> m_bound;  // where the range being played ends (media seconds)
     double m_demuxerOffset = 0.0;   // how far before a seek target the reading starts
     qint64 m_lastUnits = 0;
-    std::optional<double> m_held;       // where a seek left the device standing (media seconds)
-    std::optional<qint64> m_playStart;  // where the last play started, if it was placed
+    std::optional<double> m_held;        // where a seek left the device standing (media seconds)
+    std::optional<double> m_playedFrom;  // where playing went on from, until it is passed
+    std::optional<qint64> m_playStart;   // where the last play started, if it was placed
     QElapsedTimer m_playClock;
 };

@@ -219,8 +219,17 @@ private Q_SLOTS:
         const qint64 stoppedAt = askNumber("status v position");
         QVERIFY2(std::abs(stoppedAt - to) <= twoFrames, qPrintable(QString::number(stoppedAt)));
         QVERIFY(holds("status v position", stoppedAt, 100));
+        // On the way the position never shows a time before the one it went on from
+        // (the sound output still holds earlier sound for a moment).
         REPLIES("play v =", "status v mode = playing");
-        QVERIFY(passes("status v position", stoppedAt + twoFrames));
+        qint64 lowest = stoppedAt;
+        QVERIFY(testsupport::waitUntil([&] {
+            const qint64 at = askNumber("status v position");
+            lowest = std::min(lowest, at);
+            return at > stoppedAt + twoFrames;
+        }));
+        QVERIFY2(lowest >= stoppedAt - 1,
+                 qPrintable(QStringLiteral("%1 after %2").arg(lowest).arg(stoppedAt)));
         const qint64 later = askNumber("status v position");
         QVERIFY2(later > stoppedAt + twoFrames && later < stoppedAt + 10 * twoFrames,
                  qPrintable(QStringLiteral("%1 after %2").arg(later).arg(stoppedAt)));
