@@ -58,7 +58,7 @@ private Q_SLOTS:
             const frmMain::MciBusy seeking(w);
             w.mciMain.setCurFrame(w.state().totalFrames / 2, true);
         }
-        QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 4; }, 4000));
+        QVERIFY(testsupport::waitUntil([&] { return shown.count() >= 4; }, 4000));
 
         const QRegularExpression text(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 (\\d+) ％$"));
         int last = -1;
@@ -86,7 +86,7 @@ private Q_SLOTS:
 
     void pausedEndIsNotDetected() {
         playPaused(-1);  // the device itself may report the end: the player is paused
-        QTest::qWait(800);
+        QVERIFY(m_f->waitTicks(3));
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
         QCOMPARE(win().state().playerState, 4);
         QVERIFY(win().checkTimer().isActive());

@@ -90,7 +90,7 @@ private Q_SLOTS:
             QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("錯誤訊息"));
         }
         // The status line shows the speed in percent.
-        QVERIFY(QTest::qWaitFor(
+        QVERIFY(testsupport::waitUntil(
             [&] { return m_f->status().endsWith(QStringLiteral("播速 %1 ％").arg(speed / 10)); },
             3000));
     }
