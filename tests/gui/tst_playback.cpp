@@ -149,18 +149,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("prefix");  // "<menu>": chosen in the open dialog
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("quoted path with blanks") << "\""
-                                                 << "a clip.avi"
-                                                 << "\"";
-        QTest::newRow("entry with marks") << ""
-                                          << "影片 一.mp4"
-                                          << "∥120-480 900-1500";
-        QTest::newRow("leading dash, quotes inside") << ""
-                                                     << "-x\".mpg"
-                                                     << "";
-        QTest::newRow("the open dialog") << "<menu>"
-                                         << "片 1.wmv"
-                                         << "";
+        const auto row = [](const char* tag, const char* prefix, const char* name,
+                            const char* suffix) {
+            QTest::newRow(tag) << QString::fromUtf8(prefix) << QString::fromUtf8(name)
+                               << QString::fromUtf8(suffix);
+        };
+        row("quoted path with blanks", "\"", "a clip.avi", "\"");
+        row("entry with marks", "", "影片 一.mp4", "∥120-480 900-1500");
+        row("leading dash, quotes inside", "", "-x\".mpg", "");
+        row("the open dialog", "<menu>", "片 1.wmv", "");
     }
     void opening() {
         QFETCH(QString, prefix);
