@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -109,7 +110,13 @@ public:
     }
     QString status() const { return w->picPlusBk->lblFnName->text(); }
     bool waitStatus(const QString& start, int ms = 5000) {
-        return QTest::qWaitFor([&] { return status().startsWith(start); }, ms);
+        return testsupport::waitUntil([&] { return status().startsWith(start); }, ms);
+    }
+    // Waits for n more ticks of the status timer, the point by which the player has seen
+    // whatever happened before.
+    bool waitTicks(int n = 2) {
+        QSignalSpy ticks(&w->checkTimer(), &QTimer::timeout);
+        return testsupport::waitUntil([&] { return ticks.count() >= n; }, 1000 * n);
     }
     bool waitPlaying() { return waitStatus(QStringLiteral("正在播放")); }
     // Plays a file (a path, or the name of a generated media file) and waits until it plays.

@@ -65,7 +65,8 @@ private Q_SLOTS:
         QCOMPARE(mci(QStringLiteral("seek v to 77")), QString());
         QCOMPARE(mci(QStringLiteral("status v position")), QStringLiteral("77"));
         QCOMPARE(mci(QStringLiteral("play v")), QString());
-        QTest::qWait(200);
+        QVERIFY(testsupport::waitUntil(
+            [&] { return mci(QStringLiteral("status v position")).toInt() > 80; }));
         QCOMPARE(mci(QStringLiteral("status v mode")), QStringLiteral("playing"));
         QCOMPARE(mci(QStringLiteral("close v")), QString());
         if (parent) {

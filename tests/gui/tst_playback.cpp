@@ -71,7 +71,7 @@ private Q_SLOTS:
             return;
         }
         // A following entry was opened (the one before is now the last played file).
-        QVERIFY(QTest::qWaitFor([&] { return !w.state().lastPlayed.isEmpty(); }, 5000));
+        QVERIFY(testsupport::waitUntil([&] { return !w.state().lastPlayed.isEmpty(); }));
         QVERIFY(m_f->waitPlaying());
         QCOMPARE(w.state().lastPlayed, list.entries.at(start));
         if (expected == -2) {
@@ -149,18 +149,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("prefix");  // "<menu>": chosen in the open dialog
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("quoted path with blanks") << "\""
-                                                 << "a clip.avi"
-                                                 << "\"";
-        QTest::newRow("entry with marks") << ""
-                                          << "影片 一.mp4"
-                                          << "∥120-480 900-1500";
-        QTest::newRow("leading dash, quotes inside") << ""
-                                                     << "-x\".mpg"
-                                                     << "";
-        QTest::newRow("the open dialog") << "<menu>"
-                                         << "片 1.wmv"
-                                         << "";
+        const auto row = [](const char* tag, const char* prefix, const char* name,
+                            const char* suffix) {
+            QTest::newRow(tag) << QString::fromUtf8(prefix) << QString::fromUtf8(name)
+                               << QString::fromUtf8(suffix);
+        };
+        row("quoted path with blanks", "\"", "a clip.avi", "\"");
+        row("entry with marks", "", "影片 一.mp4", "∥120-480 900-1500");
+        row("leading dash, quotes inside", "", "-x\".mpg", "");
+        row("the open dialog", "<menu>", "片 1.wmv", "");
     }
     void opening() {
         QFETCH(QString, prefix);
@@ -195,13 +192,13 @@ private Q_SLOTS:
         const QString b = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("b.mp4"));
         QVERIFY(!w.menus().mnuPlayLast->isEnabled());
         w.playSingle(a, false);
-        QVERIFY(QTest::qWaitFor([&] { return w.mciMain.getCurFrame() > 10; }, 5000));
+        QVERIFY(testsupport::waitUntil([&] { return w.mciMain.getCurFrame() > 10; }));
 
         w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // pause
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 ")));
         QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
         const qint32 paused = w.mciMain.getCurFrame();
-        QTest::qWait(500);
+        QVERIFY(m_f->waitTicks());  // still there two status ticks later
         QCOMPARE(w.mciMain.getCurFrame(), paused);
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放")));
 

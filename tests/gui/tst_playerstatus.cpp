@@ -58,7 +58,7 @@ private Q_SLOTS:
             const frmMain::MciBusy seeking(w);
             w.mciMain.setCurFrame(w.state().totalFrames / 2, true);
         }
-        QVERIFY(QTest::qWaitFor([&] { return shown.count() >= 4; }, 4000));
+        QVERIFY(testsupport::waitUntil([&] { return shown.count() >= 4; }, 4000));
 
         const QRegularExpression text(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 (\\d+) ％$"));
         int last = -1;
@@ -86,75 +86,69 @@ private Q_SLOTS:
 
     void pausedEndIsNotDetected() {
         playPaused(-1);  // the device itself may report the end: the player is paused
-        QTest::qWait(800);
+        QVERIFY(m_f->waitTicks(3));
         QVERIFY(m_f->status().startsWith(QStringLiteral("暫停播放，進度 100 ％")));
         QCOMPARE(win().state().playerState, 4);
         QVERIFY(win().checkTimer().isActive());
     }
 
-    void clickSeeks_data() {
-        QTest::addColumn<bool>("paused");
-        QTest::addColumn<double>("at");  // share of the bar's width
-        QTest::newRow("paused, a quarter") << true << 0.25;
-        QTest::newRow("paused, left end") << true << 0.0;
-        QTest::newRow("playing, three quarters") << false << 0.75;
+    void seekBar_data() {
+        QTest::addColumn<bool>("drag");    // the thumb dragged, else a click on the bar
+        QTest::addColumn<bool>("paused");  // a click while paused, else while playing
+        QTest::addColumn<double>("to");    // share of the bar's width; a drag may end outside
+        QTest::addColumn<double>("lands");
+        QTest::newRow("click, paused, a quarter") << false << true << 0.25 << 0.25;
+        QTest::newRow("click, paused, left end") << false << true << 0.0 << 0.0;
+        QTest::newRow("click, playing, three quarters") << false << false << 0.75 << 0.75;
+        QTest::newRow("drag to the middle") << true << true << 0.5 << 0.5;
+        QTest::newRow("drag beyond the left end") << true << true << -0.3 << 0.0;
+        QTest::newRow("drag beyond the right end") << true << true << 1.4 << 1.0;
     }
-    void clickSeeks() {
+    // A click seeks at once, a drag only when released; the thumb stands where it went.
+    void seekBar() {
+        QFETCH(bool, drag);
         QFETCH(bool, paused);
-        QFETCH(double, at);
-        playPaused(100);
+        QFETCH(double, to);
+        QFETCH(double, lands);
+        const qint32 start = drag ? 200 : 100;
+        playPaused(start);
         frmMain& w = win();
         if (!paused) {
             w.playback().mbPlay_Click();
         }
         QWidget* bar = w.picPlusBk->picHsb;
-        const double x = std::floor(at * bar->width());
-        const qint32 frame = static_cast<qint32>(std::lround(x / double(w.state().twipsPerFrame)));
-        mouse(bar, QEvent::MouseButtonPress, x, Qt::LeftButton);
-        mouse(bar, QEvent::MouseButtonRelease, x, Qt::NoButton);
-        if (paused) {
-            QCOMPARE(w.mciMain.getCurFrame(), frame);
-            QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
-        } else {
-            QVERIFY(w.mciMain.getCurFrame() >= frame && w.mciMain.getCurFrame() < frame + 15);
-            QCOMPARE(w.mciMain.getStatus(), QStringLiteral("playing"));
-        }
-        const QWidget* thumb = w.picPlusBk->picHsb2;
-        QVERIFY(std::abs(thumb->x() + thumb->width() / 2.0 - (bar->x() + x)) <= 1.0);
-    }
-
-    void dragSeeksOnRelease_data() {
-        QTest::addColumn<double>("to");  // thumb centre as a share of the bar, may lie outside
-        QTest::addColumn<double>("lands");
-        QTest::newRow("to the middle") << 0.5 << 0.5;
-        QTest::newRow("beyond the left end") << -0.3 << 0.0;
-        QTest::newRow("beyond the right end") << 1.4 << 1.0;
-    }
-    void dragSeeksOnRelease() {
-        QFETCH(double, to);
-        QFETCH(double, lands);
-        playPaused(200);
-        frmMain& w = win();
-        QWidget* bar = w.picPlusBk->picHsb;
         QWidget* thumb = w.picPlusBk->picHsb2;
         const double grip = thumb->width() / 2.0;
-        mouse(thumb, QEvent::MouseButtonPress, grip, Qt::LeftButton);
-        // Move in steps, the pointer staying on the thumb's grip point.
+        const double end = bar->x() + (drag ? lands * bar->width() : std::floor(to * bar->width()));
         const double target = bar->x() + to * bar->width();
-        for (int step = 1; step <= 4; ++step) {
-            const double pointer = thumb->x() + grip;
-            const double next = pointer + (target - pointer) / (5 - step);
-            mouse(thumb, QEvent::MouseMove, next - thumb->x(), Qt::LeftButton);
-            QCOMPARE(w.mciMain.getCurFrame(), 200);  // nothing moves while dragging
+        if (drag) {
+            mouse(thumb, QEvent::MouseButtonPress, grip, Qt::LeftButton);
+            // Move in steps, the pointer staying on the thumb's grip point.
+            for (int step = 1; step <= 4; ++step) {
+                const double pointer = thumb->x() + grip;
+                const double next = pointer + (target - pointer) / (5 - step);
+                mouse(thumb, QEvent::MouseMove, next - thumb->x(), Qt::LeftButton);
+                QCOMPARE(w.mciMain.getCurFrame(), start);  // nothing moves while dragging
+            }
+            QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
+            mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
+        } else {
+            mouse(bar, QEvent::MouseButtonPress, end - bar->x(), Qt::LeftButton);
+            mouse(bar, QEvent::MouseButtonRelease, end - bar->x(), Qt::NoButton);
         }
-        const double end = bar->x() + lands * bar->width();
+        const auto frame =
+            std::min(static_cast<qint32>(std::lround((std::round(end) - bar->x()) /
+                                                     double(w.state().twipsPerFrame))),
+                     w.state().totalFrames);
+        const qint32 now = w.mciMain.getCurFrame();
+        // One pixel of the bar is about two frames; playing, it has gone on a little.
+        QVERIFY2(
+            paused ? std::abs(now - frame) <= (drag ? 2 : 0) : now >= frame && now < frame + 15,
+            qPrintable(QStringLiteral("at %1, expected %2").arg(now).arg(frame)));
+        QCOMPARE(w.mciMain.getStatus(),
+                 paused ? QStringLiteral("paused") : QStringLiteral("playing"));
+        QCOMPARE(w.state().playerState, paused ? 4 : 1);
         QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
-        mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
-        const auto expected = static_cast<qint32>(
-            std::lround((std::round(end) - bar->x()) / double(w.state().twipsPerFrame)));
-        // One pixel of the bar is about two frames.
-        QVERIFY(std::abs(w.mciMain.getCurFrame() - std::min(expected, w.state().totalFrames)) <= 2);
-        QCOMPARE(w.state().playerState, 4);
     }
 
     void volumeSlider_data() {

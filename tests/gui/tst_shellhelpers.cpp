@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "TestSupport.h"
 #include "widgets/mdlZelvoFLVShell.h"
 
 #include <QApplication>
@@ -175,7 +176,8 @@ private Q_SLOTS:
         ::shellOpen(QStringLiteral("https://example.com/說明"));
         ::shellOpen(file);
         ::explorerSelect(file);
-        const bool allSaid = QTest::qWaitFor([&] { return dialogs.messages().size() == 3; }, 10000);
+        const bool allSaid =
+            testsupport::waitUntil([&] { return dialogs.messages().size() == 3; }, 10000);
         qputenv("PATH", path);
         for (const QString& scheme : schemes) {
             QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
@@ -220,7 +222,7 @@ private Q_SLOTS:
         window.setGeometry(130, 140, 320, 200);
         if (shown) {
             window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window, 5000));
+            QVERIFY(testsupport::waitExposed(&window));
         }
         const QRect geometry = window.geometry();
         QWindow* handle = window.windowHandle();

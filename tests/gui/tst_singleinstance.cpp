@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -50,7 +52,7 @@ public:
 
     // True when a first instance answers a hand-over within timeoutMs.
     bool firstAnswers(int timeoutMs) {
-        return QTest::qWaitFor(
+        return testsupport::waitUntil(
             [this] { return SingleInstance::forward(paths()->socketPath(), QString(), 500); },
             timeoutMs);
     }
@@ -134,13 +136,22 @@ private Q_SLOTS:
 
     void startWhileFirstIsClosingBecomesFirst() {
         ProgramRuns runs;
-        // A first instance in its last moments: the lock still held, no longer answering.
+        // A first instance in its last moments: the lock still held, its socket taking
+        // connections but no longer answering.
         QLockFile closing(runs.paths()->lockPath());
         QVERIFY(closing.tryLock(0));
+        QLocalServer silent;
+        QVERIFY(silent.listen(runs.paths()->socketPath()));
         QProcess* next = runs.start({});
-        QTest::qWait(800);
-        QCOMPARE(next->state(), QProcess::Running);  // still waiting, not given up
-        QVERIFY(!SingleInstance::forward(runs.paths()->socketPath(), QString(), 200));
+        // A second try comes only after the first went unanswered: still waiting, not given up.
+        int tries = 0;
+        connect(&silent, &QLocalServer::newConnection, this, [&] {
+            silent.nextPendingConnection()->setParent(&silent);
+            ++tries;
+        });
+        QVERIFY(testsupport::waitUntil([&] { return tries >= 2; }, 15000));
+        QCOMPARE(next->state(), QProcess::Running);
+        silent.close();
         closing.unlock();
         QVERIFY(runs.firstAnswers(15000));
         QCOMPARE(next->state(), QProcess::Running);

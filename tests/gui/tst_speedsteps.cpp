@@ -90,7 +90,7 @@ private Q_SLOTS:
             QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("錯誤訊息"));
         }
         // The status line shows the speed in percent.
-        QVERIFY(QTest::qWaitFor(
+        QVERIFY(testsupport::waitUntil(
             [&] { return m_f->status().endsWith(QStringLiteral("播速 %1 ％").arg(speed / 10)); },
             3000));
     }
@@ -161,20 +161,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("amount");  // of the page keys: shown in the caption and tips
         QTest::addColumn<QString>("arrows");  // of the arrow keys
         QTest::addColumn<bool>("rangeMessage");
-        QTest::newRow("frames 12") << 0 << "12"
-                                   << "12 格"
-                                   << "12 格" << false;
-        QTest::newRow("seconds 30") << 1 << "30"
-                                    << "30 秒"
-                                    << "5 格" << false;
-        QTest::newRow("percent 100") << 2 << "100"
-                                     << "100 ％"
-                                     << "5 格" << false;
-        QTest::newRow("seconds 101 is refused") << 1 << "101"
-                                                << "5 秒"
-                                                << "5 格" << true;
-        QTest::newRow("cancelled") << 2 << kCancel << "5 ％"
-                                   << "5 格" << false;
+        const auto row = [](const char* tag, int mode, const QString& typed, const char* amount,
+                            const char* arrows, bool message) {
+            QTest::newRow(tag) << mode << typed << QString::fromUtf8(amount)
+                               << QString::fromUtf8(arrows) << message;
+        };
+        row("frames 12", 0, QStringLiteral("12"), "12 格", "12 格", false);
+        row("seconds 30", 1, QStringLiteral("30"), "30 秒", "5 格", false);
+        row("percent 100", 2, QStringLiteral("100"), "100 ％", "5 格", false);
+        row("seconds 101 is refused", 1, QStringLiteral("101"), "5 秒", "5 格", true);
+        row("cancelled", 2, kCancel, "5 ％", "5 格", false);
     }
     void stepAmountBox() {
         QFETCH(int, mode);

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "services/CommDialog.h"
 #include "services/WidgetDialogHandler.h"
 
@@ -170,7 +171,7 @@ private Q_SLOTS:
         // Without a window of its own a dialog belongs to the active window.
         owner.show();
         QApplication::setActiveWindow(&owner);
-        QVERIFY(QTest::qWaitForWindowActive(&owner, 2000));
+        QVERIFY(testsupport::waitUntil([&owner] { return owner.isActiveWindow(); }, 2000));
         QObject notAWidget;
         request.owner = &notAWidget;
         QCOMPARE(WidgetDialogHandler::buildInputDialog(request)->parentWidget(), &owner);

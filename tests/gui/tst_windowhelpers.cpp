@@ -1,5 +1,6 @@
 // The small window helpers: the click on the picture that plays or pauses, the border
 // styles of boxes and the file icon of the control strip.
+#include "TestSupport.h"
 #include "app/mdlZelvoFLV.h"
 #include "widgets/mdlIconKestal.h"
 #include "widgets/mdlSetBoxSpec.h"
@@ -57,7 +58,7 @@ class tst_WindowHelpers : public QObject {
         (new QWidget(m_video))->setGeometry(20, 15, 160, 120);
         (new QWidget(m_main.get()))->setGeometry(0, 150, 200, 40);
         m_main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        QVERIFY(testsupport::waitExposed(m_main.get()));
     }
 
 private Q_SLOTS:
@@ -155,7 +156,7 @@ private Q_SLOTS:
         mdlSetBoxSpec::setBoxSpec(box, 1);
         mdlSetBoxSpec::setBoxSpec(box, style);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(testsupport::waitExposed(&window));
 
         QCOMPARE(mdlSetBoxSpec::borderWidth(style), width);
         if (auto* list = qobject_cast<QListWidget*>(box)) {

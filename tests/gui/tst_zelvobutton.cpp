@@ -1,5 +1,6 @@
 // The image button as the user meets it: what a press, a release, a hover or a leave does
 // to its look (State and the painted frame), when it clicks, its pictures and tool tip.
+#include "TestSupport.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/ZelvoPictures.h"
 
@@ -68,10 +69,7 @@ class tst_ZelvoButton : public QObject {
         } else if (std::isdigit(action)) {
             m_button->setState(action - '0');
         }
-        // On a real display the pointer's move comes back as events a little later.
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            QTest::qWait(80);
-        }
+        // On the offscreen platform the tests run on, the pointer's move is delivered at once.
         QApplication::processEvents();
     }
 
@@ -89,7 +87,7 @@ private Q_SLOTS:
         m_cover->setAutoFillBackground(true);
         m_cover->hide();
         m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        QVERIFY(testsupport::waitExposed(m_host.get()));
     }
     void cleanup() {
         // A row may end with the button held; the next one must start with it released.
