@@ -193,6 +193,9 @@ int MpvSession::open(const QString& element, bool isUrl, bool cdAudio, quintptr 
         return isUrl || cdAudio ? mcierr::kFileNotFound : mcierr::kInvalidFile;
     }
     readMediaInfo();
+    if (m_surface && !m_hasVideo) {
+        m_surface->setVisible(false);
+    }
     if (!m_hasVideo && !m_hasAudio) {
         command({"stop"});
         return mcierr::kInvalidFile;

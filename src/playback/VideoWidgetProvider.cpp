@@ -75,7 +75,12 @@ std::unique_ptr<VideoSurface> VideoWidgetProvider::createSurface(quintptr parent
     MpvVideoWidget* widget = nullptr;
     if (canDraw()) {
         widget = new MpvVideoWidget(mpv, listener, parent);
-        widget->hide();  // shown where the first "put" places it
+        // The drawing context and the player's renderer are made while the file opens,
+        // not after it: the widget starts as one pixel in the corner, under everything
+        // else, and the first "put" gives it its place.
+        widget->setGeometry(0, 0, 1, 1);
+        widget->lower();
+        widget->show();
     }
     return std::make_unique<WidgetSurface>(parent, widget);
 }
