@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "TestSupport.h"
 #include "services/CommDialog.h"
 
 #include <QDir>
@@ -12,10 +13,6 @@ using Kind = FileDialogRequest::Kind;
 Q_DECLARE_METATYPE(FileDialogRequest::Kind)
 
 namespace {
-
-QString u8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 // which: 0 open, 1 open several, 2 save, 3 folder
 QString show(CommDialog& dialog, int which, bool clear) {
