@@ -19,15 +19,9 @@ namespace {
 
 const QColor kBackground(40, 70, 100);
 
-int send(const QString& command, QString* reply = nullptr) {
-    return mciSendString(command, reply);
-}
-
-// The reply to a command, or "error N".
+// The reply to a command, or "<error N>".
 QString ask(const QString& command) {
-    QString reply;
-    const int error = send(command, &reply);
-    return error == 0 ? reply : u8("error %1").arg(error);
+    return testsupport::mci(command);
 }
 
 // Opens a test file as the session "pic", its picture in the window.
@@ -91,7 +85,7 @@ private Q_SLOTS:
         VideoWidgetProvider::install();
         QVERIFY(m_dir.isValid());
     }
-    void cleanup() { send(u8("close all")); }
+    void cleanup() { ask(u8("close all")); }
 
     void pictureWhereItWasPut_data() {
         QTest::addColumn<QString>("file");

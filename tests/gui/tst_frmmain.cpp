@@ -459,12 +459,7 @@ private Q_SLOTS:
         QFETCH(QSize, window);
         QFETCH(bool, windowGoes);
         QFETCH(QString, destination);
-        // The reply to a command, or "error N" when it fails.
-        const auto mci = [](const QString& command) {
-            QString reply;
-            const int error = mciSendString(command, &reply);
-            return error == 0 ? reply : u8("error %1").arg(error);
-        };
+        const auto mci = testsupport::mci;
         std::unique_ptr<QWidget> parent;
         if (window.isValid()) {
             parent = std::make_unique<QWidget>();

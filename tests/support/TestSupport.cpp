@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "playback/MciInterpreter.h"
+
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -124,6 +126,12 @@ bool installTools(const QString& folder) {
     return run(binDir() + QStringLiteral("/ZelvoResFLV"), {QStringLiteral("Edit1")}).exitCode == 0;
 }
 
+QString mci(const QString& command) {
+    QString reply;
+    const int error = mciSendString(command, &reply);
+    return error == 0 ? reply : QStringLiteral("<error %1>").arg(error);
+}
+
 QStringList windowsNamed(const QString& pattern) {
     // A window that goes away while xdotool walks the tree (the picture's own
     // window when a new file opens) makes it print an X error instead of some
@@ -228,6 +236,7 @@ QStringList probeCodecs(const QString& path) {
     for (const QString& line : s.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         out << line.trimmed().remove(QLatin1Char(','));
     }
+    out.sort();  // a copy may put the streams in another order
     return out;
 }
 

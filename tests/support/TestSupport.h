@@ -106,6 +106,9 @@ protected:
 // Visible X windows whose name matches the regular expression (xdotool search).
 QStringList windowsNamed(const QString& pattern);
 
+// The reply to a media command, or "<error N>" when it fails with error number N.
+QString mci(const QString& command);
+
 // The environment the end-to-end tests start the real program in: private runtime,
 // temporary and configuration folders, the display's own platform, and the program's
 // test log at logPath (every box written there instead of shown).
@@ -140,7 +143,7 @@ double matchingBlocks(const QImage& shown, const QRect& where, const QImage& ref
 
 // ffprobe helpers on a media file.
 double probeDuration(const QString& path);                      // seconds, -1 on failure
-QStringList probeCodecs(const QString& path);                   // codec names in stream order
+QStringList probeCodecs(const QString& path);                   // codec names, sorted
 QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", "width")
                    const QString& entry);
 

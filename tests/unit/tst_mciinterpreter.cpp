@@ -34,9 +34,7 @@ int send(QAnyStringView command, QString* reply = nullptr) {
 
 // The reply of a command that must succeed ("<error N>" when it fails).
 QString ask(QAnyStringView command) {
-    QString reply;
-    const int error = send(command, &reply);
-    return error == 0 ? reply : u8("<error %1>").arg(error);
+    return testsupport::mci(command.toString());
 }
 
 qint64 askNumber(QAnyStringView command) {
