@@ -2,24 +2,20 @@
 // shows it, into the capture window, which saves it as a BMP file; where the user leaves
 // that window is kept in twips; the hidden capture session comes with the first video.
 #include "../gui/PlayerTestKit.h"
-#include "ScriptedDialogs.h"
 #include "playback/VideoWidgetProvider.h"
 #include "player/MainMenus.h"
 #include "player/frmCap.h"
 #include "services/CommDialog.h"
 #include "tools/BusySession.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QMenuBar>
-#include <QScreen>
 
 namespace {
 
-const QString kSampleClip = QStringLiteral("~tmpExtFlv.wmv");
+const QString kSampleClip = u8("~tmpExtFlv.wmv");
 // Mean difference below which a picture shows ffmpeg's frame: the player's colour
 // conversion differs by about 1.4, the neighbouring frame by about 2.7.
 constexpr double kSameFrame = 2.0;
@@ -60,17 +56,6 @@ double meanDifference(const QImage& a, const QImage& b) {
     return static_cast<double>(sum) / (3.0 * a.width() * a.height());
 }
 
-// The frame as ffmpeg decodes it.
-QImage decodedFrame(const QString& media, int frame, const QString& folder) {
-    const QString png = folder + QStringLiteral("/frame%1.png").arg(frame);
-    const testsupport::RunResult made = testsupport::run(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"),
-         media, QStringLiteral("-vf"), QStringLiteral("select=eq(n\\,%1)").arg(frame),
-         QStringLiteral("-frames:v"), QStringLiteral("1"), png});
-    return made.exitCode == 0 ? QImage(png).convertToFormat(QImage::Format_RGB32) : QImage();
-}
-
 }  // namespace
 
 class tst_CaptureE2e : public QObject {
@@ -91,10 +76,10 @@ private Q_SLOTS:
 void tst_CaptureE2e::capturePausedFrameAndSave() {
     ScriptedDialogs dialogs;
     PlayerFixture f;
-    const QString media = testsupport::media(QStringLiteral("h264.flv"));
-    const QImage expected = decodedFrame(media, 100, f.temp.path());
+    const QString media = testsupport::media(u8("h264.flv"));
+    const QImage expected = testsupport::decodedFrame(media, 100, f.temp.filePath(u8("100.png")));
     QVERIFY(!expected.isNull());
-    f.playPaused(QStringLiteral("h264.flv"), 100);
+    f.playPaused(u8("h264.flv"), 100);
     f.w->move(0, 0);
     f.w->sizing().ensureMinSize(false, 642, 480);
     QVERIFY(testsupport::waitExposed(f.w.get()));
@@ -108,9 +93,9 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     frmCap* cap = captureWindow();
     QVERIFY(cap != nullptr);
     QVERIFY(testsupport::waitExposed(cap));
-    QCOMPARE(cap->windowTitle(), QStringLiteral(" Zelvo.FLV 擷取到的畫面"));
-    QCOMPARE(cap->mnuSaveCap->text(), QStringLiteral("另存畫面"));
-    QCOMPARE(cap->mnuSaveCap->data().toString(), QStringLiteral("h264_pic.bmp"));
+    QCOMPARE(cap->windowTitle(), u8(" Zelvo.FLV 擷取到的畫面"));
+    QCOMPARE(cap->mnuSaveCap->text(), u8("另存畫面"));
+    QCOMPARE(cap->mnuSaveCap->data().toString(), u8("h264_pic.bmp"));
     // The inner area below the menu bar is the picture, nothing more.
     const int bar = cap->menuBar()->height();
     QCOMPARE(cap->picShow->geometry(), QRect(0, bar, 640, 480));
@@ -120,7 +105,7 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     QVERIFY(meanDifference(cap->picture(), expected) < kSameFrame);
 
     // Saved: the same picture as a BMP file, then the question whether to go and see it.
-    const QString saved = f.temp.filePath(QStringLiteral("shot.bmp"));
+    const QString saved = f.temp.filePath(u8("shot.bmp"));
     dialogs.answerFile({saved});
     dialogs.answerMessage(MsgResult::Cancel);
     cap->mnuSaveCap->trigger();
@@ -129,9 +114,8 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     QVERIFY(asked.kind == FileDialogRequest::Kind::Save && asked.filterIndex == 0);
     QCOMPARE(asked.owner, cap);
     QCOMPARE(QStringList({asked.fileName, asked.defaultExt, asked.initDir}) + asked.filters,
-             QStringList({QStringLiteral("h264_pic.bmp"), QStringLiteral(".bmp"),
-                          QFileInfo(media).absolutePath() + QLatin1Char('/'),
-                          QStringLiteral("BMP 圖檔格式 (*.bmp)")}));
+             QStringList({u8("h264_pic.bmp"), u8(".bmp"), QFileInfo(media).absolutePath() + u'/',
+                          u8("BMP 圖檔格式 (*.bmp)")}));
     QCOMPARE(dialogs.messageTexts(), QStringList{BusySession::doneText(false, 0.0f)});
     QCOMPARE(QImageReader(saved).format(), QByteArray("bmp"));
     QCOMPARE(QImage(saved).convertToFormat(QImage::Format_RGB32), cap->picture());
@@ -140,20 +124,20 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     const QStringList before = QDir(f.temp.path()).entryList(QDir::Files);
     dialogs.clear();
     dialogs.cancelFile();
-    dialogs.answerFile({f.temp.filePath(QStringLiteral("gone/shot.bmp"))});
+    dialogs.answerFile({f.temp.filePath(u8("gone/shot.bmp"))});
     dialogs.answerMessage(MsgResult::Ok);
     cap->mnuSaveCap->trigger();
     cap->mnuSaveCap->trigger();
     QCOMPARE(QDir(f.temp.path()).entryList(QDir::Files), before);
-    QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("出現錯誤，無法成功儲存檔案！")});
-    QCOMPARE(dialogs.lastMessage().title, QStringLiteral("錯誤訊息"));
+    QCOMPARE(dialogs.messageTexts(), QStringList{u8("出現錯誤，無法成功儲存檔案！")});
+    QCOMPARE(dialogs.lastMessage().title, u8("錯誤訊息"));
 
     // Another frame, another Home: the same window shows the new picture.
     {
         const frmMain::MciBusy seeking(*f.w);
         f.w->mciMain.setCurFrame(300, false);
     }
-    const QImage later = decodedFrame(media, 300, f.temp.path());
+    const QImage later = testsupport::decodedFrame(media, 300, f.temp.filePath(u8("300.png")));
     QVERIFY(testsupport::waitUntil(
         [&] { return meanDifference(screenArea(*f.w), later) < kSameFrame; }, 10000));
     f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
@@ -165,7 +149,7 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
 void tst_CaptureE2e::positionKeptInTwips() {
     {
         PlayerFixture f;
-        f.playPaused(QStringLiteral("h264.flv"), 10);
+        f.playPaused(u8("h264.flv"), 10);
         f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
         frmCap* cap = captureWindow();
         QVERIFY(cap != nullptr);
@@ -186,7 +170,7 @@ void tst_CaptureE2e::positionKeptInTwips() {
         QCOMPARE(captureWindow(), nullptr);
     }
     PlayerFixture f;
-    f.playPaused(QStringLiteral("h264.flv"), 10);
+    f.playPaused(u8("h264.flv"), 10);
     f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
     QVERIFY(captureWindow() != nullptr);
     QCOMPARE(captureWindow()->pos(), QPoint(200, 90));
@@ -198,8 +182,8 @@ void tst_CaptureE2e::noPictureAndTheCaptureSession() {
     const QString sample = QDir(f.temp.path()).filePath(kSampleClip);
     const auto captureSession = [] {
         QString mode;
-        const int error = mciSendString(QStringLiteral("status Zelvo.FLV_forCapture mode"), &mode);
-        return error == 0 ? mode : QStringLiteral("closed");
+        const int error = mciSendString(u8("status Zelvo.FLV_forCapture mode"), &mode);
+        return error == 0 ? mode : u8("closed");
     };
     const auto homeDoesNothing = [&] {
         QVERIFY(!f.w->menus().mnuSaveCap->isEnabled());
@@ -209,21 +193,21 @@ void tst_CaptureE2e::noPictureAndTheCaptureSession() {
     homeDoesNothing();
 
     // Sound only: no picture to capture, no capture session.
-    f.w->playSingle(testsupport::media(QStringLiteral("clip.mp3")), false);
-    QVERIFY(f.waitStatus(QStringLiteral("正在播放")));
+    f.w->playSingle(testsupport::media(u8("clip.mp3")), false);
+    QVERIFY(f.waitStatus(u8("正在播放")));
     homeDoesNothing();
     QVERIFY(!f.w->picCapMCI->property("Tag").isValid());
     QVERIFY(!QFile::exists(sample));
-    QCOMPARE(captureSession(), QStringLiteral("closed"));
+    QCOMPARE(captureSession(), u8("closed"));
 
     // The first video sets it up once: the sample clip, opened and never shown or played.
-    f.w->playSingle(testsupport::media(QStringLiteral("h264.flv")), false);
-    QVERIFY(f.waitStatus(QStringLiteral("正在播放")));
-    QCOMPARE(f.w->picCapMCI->property("Tag").toString(), QStringLiteral("on"));
+    f.w->playSingle(testsupport::media(u8("h264.flv")), false);
+    QVERIFY(f.waitStatus(u8("正在播放")));
+    QCOMPARE(f.w->picCapMCI->property("Tag").toString(), u8("on"));
     QVERIFY(QFileInfo(sample).size() > 0);
-    QCOMPARE(captureSession(), QStringLiteral("stopped"));
+    QCOMPARE(captureSession(), u8("stopped"));
     QVERIFY(!f.w->picCapMCI->isVisible());
-    const auto* picture = f.w->picCapMCI->findChild<QWidget*>(QStringLiteral("mciVideo"));
+    const auto* picture = f.w->picCapMCI->findChild<QWidget*>(u8("mciVideo"));
     QVERIFY(picture != nullptr && !picture->isVisible());
     // The player's own widgets still draw into its one window.
     QVERIFY(!f.w->centralWidget()->testAttribute(Qt::WA_NativeWindow));
@@ -231,7 +215,7 @@ void tst_CaptureE2e::noPictureAndTheCaptureSession() {
 
     // The player's unload handler closes it and deletes the clip.
     f.w->close();
-    QCOMPARE(captureSession(), QStringLiteral("closed"));
+    QCOMPARE(captureSession(), u8("closed"));
     QVERIFY(!QFile::exists(sample));
 }
 

@@ -4,12 +4,9 @@
 #include "playback/MciInterpreter.h"
 #include "playback/VideoWidgetProvider.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPalette>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -22,30 +19,21 @@ namespace {
 
 const QColor kBackground(40, 70, 100);
 
-int send(const QString& command, QString* reply = nullptr) {
-    return mciSendString(command, reply);
-}
-
-// The reply to a command, or "error N".
+// The reply to a command, or "<error N>".
 QString ask(const QString& command) {
-    QString reply;
-    const int error = send(command, &reply);
-    return error == 0 ? reply : QStringLiteral("error %1").arg(error);
+    return testsupport::mci(command);
 }
 
 // Opens a test file as the session "pic", its picture in the window.
 QString openIn(const QWidget& window, const QString& file) {
-    return ask(QStringLiteral("open \"%1\" type mpegvideo alias pic parent %2 style child")
+    return ask(u8("open \"%1\" type mpegvideo alias pic parent %2 style child")
                    .arg(testsupport::media(file))
                    .arg(window.winId()));
 }
 
 QString putAt(const QRect& r) {
-    return ask(QStringLiteral("put pic window at %1 %2 %3 %4")
-                   .arg(r.x())
-                   .arg(r.y())
-                   .arg(r.width())
-                   .arg(r.height()));
+    return ask(
+        u8("put pic window at %1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
 }
 
 // Paints a widget in the background colour, as the player's picture area is.
@@ -67,25 +55,6 @@ QImage screenOf(QWidget& window) {
 int distance(const QColor& a, const QColor& b) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
            std::abs(a.blue() - b.blue());
-}
-
-// The share of 16×16 blocks of `shown` (inside `where`) whose colour matches the same
-// block of the reference picture.
-double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
-    int matching = 0;
-    int blocks = 0;
-    for (int y = 0; y + 16 <= reference.height(); y += 16) {
-        for (int x = 0; x + 16 <= reference.width(); x += 16) {
-            const QColor expected = testsupport::average(reference, QRect(x, y, 16, 16));
-            const QColor seen =
-                testsupport::average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
-            ++blocks;
-            if (distance(expected, seen) < 60) {
-                ++matching;
-            }
-        }
-    }
-    return blocks == 0 ? 0.0 : double(matching) / blocks;
 }
 
 // Pixels outside `picture` that are not the window's background.
@@ -112,11 +81,11 @@ class TestMciPicture : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
-        MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
+        MciInterpreter::instance().setAudioOutput(u8("null"));
         VideoWidgetProvider::install();
         QVERIFY(m_dir.isValid());
     }
-    void cleanup() { send(QStringLiteral("close all")); }
+    void cleanup() { ask(u8("close all")); }
 
     void pictureWhereItWasPut_data() {
         QTest::addColumn<QString>("file");
@@ -131,20 +100,8 @@ private Q_SLOTS:
         QFETCH(QRect, picture);
         QFETCH(int, frame);
         // The frame as ffmpeg decodes it, at the size it is shown.
-        const QString reference = m_dir.filePath(QStringLiteral("%1-%2.png").arg(file).arg(frame));
-        QCOMPARE(
-            testsupport::run(
-                QStringLiteral("ffmpeg"),
-                QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                            QStringLiteral("-i"), testsupport::media(file), QStringLiteral("-vf"),
-                            QStringLiteral("select=eq(n\\,%1),scale=%2:%3")
-                                .arg(frame)
-                                .arg(picture.width())
-                                .arg(picture.height()),
-                            QStringLiteral("-frames:v"), QStringLiteral("1"), reference})
-                .exitCode,
-            0);
-        const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        const QImage expected = testsupport::decodedFrame(
+            testsupport::media(file), frame, m_dir.filePath(u8("frame.png")), picture.size());
         QVERIFY(!expected.isNull());
 
         QWidget window;
@@ -153,32 +110,32 @@ private Q_SLOTS:
         window.show();
         QVERIFY(testsupport::waitExposed(&window));
         QCOMPARE(openIn(window, file), QString());
-        QCOMPARE(ask(QStringLiteral("set pic time format frames")), QString());
+        QCOMPARE(ask(u8("set pic time format frames")), QString());
         QCOMPARE(putAt(picture), QString());
         if (frame > 0) {
-            QCOMPARE(ask(QStringLiteral("seek pic to %1").arg(frame)), QString());
+            QCOMPARE(ask(u8("seek pic to %1").arg(frame)), QString());
         }
-        QCOMPARE(ask(QStringLiteral("where pic destination max")), QStringLiteral("0 0 480 320"));
+        QCOMPARE(ask(u8("where pic destination max")), u8("0 0 480 320"));
 
         // The picture appears within a moment; put somewhere else, it moves there.
         QImage shown;
         double match = 0.0;
         const auto showsAt = [&](const QRect& where) {
             shown = screenOf(window);
-            match = matchingBlocks(shown, where, expected);
+            match = testsupport::matchingBlocks(shown, where, expected);
             return match > 0.97;
         };
         QVERIFY2(testsupport::waitUntil([&] { return showsAt(picture); }, 8000),
-                 qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
+                 qPrintable(u8("%1 of the blocks match").arg(match)));
         QCOMPARE(strayPixels(shown, picture), 0);
         const QRect moved = picture.translated(30, 20);
         QCOMPARE(putAt(moved), QString());
         QVERIFY2(testsupport::waitUntil([&] { return showsAt(moved); }, 5000),
-                 qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
+                 qPrintable(u8("%1 of the blocks match").arg(match)));
         QCOMPARE(strayPixels(shown, moved), 0);
 
         // Closing the device takes the picture away.
-        QCOMPARE(ask(QStringLiteral("close pic")), QString());
+        QCOMPARE(ask(u8("close pic")), QString());
         QVERIFY(testsupport::waitUntil([&] { return strayPixels(screenOf(window), QRect()) == 0; },
                                        5000));
     }
@@ -189,36 +146,36 @@ private Q_SLOTS:
         window->resize(400, 300);
         window->show();
         QVERIFY(testsupport::waitExposed(window.get()));
-        QCOMPARE(openIn(*window, QStringLiteral("clip.mp4")), QString());
-        QCOMPARE(ask(QStringLiteral("set pic time format frames")), QString());
+        QCOMPARE(openIn(*window, u8("clip.mp4")), QString());
+        QCOMPARE(ask(u8("set pic time format frames")), QString());
         QCOMPARE(putAt(QRect(0, 0, 320, 240)), QString());
-        QCOMPARE(ask(QStringLiteral("play pic")), QString());
-        const auto position = [] { return ask(QStringLiteral("status pic position")).toInt(); };
+        QCOMPARE(ask(u8("play pic")), QString());
+        const auto position = [] { return ask(u8("status pic position")).toInt(); };
         QVERIFY(testsupport::waitUntil([&] { return position() > 5; }));
         window.reset();
         const int at = position();
         QVERIFY(testsupport::waitUntil([&] { return position() > at + 5; }));
-        QCOMPARE(ask(QStringLiteral("status pic mode")), QStringLiteral("playing"));
-        QCOMPARE(ask(QStringLiteral("seek pic to 300")), QString());
-        QCOMPARE(ask(QStringLiteral("status pic position")), QStringLiteral("300"));
-        QCOMPARE(ask(QStringLiteral("close pic")), QString());
+        QCOMPARE(ask(u8("status pic mode")), u8("playing"));
+        QCOMPARE(ask(u8("seek pic to 300")), QString());
+        QCOMPARE(ask(u8("status pic position")), u8("300"));
+        QCOMPARE(ask(u8("close pic")), QString());
     }
 
     // In a main window the picture area is the part below the menu bar.
     void mainWindowCountsFromBelowItsMenu() {
         QMainWindow window;
-        window.menuBar()->addMenu(QStringLiteral("檔案"));
+        window.menuBar()->addMenu(u8("檔案"));
         auto* central = new QWidget;
         paintBackground(*central);
         window.setCentralWidget(central);
         window.resize(480, 360);
         window.show();
         QVERIFY(testsupport::waitExposed(&window));
-        QCOMPARE(openIn(window, QStringLiteral("h264.flv")), QString());
+        QCOMPARE(openIn(window, u8("h264.flv")), QString());
         QCOMPARE(putAt(QRect(0, 0, 160, 120)), QString());
-        QCOMPARE(ask(QStringLiteral("where pic destination max")),
-                 QStringLiteral("0 0 %1 %2").arg(central->width()).arg(central->height()));
-        auto* picture = central->findChild<QWidget*>(QStringLiteral("mciVideo"));
+        QCOMPARE(ask(u8("where pic destination max")),
+                 u8("0 0 %1 %2").arg(central->width()).arg(central->height()));
+        auto* picture = central->findChild<QWidget*>(u8("mciVideo"));
         QVERIFY(picture != nullptr);
         QVERIFY(testsupport::waitUntil([picture] { return picture->isVisible(); }));
         QCOMPARE(picture->geometry(), QRect(0, 0, 160, 120));

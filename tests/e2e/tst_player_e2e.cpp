@@ -1,52 +1,52 @@
-// The real program as a user drives it on an X display: the first start opens the main
-// window; later starts hand their files over to it and end. An FLV shows its caption and
-// its picture and the status text advances; Space pauses, PgDn jumps five seconds; an MP4
-// replaces the playback in the same window; a missing file is reported.
+// The real program as a user drives it on an X display: starts and hand-overs, play, pause,
+// step and a missing file; a save of three marked segments from the menu. (What else the
+// saved file and its folder must be, tst_saveranges checks on the same file and marks.)
 //
-// The program shows no modal box here: ZELVO_TEST_LOG makes it write every box, its
-// status text and where it put the picture to a log file, which this test reads.
+// The program shows no modal box here: ZELVO_TEST_LOG makes it write every box, its status
+// text, where it put the picture and where its menus are to a log file, which this test
+// reads, and ZELVO_TEST_ANSWERS gives the answers.
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
-
-#include <cmath>
 
 namespace {
 
 // A key typed on the keyboard while the window has the focus.
 void typeKey(const QString& window, const QString& key) {
-    testsupport::run(QStringLiteral("xdotool"),
-                     {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, QString(),
-                     10000);
-    testsupport::run(QStringLiteral("xdotool"), {QStringLiteral("key"), key}, QString(), 10000);
+    testsupport::run(u8("xdotool"), {u8("windowfocus"), u8("--sync"), window}, QString(), 10000);
+    testsupport::run(u8("xdotool"), {u8("key"), key}, QString(), 10000);
 }
 
-// The share of 16×16 blocks of the picture on screen that match the reference frame.
-double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
-    int matching = 0;
-    int blocks = 0;
-    for (int y = 0; y + 16 <= reference.height(); y += 16) {
-        for (int x = 0; x + 16 <= reference.width(); x += 16) {
-            const QColor a = testsupport::average(reference, QRect(x, y, 16, 16));
-            const QColor b =
-                testsupport::average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
-            ++blocks;
-            if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
-                    std::abs(a.blue() - b.blue()) <
-                60) {
-                ++matching;
-            }
+// The last logged place of a menu title or item, as "x y width height".
+QRect logged(const QString& log, const QString& kind, const QString& name) {
+    QRect rect;
+    for (const QStringList& line : testsupport::logLines(log, kind)) {
+        if (line.value(1) == name) {
+            const QStringList n = line.constLast().split(u' ');
+            rect = QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(),
+                         n.value(3).toInt());
         }
     }
-    return blocks == 0 ? 0.0 : double(matching) / blocks;
+    return rect;
+}
+
+void click(const QPoint& at) {
+    testsupport::run(u8("xdotool"),
+                     {u8("mousemove"), u8("--sync"), QString::number(at.x()),
+                      QString::number(at.y()), u8("click"), u8("1")},
+                     QString(), 10000);
+}
+
+// Starts the real program in this environment.
+void startProgram(QProcess& p, const QProcessEnvironment& env, const QStringList& args) {
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(testsupport::binDir() + u8("/Zelvo.FLV"), args);
 }
 
 }  // namespace
@@ -55,54 +55,56 @@ class tst_PlayerE2E : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
+    }
     void startHandOverPlayPauseStepFail();
+    void cutThreeSegmentsFromTheMenu();
 };
 
+// The first start opens the main window; later starts hand their files over to it and end. An
+// FLV shows its caption and picture, the status advances; Space pauses, PgDn jumps five
+// seconds; an MP4 replaces the playback in the same window; a missing file is reported.
 void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
-    QVERIFY2(!qEnvironmentVariable("DISPLAY").isEmpty(), "needs an X display (xvfb-run)");
     QTemporaryDir runtime, temp, config, media;
-    const QString log = temp.filePath(QStringLiteral("zelvo-log.txt"));
+    const QString log = temp.filePath(u8("zelvo-log.txt"));
     const QProcessEnvironment env =
         testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
-    const QString flv = media.filePath(QStringLiteral("clip.flv"));
-    QVERIFY(QFile::copy(testsupport::media(QStringLiteral("h264.flv")), flv));
-    QVERIFY(QFile::copy(testsupport::media(QStringLiteral("clip.mp4")),
-                        media.filePath(QStringLiteral("second clip.mp4"))));
+    const QString flv = media.filePath(u8("clip.flv"));
+    QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), flv));
+    QVERIFY(QFile::copy(testsupport::media(u8("clip.mp4")), media.filePath(u8("second clip.mp4"))));
     const auto start = [&](QProcess& p, const QString& folder, const QStringList& args) {
         p.setWorkingDirectory(folder);
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::ForwardedChannels);
-        p.start(testsupport::binDir() + QStringLiteral("/Zelvo.FLV"), args);
+        startProgram(p, env, args);
     };
     const auto windowsOf = [](const char* name) {
         return testsupport::windowsNamed(
-            QStringLiteral("^ %1 - Zelvo\\.FLV$")
-                .arg(QString::fromUtf8(name).replace(u'.', QLatin1String("\\."))));
+            u8("^ %1 - Zelvo\\.FLV$").arg(u8(name).replace(u'.', u8("\\."))));
     };
     // The first start, without a file, opens the main window.
     QProcess first;
     start(first, temp.path(), {});
-    const QString caption = QStringLiteral("^ Zelvo\\.FLV - 1\\.6\\.1$");
+    const QString caption = u8("^ Zelvo\\.FLV - 1\\.6\\.1$");
     QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(caption).size(), 1, 20000);
     const QString window = testsupport::windowsNamed(caption).at(0);
     // A later start, in the media folder, hands its file over and ends; the one window of the
     // first start, which lives on, shows it.
     const auto handOver = [&](const char* name) {
         QProcess later;
-        start(later, media.path(), {QString::fromUtf8(name)});
+        start(later, media.path(), {u8(name)});
         return later.waitForFinished(15000) && later.exitCode() == 0 &&
                testsupport::waitUntil([&] { return windowsOf(name) == QStringList{window}; },
                                       10000) &&
-               testsupport::windowsNamed(QStringLiteral("Zelvo\\.FLV")) == QStringList{window} &&
+               testsupport::windowsNamed(u8("Zelvo\\.FLV")) == QStringList{window} &&
                first.state() == QProcess::Running;
     };
     QVERIFY(handOver("clip.flv"));  // named relative to the later start's folder
 
     // The status text advances.
-    const QRegularExpression playing(QStringLiteral("^正在播放，進度 (\\d+) ％，播速 100 ％$"));
+    const QRegularExpression playing(u8("^正在播放，進度 (\\d+) ％，播速 100 ％$"));
     const auto percents = [&] {
         QList<int> seen;
-        for (const QStringList& line : testsupport::logLines(log, QStringLiteral("status"))) {
+        for (const QStringList& line : testsupport::logLines(log, u8("status"))) {
             const QRegularExpressionMatch m = playing.match(line.value(1));
             if (m.hasMatch()) {
                 seen << m.captured(1).toInt();
@@ -114,9 +116,9 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
                              15000);
 
     // Space pauses; the paused picture is the frame the status settles on.
-    typeKey(window, QStringLiteral("space"));
+    typeKey(window, u8("space"));
     const auto lastStatus = [&] {
-        const QList<QStringList> lines = testsupport::logLines(log, QStringLiteral("status"));
+        const QList<QStringList> lines = testsupport::logLines(log, u8("status"));
         return lines.isEmpty() ? QStringList() : lines.constLast();
     };
     const auto frame = [&] { return lastStatus().value(3).toInt(); };
@@ -124,57 +126,101 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
     QVERIFY(testsupport::waitUntil(
         [&] {
             pausedAt = frame();
-            return lastStatus().value(1).startsWith(QStringLiteral("暫停播放，進度 ")) &&
+            return lastStatus().value(1).startsWith(u8("暫停播放，進度 ")) &&
                    !testsupport::waitUntil([&] { return frame() != pausedAt; }, 300);
         },
         5000));
     QVERIFY(pausedAt > 0);
-    const QStringList where = testsupport::logLines(log, QStringLiteral("picture"))
-                                  .constLast()
-                                  .value(1)
-                                  .split(QLatin1Char(' '));
+    const QStringList where =
+        testsupport::logLines(log, u8("picture")).constLast().value(1).split(u' ');
     const QRect picture(where.value(0).toInt(), where.value(1).toInt(), where.value(2).toInt(),
                         where.value(3).toInt());
     QVERIFY(picture.width() > 200 && picture.height() > 150);
-    const QString reference = temp.filePath(QStringLiteral("frame.png"));
-    QCOMPARE(testsupport::run(QStringLiteral("ffmpeg"),
-                              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                               QStringLiteral("-i"), flv, QStringLiteral("-vf"),
-                               QStringLiteral("select=eq(n\\,%1),scale=%2:%3")
-                                   .arg(pausedAt)
-                                   .arg(picture.width())
-                                   .arg(picture.height()),
-                               QStringLiteral("-frames:v"), QStringLiteral("1"), reference})
-                 .exitCode,
-             0);
-    const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+    const QImage expected =
+        testsupport::decodedFrame(flv, pausedAt, temp.filePath(u8("frame.png")), picture.size());
     const QImage shown = QGuiApplication::primaryScreen()
                              ->grabWindow(window.toULongLong())
                              .toImage()
                              .convertToFormat(QImage::Format_RGB32);
-    const double match = matchingBlocks(shown, picture, expected);
-    QVERIFY2(match > 0.9, qPrintable(QStringLiteral("%1 of the blocks match").arg(match)));
+    const double match = testsupport::matchingBlocks(shown, picture, expected);
+    QVERIFY2(match > 0.9, qPrintable(u8("%1 of the blocks match").arg(match)));
 
     // PgDn in the seconds mode (5 s) moves 125 frames at 25 frames per second.
-    typeKey(window, QStringLiteral("Next"));
+    typeKey(window, u8("Next"));
     QTRY_COMPARE_WITH_TIMEOUT(frame(), pausedAt + 125, 5000);
-    QVERIFY(lastStatus().value(1).startsWith(QStringLiteral("暫停播放")));
+    QVERIFY(lastStatus().value(1).startsWith(u8("暫停播放")));
 
     // An MP4 handed over replaces the playback; a missing file cannot be played, and its
     // box (the FLV one, whose OK opens the codec help, not installed here) is answered.
     QVERIFY(handOver("second clip.mp4"));
     QVERIFY(handOver("missing.flv"));
-    QTRY_COMPARE_WITH_TIMEOUT(lastStatus().value(1), QStringLiteral("無法播放"), 10000);
-    QList<QStringList> boxes = testsupport::logLines(log, QStringLiteral("message"));
+    QTRY_COMPARE_WITH_TIMEOUT(lastStatus().value(1), u8("無法播放"), 10000);
+    QList<QStringList> boxes = testsupport::logLines(log, u8("message"));
     QVERIFY(boxes.size() >= 2);
     boxes = boxes.mid(boxes.size() - 2);
-    QCOMPARE(boxes.at(0).mid(1, 2),
-             QStringList({QStringLiteral("錯誤訊息"), QStringLiteral("OkCancel")}));
-    QVERIFY(boxes.at(0).value(3).startsWith(QStringLiteral("出現錯誤，無法播放指定的檔案：\\n") +
-                                            media.filePath(QStringLiteral("missing.flv"))));
-    QCOMPARE(boxes.at(1).value(3), QStringLiteral("找不到說明檔 Voduv.ADI.chm！"));
+    QCOMPARE(boxes.at(0).mid(1, 2), QStringList({u8("錯誤訊息"), u8("OkCancel")}));
+    QVERIFY(boxes.at(0).value(3).startsWith(u8("出現錯誤，無法播放指定的檔案：\\n") +
+                                            media.filePath(u8("missing.flv"))));
+    QCOMPARE(boxes.at(1).value(3), u8("找不到說明檔 Voduv.ADI.chm！"));
 
     testsupport::stopProcess(first);
+}
+
+// Started with a file and its marks, the user opens "標記剪輯", clicks "另存裁剪", confirms,
+// picks the new file's name and declines the offer to show it: the file holds the segments.
+void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
+    QTemporaryDir runtime, temp, config, media;
+    const QString source = media.filePath(u8("my clip.flv"));
+    const QString out = media.filePath(u8("新 檔案.flv"));
+    QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), source));
+
+    const QString log = temp.filePath(u8("zelvo-log.txt"));
+    const QString answers = temp.filePath(u8("answers.txt"));
+    QVERIFY(testsupport::writeFile(answers, u8("message\tOk\t本軟體可以不經轉檔\nfile\t%1\n"
+                                               "message\tCancel\t全部的檔案處理程序\n")
+                                                .arg(out)
+                                                .toUtf8()));
+
+    QProcessEnvironment env =
+        testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
+    env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
+    QProcess program;
+    startProgram(program, env, {source + u8("∥100-250 500-600 650-725")});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::windowsNamed(u8("^ my clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
+    const auto playing = [&] {
+        const QList<QStringList> status = testsupport::logLines(log, u8("status"));
+        return !status.isEmpty() && status.constLast().value(1).startsWith(u8("正在"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 10000);
+
+    const QRect title = logged(log, u8("menu"), u8("標記剪輯"));
+    QVERIFY(title.isValid());
+    click(title.center());
+    QTRY_VERIFY_WITH_TIMEOUT(logged(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
+    // Boxes shown before (no sound card here, for one) are not this run's.
+    const qsizetype before = testsupport::logLines(log, u8("message")).size();
+    click(logged(log, u8("menuitem"), u8("mnuSaveRng")).center());
+
+    const auto messages = [&] { return testsupport::logLines(log, u8("message")).mid(before); };
+    QTRY_COMPARE_WITH_TIMEOUT(messages().size(), 2, 30000);
+    QCOMPARE(messages().at(0).value(2), u8("OkCancel"));
+    QCOMPARE(messages().at(0).value(3),
+             u8("本軟體可以不經轉檔而直接裁剪 FLV 檔案等等：\\n") + source +
+                 u8("\\n\\n裁剪功能，可以將所有的標記區段接合為單一的新檔案\\n"
+                    "下一個步驟，將會開啟另存新檔的檔案對話盒\\n\\n"
+                    "確定要進行「另存裁剪」？"));
+    QVERIFY2(messages().at(1).value(3).startsWith(
+                 u8("全部的檔案處理程序已經成功結束\\n總共使用的時間有 ")),
+             qPrintable(messages().at(1).value(3)));
+
+    // 6 + 4 + 3 s marked; each segment may start up to one keyframe (2 s) early.
+    const double d = testsupport::probeDuration(out);
+    QVERIFY2(d > 12.9 && d < 19.5, qPrintable(QString::number(d)));
+    QCOMPARE(QDir(media.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({u8("my clip.flv"), u8("新 檔案.flv")}));
+    QCOMPARE(program.state(), QProcess::Running);
+    testsupport::stopProcess(program);
 }
 
 QTEST_MAIN(tst_PlayerE2E)

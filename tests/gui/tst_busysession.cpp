@@ -2,6 +2,7 @@
 // the windows hidden and shown again, and every text of the session's boxes.
 #include "FakeWindows.h"
 #include "ScriptedDialogs.h"
+#include "TestSupport.h"
 #include "tools/BusySession.h"
 #include "tools/ToolJob.h"
 #include "tools/frmBuzy.h"
@@ -111,29 +112,24 @@ private Q_SLOTS:
         QCOMPARE(dialog->frameGeometry(), owner->frameGeometry());
         QVERIFY(qAbs(dialog->windowOpacity() - 220.0 / 255.0) < 0.002);
 
-        auto* text = dialog->findChild<QLabel*>(QStringLiteral("lblBuzy"));
-        auto* panel = dialog->findChild<QWidget*>(QStringLiteral("picBreak"));
-        auto* cmdBreak = dialog->findChild<QPushButton*>(QStringLiteral("cmdBreak"));
+        auto* text = dialog->findChild<QLabel*>(u8("lblBuzy"));
+        auto* panel = dialog->findChild<QWidget*>(u8("picBreak"));
+        auto* cmdBreak = dialog->findChild<QPushButton*>(u8("cmdBreak"));
         QVERIFY(text != nullptr && panel != nullptr && cmdBreak != nullptr);
-        QCOMPARE(cmdBreak->text(), QStringLiteral("中止程序"));
+        QCOMPARE(cmdBreak->text(), u8("中止程序"));
         QStringList hints;
-        for (const QLabel* hint : panel->findChildren<QLabel*>(QStringLiteral("lbl"))) {
+        for (const QLabel* hint : panel->findChildren<QLabel*>(u8("lbl"))) {
             hints << hint->text();
         }
-        QCOMPARE(hints, QStringList({QStringLiteral("如果改變主意，或等不耐煩"),
-                                     QStringLiteral("你隨時可以按下")}));
+        QCOMPARE(hints, QStringList({u8("如果改變主意，或等不耐煩"), u8("你隨時可以按下")}));
         session().setBusyText(3, 2);
-        QCOMPARE(text->text(), QStringLiteral("Zelvo.FLV\r\n\r\n正在進行「合併」多媒體檔案\r\n\r\n"
-                                              "共有 3 個程序，正處理第 2 個"));
-        // The text sits centred above the Break panel, the panel at the bottom centre.
-        const QSize inner = dialog->size();
-        const int h = text->height();
-        QCOMPARE(text->geometry(),
-                 QRect(0, qMax(0, (inner.height() - panel->height() - h) / 2), inner.width(), h));
-        QCOMPARE(panel->geometry().bottom(), inner.height() - 1);
-        QCOMPARE(panel->x(), (inner.width() - panel->width()) / 2);
+        QCOMPARE(text->text(), u8("Zelvo.FLV\r\n\r\n正在進行「合併」多媒體檔案\r\n\r\n"
+                                  "共有 3 個程序，正處理第 2 個"));
+        // The text stands above the Break panel, the panel at the bottom.
+        QVERIFY(text->geometry().bottom() < panel->y());
+        QCOMPARE(panel->geometry().bottom(), dialog->height() - 1);
         // The bar shows the job's progress.
-        auto* bar = dialog->findChild<QProgressBar*>(QStringLiteral("prgRun"));
+        auto* bar = dialog->findChild<QProgressBar*>(u8("prgRun"));
         QVERIFY(bar->isTextVisible());
         QCOMPARE(bar->value(), 0);
         dialog->setProgress(42);
@@ -156,8 +152,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");      // the operation in that question
         const auto row = [](ToolOperation op, const char* busy, const char* failure,
                             const char* reencode, const char* name) {
-            QTest::newRow(busy) << op << QString::fromUtf8(busy) << QString::fromUtf8(failure)
-                                << QString::fromUtf8(reencode) << QString::fromUtf8(name);
+            QTest::newRow(busy) << op << u8(busy) << u8(failure) << u8(reencode) << u8(name);
         };
         row(ToolOperation::Split, "切割", "切割", "切割後的區段", "切割");
         row(ToolOperation::Join, "合併", "合併", "合併後的檔案", "合併");
@@ -174,18 +169,18 @@ private Q_SLOTS:
         QFETCH(QString, reencode);
         QFETCH(QString, name);
         QCOMPARE(BusySession::busyText(op, 1, 1),
-                 QStringLiteral("Zelvo.FLV\r\n\r\n正在進行「%1」多媒體檔案\r\n\r\n"
-                                "共有 1 個程序，正處理第 1 個")
+                 u8("Zelvo.FLV\r\n\r\n正在進行「%1」多媒體檔案\r\n\r\n"
+                    "共有 1 個程序，正處理第 1 個")
                      .arg(busy));
         ScriptedDialogs dialogs;
         dialogs.answerMessage(MsgResult::Ok);
         session().beginOperation(op);
         session().showFailure();
         QCOMPARE(dialogs.messageTexts(),
-                 QStringList(QStringLiteral("出現錯誤，無法成功處理檔案\r\n\r\n可能是檔案格式不支援"
-                                            "進一步的%1\r\n或者，該檔案被正被其他程式所執行")
+                 QStringList(u8("出現錯誤，無法成功處理檔案\r\n\r\n可能是檔案格式不支援"
+                                "進一步的%1\r\n或者，該檔案被正被其他程式所執行")
                                  .arg(failure)));
-        QCOMPARE(dialogs.lastMessage().title, QStringLiteral("錯誤訊息"));
+        QCOMPARE(dialogs.lastMessage().title, u8("錯誤訊息"));
         QCOMPARE(dialogs.lastMessage().buttons, MsgButtons::Ok);
 
         dialogs.clear();
@@ -199,13 +194,12 @@ private Q_SLOTS:
         session().beginOperation(op);  // a new operation asks again
         QVERIFY(!session().askAudioReencode());
         const QString question =
-            QStringLiteral(
-                "%1，音訊必須重新編碼\r\n這個「%2」程序才能成功\r\n\r\n按「確定」則繼續"
-                "程序，並且音訊重新編碼\r\n按「取消」則中止這個「%2」程序")
+            u8("%1，音訊必須重新編碼\r\n這個「%2」程序才能成功\r\n\r\n按「確定」則繼續"
+               "程序，並且音訊重新編碼\r\n按「取消」則中止這個「%2」程序")
                 .arg(reencode, name);
         QCOMPARE(dialogs.messageTexts(), asks ? QStringList({question, question}) : QStringList());
         QCOMPARE(dialogs.lastMessage().buttons, asks ? MsgButtons::OkCancel : MsgButtons::Ok);
-        QCOMPARE(dialogs.lastMessage().title, asks ? QStringLiteral("Zelvo.FLV") : QString());
+        QCOMPARE(dialogs.lastMessage().title, asks ? u8("Zelvo.FLV") : QString());
         QCOMPARE(dialogs.unexpected(), 0);
     }
 
@@ -227,11 +221,9 @@ private Q_SLOTS:
             fillList(d.list == 2);
         }
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("新 資料夾")));
-        const QString output = dir.filePath(QStringLiteral("新 資料夾/影片_part.flv"));
-        QFile file(output);
-        QVERIFY(!d.exists || file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(QDir(dir.path()).mkdir(u8("新 資料夾")));
+        const QString output = dir.filePath(u8("新 資料夾/影片_part.flv"));
+        QVERIFY(!d.exists || testsupport::writeFile(output));
         const QString startDir = QDir::currentPath();
         ScriptedDialogs dialogs;
         if (d.answer > 0) {
@@ -241,13 +233,12 @@ private Q_SLOTS:
 
         QCOMPARE(dialogs.unexpected(), 0);
         if (d.answer > 0) {
-            QCOMPARE(
-                dialogs.messageTexts(),
-                QStringList(QStringLiteral("全部的檔案處理程序已經") + QString::fromUtf8(d.middle) +
-                            QStringLiteral("\r\n\r\n按下「確定」，可以前往檔案總管\r\n"
-                                           "或本軟體的檔案列表，查看新檔案")));
+            QCOMPARE(dialogs.messageTexts(),
+                     QStringList(u8("全部的檔案處理程序已經") + u8(d.middle) +
+                                 u8("\r\n\r\n按下「確定」，可以前往檔案總管\r\n"
+                                    "或本軟體的檔案列表，查看新檔案")));
             QCOMPARE(dialogs.lastMessage().buttons, MsgButtons::OkCancel);
-            QCOMPARE(dialogs.lastMessage().title, QStringLiteral("Zelvo.FLV"));
+            QCOMPARE(dialogs.lastMessage().title, u8("Zelvo.FLV"));
         }
         QCOMPARE(m_listWindow.shownInFileList,
                  d.shownIn == 1 ? QStringList(output) : QStringList());
@@ -259,18 +250,16 @@ private Q_SLOTS:
     // Only the tools' intermediate files go, whichever run left them.
     void killTempFiles() {
         QTemporaryDir dir;
-        const QStringList gone = {QStringLiteral("~tmpSP001.flv"), QStringLiteral("~tmpSJoin.avi"),
-                                  QStringLiteral("~fix~tmpSP002.mpg"),
-                                  QStringLiteral("~tmpSZ4242-1.flv")};
-        const QStringList kept = {QStringLiteral("a~tmpS.flv"), QStringLiteral("keep.flv"),
-                                  QStringLiteral("~fix~other.flv"), QStringLiteral("~tmpX.flv")};
+        const QStringList gone = {u8("~tmpSP001.flv"), u8("~tmpSJoin.avi"), u8("~fix~tmpSP002.mpg"),
+                                  u8("~tmpSZ4242-1.flv")};
+        const QStringList kept = {u8("a~tmpS.flv"), u8("keep.flv"), u8("~fix~other.flv"),
+                                  u8("~tmpX.flv")};
         for (const QString& name : gone + kept) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(testsupport::writeFile(dir.filePath(name)));
         }
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("~tmpSdir.d")));
+        QVERIFY(QDir(dir.path()).mkdir(u8("~tmpSdir.d")));
         ToolJob::killTempFiles(dir.path());
-        QStringList expected = kept + QStringList(QStringLiteral("~tmpSdir.d"));
+        QStringList expected = kept + QStringList(u8("~tmpSdir.d"));
         expected.sort();
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
                  expected);

@@ -1,14 +1,11 @@
 // Range marks on real media: marking with the keys and from the marks list, the segment and
 // total texts, playing marks once and in a loop, and the questions the marks ask.
 #include "PlayerTestKit.h"
-#include "ScriptedDialogs.h"
 #include "player/MainMenus.h"
-#include "player/RangeMarks.h"
 #include "widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QFrame>
-#include <QMenu>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,19 +22,19 @@ public:
 
     QStringList marksLines() const override { return lines; }
     void getStartEnd(const QString& line, qint32& start, qint32& end) const override {
-        const QStringList ends = line.split(QLatin1Char('-'));
+        const QStringList ends = line.split(u'-');
         if (ends.size() == 2) {
             start = ends.at(0).toInt();
             end = ends.at(1).toInt();
         }
     }
     void changeToTab(int area, int tab, bool) override {
-        calls << QStringLiteral("tab %1 %2").arg(area).arg(tab);
+        calls << u8("tab %1 %2").arg(area).arg(tab);
     }
     void addToList(const QString& item, bool afterSelection, bool) override {
-        calls << (afterSelection ? QStringLiteral("insert ") : QStringLiteral("append ")) + item;
+        calls << (afterSelection ? u8("insert ") : u8("append ")) + item;
     }
-    void mnuPlaySetting_Click(int i) override { calls << QStringLiteral("mode %1").arg(i); }
+    void mnuPlaySetting_Click(int i) override { calls << u8("mode %1").arg(i); }
 };
 
 // Calls onMessage the moment each message box is shown.
@@ -90,8 +87,8 @@ class tst_RangeMarks : public QObject {
 
     // Opens the generated H.264 MP4 (with marks, when given) and waits until it plays.
     void open(const QString& marks) {
-        m_f->w->playSingle(marks.isEmpty() ? m_path : m_path + QStringLiteral("∥") + marks, false);
-        QVERIFY(m_f->waitStatus(QStringLiteral("正在播放")));
+        m_f->w->playSingle(marks.isEmpty() ? m_path : m_path + u8("∥") + marks, false);
+        QVERIFY(m_f->waitStatus(u8("正在播放")));
         QCOMPARE(m_f->w->state().totalFrames,
                  750);  // 30 s at 25 frames a second: the times rest on it
     }
@@ -100,13 +97,13 @@ class tst_RangeMarks : public QObject {
     // list of those lines.
     void runMarks(const QString& ops) {
         frmMain& w = *m_f->w;
-        for (const QString& op : ops.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (const QString& op : ops.split(u' ', Qt::SkipEmptyParts)) {
             const char kind = op.at(0).toLatin1();
             if (kind == 'd') {
                 w.marks().deleteSegment(op.mid(1).toInt());
                 w.marks().updateMarksTotal();
             } else if (kind == 'l') {
-                m_list.lines = op.mid(1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+                m_list.lines = op.mid(1).split(u',', Qt::SkipEmptyParts);
                 m_f->setList(&m_list);
                 w.marks().applyMark();
                 QCOMPARE(w.state().playerState, 5);  // stopped until the marks are played
@@ -131,7 +128,7 @@ class tst_RangeMarks : public QObject {
     }
     QString playingRange() const {
         const MCI& mci = m_f->w->mciMain;
-        return QStringLiteral("%1-%2").arg(mci.rngStart()).arg(mci.rngEnd());
+        return u8("%1-%2").arg(mci.rngStart()).arg(mci.rngEnd());
     }
 
 private Q_SLOTS:
@@ -139,7 +136,7 @@ private Q_SLOTS:
         m_dialogs = std::make_unique<WatchingDialogs>();
         m_f = std::make_unique<PlayerFixture>();
         m_f->load();
-        m_path = m_f->copy(QStringLiteral("clip.mp4"), QStringLiteral("標記 clip.mp4"));
+        m_path = m_f->copy(u8("clip.mp4"), u8("標記 clip.mp4"));
         m_list = MarksList();
     }
     void cleanup() {
@@ -153,38 +150,38 @@ private Q_SLOTS:
     // The times handed to the tools for a segment: in seconds or as times, pads kept inside
     // the media, the length the segment's own.
     void segmentTimes() {
-        open(QStringLiteral("100-300 310-725"));
+        open(u8("100-300 310-725"));
         const auto times = [this](int index, int mode, float padStart, float padEnd) {
             QString from, to, length;
             float fromSec = -1.0f, toSec = -1.0f;
             m_f->w->marksModel().rsFormat(index, from, to, mode, fromSec, toSec, padStart, padEnd,
                                           length);
-            return QStringList({from, to, length}).join(QLatin1Char(' '));
+            return QStringList({from, to, length}).join(u' ');
         };
-        QCOMPARE(times(1, 0, 1.5f, -0.5f), QStringLiteral("13.90 28.50 16.60"));
-        QCOMPARE(times(0, 2, 0.0f, 0.0f), QStringLiteral("00:04.00 00:12.00 00:08.00"));
-        QCOMPARE(times(0, 3, -5.0f, 5.0f), QStringLiteral("00:00:00.00 00:00:17.00 00:00:08.00"));
-        QCOMPARE(times(1, 3, -5.0f, 5.0f), QStringLiteral("00:00:07.40 00:00:30.00 00:00:16.60"));
+        QCOMPARE(times(1, 0, 1.5f, -0.5f), u8("13.90 28.50 16.60"));
+        QCOMPARE(times(0, 2, 0.0f, 0.0f), u8("00:04.00 00:12.00 00:08.00"));
+        QCOMPARE(times(0, 3, -5.0f, 5.0f), u8("00:00:00.00 00:00:17.00 00:00:08.00"));
+        QCOMPARE(times(1, 3, -5.0f, 5.0f), u8("00:00:07.40 00:00:30.00 00:00:16.60"));
     }
 
     void loadedMarksPlay_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("loops");
         QTest::newRow("an entry's marks play once") << QString() << false;
-        QTest::newRow("Enter plays them once from the first") << QStringLiteral("Enter") << false;
-        QTest::newRow("Ctrl+Enter loops the whole set") << QStringLiteral("Ctrl+Enter") << true;
+        QTest::newRow("Enter plays them once from the first") << u8("Enter") << false;
+        QTest::newRow("Ctrl+Enter loops the whole set") << u8("Ctrl+Enter") << true;
     }
     void loadedMarksPlay() {
         QFETCH(QString, key);
         QFETCH(bool, loops);
-        open(QStringLiteral("25-50 100-125"));
+        open(u8("25-50 100-125"));
         frmMain& w = *m_f->w;
         if (!key.isEmpty()) {
             w.Form_KeyDown(Qt::Key_Return,
                            loops ? Qt::KeyboardModifiers(Qt::ControlModifier) : Qt::NoModifier);
         }
         QCOMPARE(w.mciMain.rngRepeat(), loops);
-        QCOMPARE(playingRange(), QStringLiteral("25-50"));
+        QCOMPARE(playingRange(), u8("25-50"));
 
         // Watch the position while a range plays: it stays within two frames of a segment.
         QList<qint32> seen;
@@ -196,7 +193,7 @@ private Q_SLOTS:
             if (w.mciMain.isRngPlaying() && !w.isMciBusy()) {
                 const qint32 frame = w.mciMain.getCurFrame();
                 const bool inside = (frame >= 23 && frame <= 52) || (frame >= 98 && frame <= 127);
-                QVERIFY2(inside, qPrintable(QStringLiteral("frame %1").arg(frame)));
+                QVERIFY2(inside, qPrintable(u8("frame %1").arg(frame)));
                 wrapped = wrapped || (frame <= 52 && !seen.isEmpty() && seen.constLast() >= 98);
                 seen.append(frame);
             }
@@ -212,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(w.mciMain.isRngPlaying(), loops);
         QCOMPARE(w.state().playerState, loops ? 1 : 5);
         if (!loops) {
-            QCOMPARE(m_f->status(), QStringLiteral("結束播放"));
+            QCOMPARE(m_f->status(), u8("結束播放"));
         }
     }
 
@@ -286,16 +283,16 @@ private Q_SLOTS:
     void marks() {
         QFETCH(Case, c);
         const std::string_view action = c.action;
-        const QString asked = QString::fromUtf8(c.asked.text);
-        const QString shown = QString::fromUtf8(c.marks);
+        const QString asked = u8(c.asked.text);
+        const QString shown = u8(c.marks);
         frmMain& w = *m_f->w;
         const MainMenus& m = w.menus();
         if (action != "click" && action != "exit") {
             m_list.setting = action == "play" ? 2 : 0;
             m_f->setList(&m_list);
         }
-        open(QString::fromUtf8(c.loaded));
-        runMarks(QString::fromUtf8(c.ops));
+        open(u8(c.loaded));
+        runMarks(u8(c.ops));
         QColor whileAsked;
         if (!asked.isEmpty()) {
             m_dialogs->answerMessage(c.answer);
@@ -327,17 +324,15 @@ private Q_SLOTS:
 
         QCOMPARE(m_dialogs->messageTexts(), asked.isEmpty() ? QStringList() : QStringList{asked});
         QCOMPARE(m_dialogs->lastMessage().buttons, c.asked.buttons);
-        QCOMPARE(m_dialogs->lastMessage().title,
-                 asked.isEmpty() ? QString() : QStringLiteral("注意事項"));
-        QCOMPARE(m_list.calls.join(QStringLiteral("; ")).replace(m_path, QStringLiteral("<file>")),
-                 QString::fromUtf8(c.calls));
+        QCOMPARE(m_dialogs->lastMessage().title, asked.isEmpty() ? QString() : u8("注意事項"));
+        QCOMPARE(m_list.calls.join(u8("; ")).replace(m_path, u8("<file>")), u8(c.calls));
         if (action == "exit") {
             const bool quits = asked.isEmpty() || c.answer == MsgResult::Yes;
             QCOMPARE(w.isVisible(), !quits);
             QCOMPARE(appClosing, quits);
             if (!quits) {  // still open on the same file, paused for the question
                 QCOMPARE(w.mciMain.FileName(), m_path);
-                QCOMPARE(w.mciMain.getStatus(), QStringLiteral("paused"));
+                QCOMPARE(w.mciMain.getStatus(), u8("paused"));
                 QVERIFY(w.checkDealRng());
             }
             return;
@@ -346,7 +341,7 @@ private Q_SLOTS:
         // The strip: a green box per segment, its tip and the total in seconds (25 frames).
         const RangeMarks& marks = w.marks();
         const MarksModel& model = w.marksModel();
-        const QStringList segments = shown.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList segments = shown.split(u' ', Qt::SkipEmptyParts);
         const bool any = !segments.isEmpty();
         const auto seconds = [](double s) {
             return QString::number(s, 'f', 2).rightJustified(5, u'0');
@@ -356,20 +351,18 @@ private Q_SLOTS:
         QCOMPARE(model.lastSegmentIndex(), std::max(0, static_cast<int>(segments.size()) - 1));
         double total = 0.0;
         for (int i = 0; i < segments.size(); ++i) {
-            const double from = segments.at(i).section(QLatin1Char('-'), 0, 0).toDouble() / 25.0;
-            const double to = segments.at(i).section(QLatin1Char('-'), 1, 1).toDouble() / 25.0;
+            const double from = segments.at(i).section(u'-', 0, 0).toDouble() / 25.0;
+            const double to = segments.at(i).section(u'-', 1, 1).toDouble() / 25.0;
             total += to - from;
             QCOMPARE(marks.picRS(i)->toolTip(),
-                     QStringLiteral("標記區段 %1：從 00:%2 到 00:%3 ＝ 00:%4 秒")
+                     u8("標記區段 %1：從 00:%2 到 00:%3 ＝ 00:%4 秒")
                          .arg(i + 1)
                          .arg(seconds(from), seconds(to), seconds(to - from)));
             QVERIFY(marks.picRS(i)->isVisible());
             QCOMPARE(boxColor(marks.picRS(i)), kGreen);
         }
         QCOMPARE(w.picPlusBk->picRngBk->toolTip(),
-                 any ? QStringLiteral("%1 個標記的總時間是 00:%2 秒")
-                           .arg(segments.size())
-                           .arg(seconds(total))
+                 any ? u8("%1 個標記的總時間是 00:%2 秒").arg(segments.size()).arg(seconds(total))
                      : QString());
         // The menus follow the segments (cutting needs two); the marks list always opens.
         QVERIFY(m.mnuRngEdit->isEnabled());
@@ -382,8 +375,7 @@ private Q_SLOTS:
         QCOMPARE(w.checkDealRng(), any && *c.ops != 0);
 
         const QString range = w.mciMain.isRngPlaying() ? playingRange() : QString();
-        QCOMPARE((w.state().playerState == 1 ? QStringLiteral("▶") : QString()) + range,
-                 QString::fromUtf8(c.playing));
+        QCOMPARE((w.state().playerState == 1 ? u8("▶") : QString()) + range, u8(c.playing));
         if (w.state().playerState == 1 && !range.isEmpty()) {
             QTRY_VERIFY_WITH_TIMEOUT(w.mciMain.getCurFrame() >= w.mciMain.rngStart(), 3000);
         }

@@ -8,7 +8,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,8 +20,8 @@ public:
     // Boxes go to a log instead of waiting for a click that never comes.
     ProgramRuns()
         : m_env(testsupport::programEnvironment(m_runtime.path(), m_temp.path(), m_config.path(),
-                                                m_temp.filePath(QStringLiteral("log.txt")))) {
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+                                                m_temp.filePath(u8("log.txt")))) {
+        m_env.insert(u8("QT_QPA_PLATFORM"), u8("offscreen"));
     }
     ~ProgramRuns() {
         for (QProcess* p : std::as_const(m_processes)) {
@@ -36,7 +35,7 @@ public:
         auto* p = new QProcess;
         p->setProcessEnvironment(m_env);
         p->setProcessChannelMode(QProcess::ForwardedChannels);
-        p->start(testsupport::binDir() + QStringLiteral("/Zelvo.FLV"), args);
+        p->start(testsupport::binDir() + u8("/Zelvo.FLV"), args);
         m_processes << p;
         return p;
     }
@@ -78,17 +77,16 @@ private Q_SLOTS:
             QTest::newRow(tag) << args << relative;
         };
         row("none", {});
-        row("plain", {QStringLiteral("/v/clip.flv")});
-        row("blanks in one argument", {QStringLiteral("/v/my clip.flv")});
+        row("plain", {u8("/v/clip.flv")});
+        row("blanks in one argument", {u8("/v/my clip.flv")});
         // The quotes reach the first instance; stripping them is playback's job.
-        row("quotes kept", {QStringLiteral("\"/v/a b.flv\"")});
-        row("several arguments joined", {QStringLiteral("/v/my"), QStringLiteral("clip.flv")});
-        row("chinese", {QStringLiteral("/影片/測試 一.flv")});
+        row("quotes kept", {u8("\"/v/a b.flv\"")});
+        row("several arguments joined", {u8("/v/my"), u8("clip.flv")});
+        row("chinese", {u8("/影片/測試 一.flv")});
         // A relative path is made absolute against the later start's own folder.
-        row("leading dash", {QStringLiteral("-clip.flv")}, QStringLiteral("-clip.flv"));
-        row("relative, with marks", {QStringLiteral("影片/a"), QStringLiteral("b.flv∥1-2")},
-            QStringLiteral("影片/a b.flv∥1-2"));
-        row("url", {QStringLiteral("http://127.0.0.1:8080/live.flv")});
+        row("leading dash", {u8("-clip.flv")}, u8("-clip.flv"));
+        row("relative, with marks", {u8("影片/a"), u8("b.flv∥1-2")}, u8("影片/a b.flv∥1-2"));
+        row("url", {u8("http://127.0.0.1:8080/live.flv")});
     }
     void secondStartForwardsWholeCommandLine() {
         QFETCH(QStringList, args);
@@ -125,7 +123,7 @@ private Q_SLOTS:
     void simultaneousStartsGiveOneInstance() {
         ProgramRuns runs;
         QProcess* a = runs.start({});
-        QProcess* b = runs.start({QStringLiteral("/v/clip.flv")});
+        QProcess* b = runs.start({u8("/v/clip.flv")});
         QVERIFY(runs.firstAnswers(15000));
         // One of the two handed over and ended; the other keeps running.
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -162,7 +160,7 @@ private Q_SLOTS:
         QLockFile hung(runs.paths()->lockPath());
         QVERIFY(hung.tryLock(0));
         SingleInstance late;
-        QCOMPARE(late.start(QStringLiteral("x"), 600), SingleInstance::Role::Failed);
+        QCOMPARE(late.start(u8("x"), 600), SingleInstance::Role::Failed);
         QVERIFY(!late.isListening());
     }
 };

@@ -7,32 +7,14 @@
 #include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
-#include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
-#include <QWindow>
 
 #include <cctype>
 #include <functional>
 #include <memory>
-
-namespace {
-
-// The pixels of an image (less a border) that match.
-int countPixels(const QImage& image, const std::function<bool(const QColor&)>& match,
-                int border = 0) {
-    int count = 0;
-    for (int y = border; y < image.height() - border; ++y) {
-        for (int x = border; x < image.width() - border; ++x) {
-            count += match(image.pixelColor(x, y)) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
-}  // namespace
 
 class tst_ZelvoButton : public QObject {
     Q_OBJECT
@@ -146,8 +128,7 @@ private Q_SLOTS:
         const int last = expected.at(steps.size() - 1).digitValue();
         QTRY_COMPARE_WITH_TIMEOUT(m_button->State(), last, 1000);
         seen.back() = expected.at(steps.size() - 1);
-        QCOMPARE(seen + QStringLiteral(" %1 %2").arg(clicked.count()).arg(pressed.count()),
-                 expected);
+        QCOMPARE(seen + u8(" %1 %2").arg(clicked.count()).arg(pressed.count()), expected);
         if (style != 0) {
             return;  // the plain style draws a button of its own
         }
@@ -207,17 +188,19 @@ private Q_SLOTS:
         m_button->setState(state);
         const QImage image = m_button->grab().toImage();
         const auto pixelsOf = [&image](const QColor& color) {
-            return countPixels(
-                image, [&](const QColor& c) { return c.rgb() == color.rgb(); }, 1);
+            return testsupport::countPixels(
+                image, image.rect().adjusted(1, 1, -1, -1),
+                [&](const QColor& c) { return c.rgb() == color.rgb(); });
         };
         if (shown.isValid()) {
             QVERIFY2(pixelsOf(shown) > 0, qPrintable(shown.name()));
         } else {  // greyed: the picture is still there, in shades of grey only
             const QColor face = m_button->palette().color(QPalette::Button);
-            QCOMPARE(countPixels(image, [](const QColor& c) { return c.hsvSaturation() >= 16; }),
-                     0);
-            QVERIFY(countPixels(image, [&](const QColor& c) { return c.rgb() != face.rgb(); }) >=
-                    64);
+            const auto count = [&image](const std::function<bool(const QColor&)>& match) {
+                return testsupport::countPixels(image, image.rect(), match);
+            };
+            QCOMPARE(count([](const QColor& c) { return c.hsvSaturation() >= 16; }), 0);
+            QVERIFY(count([&](const QColor& c) { return c.rgb() != face.rgb(); }) >= 64);
         }
         if (notShown.isValid()) {
             QVERIFY2(pixelsOf(notShown) == 0, qPrintable(notShown.name()));
@@ -225,7 +208,7 @@ private Q_SLOTS:
     }
 
     void toolTip() {
-        const QString text = QStringLiteral("標記開始 (  [  ) \"A\" & <B>");
+        const QString text = u8("標記開始 (  [  ) \"A\" & <B>");
         m_button->SetToolTip(text);
         // Hidden and shown again, as buttons of a narrow window are.
         m_button->hide();
@@ -244,8 +227,10 @@ private Q_SLOTS:
             const QImage image =
                 ZelvoPictures::picture(static_cast<ButtonPicture>(which), 24).toImage();
             QCOMPARE(image.size(), QSize(24, 24));
-            QVERIFY2(countPixels(image, [](const QColor& c) { return c.alpha() > 128; }) >= 12,
-                     qPrintable(QString::number(which)));
+            QVERIFY2(
+                testsupport::countPixels(image, image.rect(),
+                                         [](const QColor& c) { return c.alpha() > 128; }) >= 12,
+                qPrintable(QString::number(which)));
         }
     }
 };

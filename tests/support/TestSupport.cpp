@@ -1,13 +1,16 @@
 #include "TestSupport.h"
 
+#include "playback/MciInterpreter.h"
+
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTimer>
 
@@ -65,9 +68,68 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
     return r;
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QString digest(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QString::fromLatin1(
+                     QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex())
+               : QString();
+}
+
+bool makeLongClip(const QString& path) {
+    const QStringList args = u8("-v error -stream_loop 19 -i").split(u' ')
+                             << media(QStringLiteral("h264.flv")) << u8("-c") << u8("copy") << path;
+    return run(QStringLiteral("ffmpeg"), args).exitCode == 0;
+}
+
+QImage decodedFrame(const QString& file, int frame, const QString& png, const QSize& size) {
+    QString filter = QStringLiteral("select=eq(n\\,%1)").arg(frame);
+    if (size.isValid()) {
+        filter += QStringLiteral(",scale=%1:%2").arg(size.width()).arg(size.height());
+    }
+    const QStringList args{u8("-v"),  u8("error"), u8("-y"),        u8("-i"), file,
+                           u8("-vf"), filter,      u8("-frames:v"), u8("1"),  png};
+    return run(QStringLiteral("ffmpeg"), args).exitCode == 0
+               ? QImage(png).convertToFormat(QImage::Format_RGB32)
+               : QImage();
+}
+
+double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
+    int matching = 0;
+    int blocks = 0;
+    for (int y = 0; y + 16 <= reference.height(); y += 16) {
+        for (int x = 0; x + 16 <= reference.width(); x += 16) {
+            const QColor a = average(reference, QRect(x, y, 16, 16));
+            const QColor b = average(shown, QRect(where.x() + x, where.y() + y, 16, 16));
+            ++blocks;
+            if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                    std::abs(a.blue() - b.blue()) <
+                60) {
+                ++matching;
+            }
+        }
+    }
+    return blocks == 0 ? 0.0 : double(matching) / blocks;
+}
+
 bool installTools(const QString& folder) {
     qputenv("TMPDIR", QFile::encodeName(folder));
     return run(binDir() + QStringLiteral("/ZelvoResFLV"), {QStringLiteral("Edit1")}).exitCode == 0;
+}
+
+QString mci(const QString& command) {
+    QString reply;
+    const int error = mciSendString(command, &reply);
+    return error == 0 ? reply : QStringLiteral("<error %1>").arg(error);
 }
 
 QStringList windowsNamed(const QString& pattern) {
@@ -99,6 +161,17 @@ void stopProcess(QProcess& process) {
         process.kill();
         process.waitForFinished(5000);
     }
+}
+
+int countPixels(const QImage& image, const QRect& area,
+                const std::function<bool(const QColor&)>& match) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += match(image.pixelColor(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 QColor average(const QImage& image, const QRect& area) {
@@ -163,6 +236,7 @@ QStringList probeCodecs(const QString& path) {
     for (const QString& line : s.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         out << line.trimmed().remove(QLatin1Char(','));
     }
+    out.sort();  // a copy may put the streams in another order
     return out;
 }
 

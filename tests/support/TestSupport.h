@@ -1,13 +1,24 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <memory>
+#include <utility>
 
 #include <QColor>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QWindow>
+
+// Text written in UTF-8, as the literals with Chinese in them are.
+inline QString u8(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 // Helpers every test shares: where the generated media and the built programs
 // are, and running a program with a deadline.
@@ -40,6 +51,25 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
 // on conditions with this (or on signals), never for a fixed time.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+// A test's data as one column "row", each row a tag and a value (a struct, for a wide table);
+// the test reads it with QFETCH(Type, row).
+template <typename Row>
+void addRows(std::initializer_list<std::pair<const char*, Row>> rows) {
+    QTest::addColumn<Row>("row");
+    for (const auto& [tag, row] : rows) {
+        QTest::newRow(tag) << row;
+    }
+}
+
+// Writes a file with these bytes; false when it cannot.
+bool writeFile(const QString& path, const QByteArray& bytes = QByteArray());
+
+// The files of a folder, hidden ones too, sorted by name.
+QStringList filesIn(const QString& folder);
+
+// A digest of a file's bytes ("" for a folder or a missing file).
+QString digest(const QString& path);
+
 // Waits until a widget's window is on screen.
 template <typename Widget>
 bool waitExposed(Widget* widget, int timeoutMs = 5000) {
@@ -51,8 +81,33 @@ bool waitExposed(Widget* widget, int timeoutMs = 5000) {
         timeoutMs);
 }
 
+// For the tests that run the editing tools: the program's temporary folder, where the tools
+// go, and an output folder, new for each test, where they run as the program's jobs run them.
+class ToolFolders {
+protected:
+    QTemporaryDir m_tmp;
+    std::unique_ptr<QTemporaryDir> m_work;
+    QString m_mcd = m_tmp.filePath(u8("~tmpExtMcd"));
+    QString m_fmg = m_tmp.filePath(u8("~tmpExtFmg"));
+    QString m_fmd = m_tmp.filePath(u8("~tmpExtFmd"));
+
+    // Installs the tools with the real resource program, as installTools does.
+    bool install() {
+        return m_tmp.isValid() && installTools(m_tmp.path()) && QFileInfo(m_mcd).isExecutable();
+    }
+    bool newWorkFolder() {
+        m_work = std::make_unique<QTemporaryDir>();
+        return m_work->isValid();
+    }
+    QString work(const QString& name) const { return m_work->filePath(name); }
+    QStringList workFiles() const { return filesIn(m_work->path()); }
+};
+
 // Visible X windows whose name matches the regular expression (xdotool search).
 QStringList windowsNamed(const QString& pattern);
+
+// The reply to a media command, or "<error N>" when it fails with error number N.
+QString mci(const QString& command);
 
 // The environment the end-to-end tests start the real program in: private runtime,
 // temporary and configuration folders, the display's own platform, and the program's
@@ -67,12 +122,28 @@ QList<QStringList> logLines(const QString& logPath, const QString& kind);
 // Asks a started program to end, and kills it when it does not within 10 s.
 void stopProcess(QProcess& process);
 
+// How many pixels of an area of a picture match.
+int countPixels(const QImage& image, const QRect& area,
+                const std::function<bool(const QColor&)>& match);
+
 // The mean colour of an area of a picture (an invalid colour for an empty area).
 QColor average(const QImage& image, const QRect& area);
 
+// Ten minutes of the H.264 clip (its copy looped) at path, so the tools run long enough to
+// be met while they run; false when ffmpeg fails.
+bool makeLongClip(const QString& path);
+
+// A frame of a media file as ffmpeg decodes it (scaled to size when one is given), by way of
+// a PNG file at png; a null image when ffmpeg fails.
+QImage decodedFrame(const QString& file, int frame, const QString& png, const QSize& size = {});
+
+// The share of 16×16 blocks of the picture shown at `where` whose mean colour matches the
+// same block of the reference picture.
+double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference);
+
 // ffprobe helpers on a media file.
 double probeDuration(const QString& path);                      // seconds, -1 on failure
-QStringList probeCodecs(const QString& path);                   // codec names in stream order
+QStringList probeCodecs(const QString& path);                   // codec names, sorted
 QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", "width")
                    const QString& entry);
 

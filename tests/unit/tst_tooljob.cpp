@@ -23,18 +23,10 @@
 
 namespace {
 
-QString u8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 using Ranges = QList<SaveRangesJob::Range>;
 using Steps = QList<QPair<int, int>>;
 
 const Ranges threeRanges = {{u8("4"), u8("6")}, {u8("20"), u8("4")}, {u8("26"), u8("3")}};
-
-QStringList filesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
 
 bool toolsInstalled() {
     return QFileInfo::exists(mencoderPath) || QFileInfo::exists(ffmpegPath) ||
@@ -56,17 +48,15 @@ struct JobWatch {
 
 }  // namespace
 
-class TestToolJob : public QObject {
+class TestToolJob : public QObject, testsupport::ToolFolders {
     Q_OBJECT
 
-    QTemporaryDir m_tmp;  // the program's temporary folder, where the tools go
-    std::unique_ptr<QTemporaryDir> m_work;
     QString m_long;  // ten minutes of the H.264 clip, so the tools run long enough to meet
 
     QString folder(const char* name) {
         const QString path = m_work->filePath(u8(name));
         QDir().mkpath(path);
-        return path + QLatin1Char('/');
+        return path + u'/';
     }
 
 private Q_SLOTS:
@@ -76,17 +66,9 @@ private Q_SLOTS:
         tempDir = addSeparator(m_tmp.path());
         resourceTools::setPaths();
         m_long = m_tmp.filePath(u8("long.flv"));
-        QCOMPARE(
-            testsupport::run(u8("ffmpeg"),
-                             {u8("-v"), u8("error"), u8("-stream_loop"), u8("19"), u8("-i"),
-                              testsupport::media(u8("h264.flv")), u8("-c"), u8("copy"), m_long})
-                .exitCode,
-            0);
+        QVERIFY(testsupport::makeLongClip(m_long));
     }
-    void init() {
-        m_work = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_work->isValid());
-    }
+    void init() { QVERIFY(newWorkFolder()); }
     void cleanup() {
         QVERIFY(ToolJob::running() == nullptr);
         QVERIFY(!toolsInstalled());
@@ -104,7 +86,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(Steps, steps);
         const QString here = QDir::currentPath();
-        const QStringList hereBefore = filesIn(here);
+        const QStringList hereBefore = testsupport::filesIn(here);
         const QString out = folder("輸出 'out' -x");
         const QString source = folder("來源") + u8("片段 a.flv");
         QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), source));
@@ -125,9 +107,9 @@ private Q_SLOTS:
         const QStringList made =
             mode == 0 ? QStringList{u8("-結果.flv")}
                       : QStringList{u8("split_001.flv"), u8("split_002.flv"), u8("split_003.flv")};
-        QCOMPARE(filesIn(out), made);
+        QCOMPARE(testsupport::filesIn(out), made);
         QCOMPARE(QDir::currentPath(), here);
-        QCOMPARE(filesIn(here), hereBefore);
+        QCOMPARE(testsupport::filesIn(here), hereBefore);
     }
 
     // While a job runs a second one does not start: it ends at once and leaves its folder,
@@ -137,8 +119,7 @@ private Q_SLOTS:
         const QString first = folder("first");
         const QString second = folder("second");
         for (const char* name : {"cut.flv", "~tmpSP001.flv", "~fix~tmpSJoin.flv"}) {
-            QFile file(second + u8(name));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+            QVERIFY(testsupport::writeFile(second + u8(name), "keep"));
         }
         SaveRangesJob running(SaveRangesJob::Split, m_long, first + u8("split_001.flv"),
                               {{u8("0"), u8("300")}, {u8("300"), u8("300")}});
@@ -155,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(refusedWatch.ended.wait(60000));
         QCOMPARE(refused.result(), ToolJob::Result::Failed);
         QCOMPARE(refusedWatch.steps.size(), 0);
-        QCOMPARE(filesIn(second),
+        QCOMPARE(testsupport::filesIn(second),
                  QStringList({u8("cut.flv"), u8("~fix~tmpSJoin.flv"), u8("~tmpSP001.flv")}));
         QVERIFY(running.isRunning());
         QCOMPARE(ToolJob::running(), &running);
@@ -166,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(watch.ended.wait(60000));
         QCOMPARE(running.result(), ToolJob::Result::Aborted);
         QCOMPARE(watch.progress.constLast(), atBreak);
-        QCOMPARE(filesIn(first), QStringList());
+        QCOMPARE(testsupport::filesIn(first), QStringList());
     }
 
     void failureNamesTheCause_data() {
@@ -177,7 +158,7 @@ private Q_SLOTS:
         QTest::newRow("disk full") << 3 << ToolJob::Cause::DiskFull;
     }
     // A failed job names the cause and leaves nothing. (A folder that cannot be written:
-    // tst_saveranges::unwritableFolderFails, with the report's text.)
+    // tst_saveranges::nothingWritten, with the report's text.)
     void failureNamesTheCause() {
         QFETCH(int, what);
         QFETCH(ToolJob::Cause, cause);
@@ -206,7 +187,7 @@ private Q_SLOTS:
         JobWatch watch(job);
         job.start();
         QVERIFY(watch.ended.wait(60000));
-        const QStringList left = filesIn(out);
+        const QStringList left = testsupport::filesIn(out);
         appDir = keptAppDir;
         if (what == 3) {
             testsupport::run(u8("umount"), {out});
