@@ -10,6 +10,7 @@
 #include "player/VideoSizing.h"
 #include "player/frmMain.h"
 #include "player/frmMainTexts.h"
+#include "playlist/mdlLineFormat.h"
 #include "services/CommDialog.h"
 #include "services/FileObject.h"
 #include "tools/BusySession.h"
@@ -33,16 +34,6 @@ const QString kSingleFileMarker = QStringLiteral("on2");
 }  // namespace
 
 PlaybackControl::PlaybackControl(frmMain& w) : m_w(w) {}
-
-QString PlaybackControl::splitItem(const QString& item, QString* marks) {
-    const qsizetype bar = item.lastIndexOf(QChar(0x2225));
-    if (bar < 0) {
-        marks->clear();
-        return item;
-    }
-    *marks = item.mid(bar + 1);
-    return item.left(bar);
-}
 
 int PlaybackControl::moveTarget(int direction, int index, int count) {
     if (direction == 1) {
@@ -75,11 +66,11 @@ void PlaybackControl::playListLine(const QString& text) {
     QString marks;
     QString path;
     if (!text.isEmpty()) {
-        path = splitItem(text, &marks);
+        path = splitItemMarks(text, &marks);
     } else if (ListWindow* list = appWindows().list) {
         // The browser lists plain files; a playlist line may carry marks.
-        path =
-            list->browserActive() ? list->selectedItem() : splitItem(list->selectedItem(), &marks);
+        path = list->browserActive() ? list->selectedItem()
+                                     : splitItemMarks(list->selectedItem(), &marks);
     }
     m_w.newPlay(upperDriveLetter(path), marks);
 }

@@ -39,8 +39,6 @@ public:
     // The play button of the current range mode (mbPlay(0..2)).
     ZelvoButton* currentPlayButton() const;
 
-    // "path∥marks" split at the last "∥"; a text without one is all path.
-    static QString splitItem(const QString& item, QString* marks);
     // The new selection after one step from index in a list of count entries; both
     // directions wrap.
     static int moveTarget(int direction, int index, int count);
