@@ -29,8 +29,6 @@ private Q_SLOTS:
     void shortLines();
     void linePathMarks_data();
     void linePathMarks();
-    void columnCount_data();
-    void columnCount();
 };
 
 void tst_LineLayout::roundTrip_data() {
@@ -193,24 +191,6 @@ void tst_LineLayout::linePathMarks() {
     QString gotMarks = u8("stale");
     QCOMPARE(linePath(line, layout, &gotMarks, withMarks), path);
     QCOMPARE(gotMarks, marks);
-}
-
-void tst_LineLayout::columnCount_data() {
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<int>("columns");
-
-    QTest::newRow("-1") << -1 << 0;
-    QTest::newRow("0") << 0 << 2;
-    QTest::newRow("1") << 1 << 3;
-    QTest::newRow("2") << 2 << 3;
-    QTest::newRow("3") << 3 << 0;
-}
-
-void tst_LineLayout::columnCount() {
-    QFETCH(int, layout);
-    QFETCH(int, columns);
-
-    QCOMPARE(lineColumnCount(layout), columns);
 }
 
 QTEST_GUILESS_MAIN(tst_LineLayout)
