@@ -751,11 +751,13 @@ int MpvSession::pause() {
         }
     } else if (m_state == State::Playing) {
         // Sound already handed out may still move the player's clock a little after
-        // the pause: the position is where the pause came.
+        // the pause: the position is where the pause came. It is not before where playing
+        // went on from: the player may not have shown that place yet.
         if (const auto at = doubleProperty("time-pos")) {
-            m_held = *at;
+            m_held = m_playedFrom ? std::max(*at, *m_playedFrom) : *at;
         }
     }
+    m_playedFrom.reset();
     m_state = State::Paused;
     return mcierr::kNone;
 }
