@@ -1,0 +1,405 @@
+#include "playlist/ListFiles.h"
+
+#include "playlist/mdlLineFormat.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace {
+
+const QString lineEnd = QStringLiteral("\r\n");
+
+// A list holding a NUL in this much of its start is taken for a binary file.
+constexpr qsizetype binaryCheckSize = 64 * 1024;
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Only spaces and tabs are trimmed: other white space may belong to a file name.
+QStringView trimBlanks(QStringView text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text.at(start))) {
+        ++start;
+    }
+    while (end > start && isBlank(text.at(end - 1))) {
+        --end;
+    }
+    return text.sliced(start, end - start);
+}
+
+// The lines of a text, trimmed, empty ones left out. CR LF, LF and a lone CR all end a line.
+std::vector<QStringView> textLines(QStringView text) {
+    std::vector<QStringView> lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i <= size; ++i) {
+        if (i < size && text.at(i) != QLatin1Char('\n') && text.at(i) != QLatin1Char('\r')) {
+            continue;
+        }
+        const QStringView line = trimBlanks(text.sliced(start, i - start));
+        if (!line.isEmpty()) {
+            lines.push_back(line);
+        }
+        if (i + 1 < size && text.at(i) == QLatin1Char('\r') &&
+            text.at(i + 1) == QLatin1Char('\n')) {
+            ++i;
+        }
+        start = i + 1;
+    }
+    return lines;
+}
+
+// UTF-8, else Big5: the Windows predecessor of the program wrote its lists in the system
+// code page, Big5 on a Traditional Chinese system. Qt converts Big5 through ICU; a Qt built
+// without it cannot, and such a list is then read as Latin-1, whose names show garbled but
+// whose ASCII paths still work.
+QString decodeText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    QStringDecoder big5("Big5", QStringDecoder::Flag::Stateless);
+    if (big5.isValid()) {
+        return big5(bytes);
+    }
+    return QString::fromLatin1(bytes);
+}
+
+// The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
+// "file://" URL as its local path; other URLs, absolute paths and Windows paths (which
+// cannot be resolved here) unchanged. The item text of a path holding "∥" ends in "∥", so
+// that no part of the path is taken for marks.
+QString entryItem(const QString& entry, const QDir& folder) {
+    static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    static const QRegularExpression windowsPath(QStringLiteral(R"(^(?:[A-Za-z]:[\\/]|\\\\))"));
+    QString path = entry;
+    if (url.match(entry).hasMatch()) {
+        if (entry.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+            const QString local = QUrl(entry).toLocalFile();
+            if (!local.isEmpty()) {
+                path = local;
+            }
+        }
+    } else if (!windowsPath.match(entry).hasMatch() && !QDir::isAbsolutePath(entry)) {
+        path = QDir::cleanPath(folder.absoluteFilePath(entry));
+    }
+    if (path.contains(itemMarksSeparator)) {
+        path += itemMarksSeparator;
+    }
+    return path;
+}
+
+QStringList readM3u(QStringView text, const QDir& folder) {
+    QStringList items;
+    for (const QStringView line : textLines(text)) {
+        if (!line.startsWith(QLatin1Char('#'))) {
+            items << entryItem(line.toString(), folder);
+        }
+    }
+    return items;
+}
+
+// "FileN=" entries in the order of N; entries of the same number keep their file order.
+QStringList readPls(QStringView text, const QDir& folder) {
+    std::vector<std::pair<qint64, QString>> entries;
+    for (const QStringView line : textLines(text)) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0) {
+            continue;
+        }
+        const QStringView key = trimBlanks(line.first(equals));
+        const QStringView value = trimBlanks(line.sliced(equals + 1));
+        if (key.size() <= 4 || !key.startsWith(QLatin1String("file"), Qt::CaseInsensitive) ||
+            value.isEmpty()) {
+            continue;
+        }
+        const QStringView digits = key.sliced(4);
+        const bool allDigits = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+        bool ok = false;
+        const qint64 number = digits.toLongLong(&ok);
+        if (allDigits && ok) {
+            entries.emplace_back(number, value.toString());
+        }
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList items;
+    for (const auto& entry : entries) {
+        items << entryItem(entry.second, folder);
+    }
+    return items;
+}
+
+// An XML entity at text[at] ("&..."), decoded; *length receives how many characters it
+// takes, 0 when it is not an entity (the "&" then stands for itself).
+QString decodeEntity(QStringView text, qsizetype at, qsizetype* length) {
+    *length = 0;
+    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), at);
+    if (semicolon < 0 || semicolon - at > 10) {
+        return QString();
+    }
+    const QStringView name = text.sliced(at + 1, semicolon - at - 1);
+    static const std::pair<QLatin1String, QChar> named[] = {
+        {QLatin1String("amp"), QLatin1Char('&')},   {QLatin1String("lt"), QLatin1Char('<')},
+        {QLatin1String("gt"), QLatin1Char('>')},    {QLatin1String("quot"), QLatin1Char('"')},
+        {QLatin1String("apos"), QLatin1Char('\'')},
+    };
+    for (const auto& [entity, character] : named) {
+        if (name == entity) {
+            *length = semicolon - at + 1;
+            return QString(character);
+        }
+    }
+    if (!name.startsWith(QLatin1Char('#'))) {
+        return QString();
+    }
+    const bool hex = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive);
+    bool ok = false;
+    const uint code = name.sliced(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+    const char32_t character = code;
+    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return QString();
+    }
+    *length = semicolon - at + 1;
+    return QString::fromUcs4(&character, 1);
+}
+
+QString decodeEntities(QStringView text) {
+    QString decoded;
+    decoded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = 0;
+        if (text.at(i) == QLatin1Char('&')) {
+            const QString character = decodeEntity(text, i, &length);
+            if (length > 0) {
+                decoded += character;
+                i += length - 1;
+                continue;
+            }
+        }
+        decoded += text.at(i);
+    }
+    return decoded;
+}
+
+bool isTagBreak(QChar c) {
+    return c.isSpace() || c == QLatin1Char('=') || c == QLatin1Char('>') || c == QLatin1Char('<') ||
+           c == QLatin1Char('/');
+}
+
+// The href of every <ref> tag, in document order. ASX files met in use are seldom well
+// formed (bare "&", unquoted values, missing end tags), so the tags are scanned rather than
+// parsed; every step moves forward, whatever the text.
+QStringList readAsx(QStringView text, const QDir& folder) {
+    QStringList items;
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    auto skipSpace = [&] {
+        while (i < size && text.at(i).isSpace()) {
+            ++i;
+        }
+    };
+    while ((i = text.indexOf(QLatin1Char('<'), i)) >= 0) {
+        if (text.sliced(i).startsWith(QLatin1String("<!--"))) {
+            const qsizetype end = text.indexOf(QLatin1String("-->"), i + 4);
+            if (end < 0) {
+                break;
+            }
+            i = end + 3;
+            continue;
+        }
+        const qsizetype nameStart = ++i;
+        while (i < size && !isTagBreak(text.at(i))) {
+            ++i;
+        }
+        if (text.sliced(nameStart, i - nameStart)
+                .compare(QLatin1String("ref"), Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        bool found = false;
+        while (i < size && text.at(i) != QLatin1Char('>') && text.at(i) != QLatin1Char('<')) {
+            const qsizetype attributeStart = i;
+            while (i < size && !isTagBreak(text.at(i))) {
+                ++i;
+            }
+            const QStringView attribute = text.sliced(attributeStart, i - attributeStart);
+            if (attribute.isEmpty()) {
+                ++i;  // a blank, "/" or a stray "="
+                continue;
+            }
+            skipSpace();
+            if (i >= size || text.at(i) != QLatin1Char('=')) {
+                continue;
+            }
+            ++i;
+            skipSpace();
+            qsizetype valueStart = i;
+            qsizetype valueEnd = i;
+            if (i < size && (text.at(i) == QLatin1Char('"') || text.at(i) == QLatin1Char('\''))) {
+                const qsizetype close = text.indexOf(text.at(i), i + 1);
+                if (close < 0) {
+                    i = size;
+                    break;
+                }
+                valueStart = i + 1;
+                valueEnd = close;
+                i = close + 1;
+            } else {
+                while (i < size && !text.at(i).isSpace() && text.at(i) != QLatin1Char('>')) {
+                    ++i;
+                }
+                valueEnd = i;
+            }
+            if (!found && attribute.compare(QLatin1String("href"), Qt::CaseInsensitive) == 0) {
+                found = true;
+                const QString href =
+                    trimBlanks(decodeEntities(text.sliced(valueStart, valueEnd - valueStart)))
+                        .toString();
+                if (!href.isEmpty()) {
+                    items << entryItem(href, folder);
+                }
+            }
+        }
+    }
+    return items;
+}
+
+QString xmlEscaped(const QString& text) {
+    QString escaped = text.toHtmlEscaped();
+    return escaped.replace(QLatin1Char('\''), QLatin1String("&apos;"));
+}
+
+// The file name of a path or URL, for a pls title.
+QString fileName(const QString& path) {
+    const qsizetype slash =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(slash + 1);
+}
+
+QString listText(const QStringList& items, ListFileFormat format) {
+    QString text;
+    QString marks;
+    if (format == ListFileFormat::Plt) {
+        for (const QString& item : items) {
+            text += item + lineEnd;
+        }
+        return text;
+    }
+    if (format == ListFileFormat::M3u) {
+        text = QStringLiteral("#EXTM3U") + lineEnd;
+        for (const QString& item : items) {
+            text += splitItemMarks(item, &marks) + lineEnd;
+        }
+    } else if (format == ListFileFormat::Pls) {
+        text = QStringLiteral("[playlist]") + lineEnd;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QString path = splitItemMarks(items.at(i), &marks);
+            const QString number = QString::number(i + 1);
+            text += QStringLiteral("File") + number + QLatin1Char('=') + path + lineEnd;
+            text += QStringLiteral("Title") + number + QLatin1Char('=') + fileName(path) + lineEnd;
+        }
+        text += QStringLiteral("NumberOfEntries=") + QString::number(items.size()) + lineEnd;
+        text += QStringLiteral("Version=2") + lineEnd;
+    } else {
+        text = QStringLiteral("<asx version=\"3.0\">") + lineEnd;
+        for (const QString& item : items) {
+            text += QStringLiteral("<entry><ref href=\"") +
+                    xmlEscaped(splitItemMarks(item, &marks)) + QStringLiteral("\"/></entry>") +
+                    lineEnd;
+        }
+        text += QStringLiteral("</asx>") + lineEnd;
+    }
+    return text;
+}
+
+}  // namespace
+
+ListFileFormat listFileFormat(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("m3u") || suffix == QLatin1String("m3u8")) {
+        return ListFileFormat::M3u;
+    }
+    if (suffix == QLatin1String("pls")) {
+        return ListFileFormat::Pls;
+    }
+    if (suffix == QLatin1String("asx")) {
+        return ListFileFormat::Asx;
+    }
+    return ListFileFormat::Plt;
+}
+
+ListFileContents readListFile(const QString& path) {
+    ListFileContents contents;
+    const QFileInfo info(path);
+    QFile file(path);
+    // Only a regular file: opening a pipe would wait for a writer, a device may never end.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        contents.error = listFileTexts::cannotRead(path);
+        return contents;
+    }
+    if (file.size() > maxListFileSize) {
+        contents.error = listFileTexts::tooLarge(path);
+        return contents;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        contents.error = listFileTexts::cannotRead(path);
+        return contents;
+    }
+    if (bytes.first(std::min(bytes.size(), binaryCheckSize)).contains('\0')) {
+        contents.error = listFileTexts::notAListFile(path);
+        return contents;
+    }
+    const QString text = decodeText(bytes);
+    const QDir folder(info.absolutePath());
+    switch (listFileFormat(path)) {
+        case ListFileFormat::Plt:
+            for (const QStringView line : textLines(text)) {
+                contents.items << line.toString();
+            }
+            break;
+        case ListFileFormat::M3u:
+            contents.items = readM3u(text, folder);
+            break;
+        case ListFileFormat::Pls:
+            contents.items = readPls(text, folder);
+            break;
+        case ListFileFormat::Asx:
+            contents.items = readAsx(text, folder);
+            break;
+    }
+    return contents;
+}
+
+bool writeListFile(const QString& path, const QStringList& items, ListFileFormat format,
+                   QString* error) {
+    // The list is written to a temporary file beside it and renamed over it when complete.
+    // A short write (a full disk, a file size limit) is no error to the file object, which
+    // would then commit the part written: it is checked here, and the old list stays.
+    const QByteArray bytes = listText(items, format).toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) {
+            *error = listFileTexts::cannotWrite(path);
+        }
+        return false;
+    }
+    return true;
+}
