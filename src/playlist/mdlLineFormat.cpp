@@ -24,12 +24,10 @@ QString marksLabel(const QString& marks) {
 
 QString splitItemMarks(const QString& text, QString* marks) {
     const qsizetype bar = text.lastIndexOf(itemMarksSeparator);
-    if (bar < 0) {
-        marks->clear();
-        return text;
+    if (marks != nullptr) {
+        *marks = bar < 0 ? QString() : text.mid(bar + 1);
     }
-    *marks = text.mid(bar + 1);
-    return text.left(bar);
+    return bar < 0 ? text : text.left(bar);
 }
 
 QString formatLine(const QString& text, int layout, QString* path, QString* marks) {
@@ -84,6 +82,10 @@ QString lineToItem(const QString& line, int layout) {
 }
 
 QString linePath(const QString& line, int layout, QString* marks, bool withMarks) {
+    QString unused;
+    if (marks == nullptr) {
+        marks = &unused;
+    }
     marks->clear();
     if (line.isEmpty() || lineColumnCount(layout) == 0) {
         return QString();
