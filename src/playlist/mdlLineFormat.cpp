@@ -24,12 +24,10 @@ QString marksLabel(const QString& marks) {
 
 QString splitItemMarks(const QString& text, QString* marks) {
     const qsizetype bar = text.lastIndexOf(itemMarksSeparator);
-    if (bar < 0) {
-        marks->clear();
-        return text;
+    if (marks != nullptr) {
+        *marks = bar < 0 ? QString() : text.mid(bar + 1);
     }
-    *marks = text.mid(bar + 1);
-    return text.left(bar);
+    return bar < 0 ? text : text.left(bar);
 }
 
 QString formatLine(const QString& text, int layout, QString* path, QString* marks) {
@@ -84,7 +82,9 @@ QString lineToItem(const QString& line, int layout) {
 }
 
 QString linePath(const QString& line, int layout, QString* marks, bool withMarks) {
-    marks->clear();
+    if (marks != nullptr) {
+        marks->clear();
+    }
     if (line.isEmpty() || lineColumnCount(layout) == 0) {
         return QString();
     }
@@ -97,8 +97,12 @@ QString linePath(const QString& line, int layout, QString* marks, bool withMarks
     if (!label.contains(QLatin1Char('-')) || label == noMarksLabel) {
         return path;
     }
-    *marks = label.startsWith(marksLabelPrefix) ? label.mid(marksLabelPrefix.size()) : label;
-    return withMarks ? path + itemMarksSeparator + *marks : path;
+    const QString found =
+        label.startsWith(marksLabelPrefix) ? label.mid(marksLabelPrefix.size()) : label;
+    if (marks != nullptr) {
+        *marks = found;
+    }
+    return withMarks ? path + itemMarksSeparator + found : path;
 }
 
 int lineColumnCount(int layout) {
