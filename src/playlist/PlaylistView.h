@@ -33,7 +33,8 @@ public:
     // average characters. A list without columns is as wide as its widest line plus 10 px.
     void fitListWidth();
     QList<int> columnStops() const { return m_stops; }
-    // The width of a line's contents: the last stop (0 for an empty list).
+    // The width of a line's contents: the last stop (0 before a fit and for a playlist
+    // without lines).
     int contentWidth() const { return m_stops.isEmpty() ? 0 : m_stops.last(); }
 
     // Scrolls so that row is the top line.

@@ -6,6 +6,7 @@
 #include "playlist/PlaylistView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -342,6 +343,27 @@ private Q_SLOTS:
         if (row >= 0) {
             QCOMPARE(doubled.at(0).at(0).toInt(), row);
         }
+    }
+
+    void contextMenu_data() {
+        QTest::addColumn<bool>("fromKeyboard");
+        QTest::newRow("right click") << false;
+        QTest::newRow("menu key") << true;  // opens at the selected line
+    }
+    void contextMenu() {
+        QFETCH(bool, fromKeyboard);
+        makeView(PlaylistModel::Kind::Playlist, sampleItems);
+        m_model->setListIndex(2);
+        QSignalSpy menus(m_view.get(), &PlaylistView::contextMenuAt);
+        QWidget* viewport = m_view->viewport();
+        const QPoint at = fromKeyboard ? rowCentre(2) : belowLines();
+        QContextMenuEvent event(
+            fromKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+            fromKeyboard ? viewport->rect().center() : at,
+            viewport->mapToGlobal(fromKeyboard ? viewport->rect().center() : at));
+        QApplication::sendEvent(viewport, &event);
+        QCOMPARE(menus.count(), 1);
+        QCOMPARE(menus.at(0).at(0).toPoint(), viewport->mapToGlobal(at));
     }
 
     void scrollToTopLine() {
