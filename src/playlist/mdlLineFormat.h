@@ -16,9 +16,9 @@ inline constexpr QChar itemMarksSeparator(0x2225);  // "∥"
 inline constexpr QStringView marksLabelPrefix = u"標記 ";
 inline constexpr QStringView noMarksLabel = u"無標記";
 
-// The path of an item text; marks (when given) receives the marks text ("" when none). Only the last
-// "∥" separates the marks, so a path may hold "∥" itself.
-QString splitItemMarks(const QString& text, QString* marks);
+// The path of an item text; marks (when given) receives the marks text ("" when none).
+// Only the last "∥" separates the marks, so a path may hold "∥" itself.
+QString splitItemMarks(const QString& text, QString* marks = nullptr);
 
 // The line of an item text in layout; path and marks (when given) receive the parts.
 // An empty path gives an empty line.
@@ -30,9 +30,9 @@ QString formatLine(const QString& text, int layout, QString* path = nullptr,
 QString lineToItem(const QString& line, int layout);
 
 // The path of a line laid out in layout, its drive letter normalised. Only a marks column
-// holding a range ("-") counts: marks (when given) receives its marks text, else "". With withMarks
-// the result is the item text path + "∥" + marks when there are marks. "" for an empty
-// line.
+// holding a range ("-") counts: marks (when given) receives its marks text, else "". With
+// withMarks the result is the item text path + "∥" + marks when there are marks. "" for an
+// empty line.
 QString linePath(const QString& line, int layout, QString* marks, bool withMarks);
 
 // How many columns a line of layout has: 2, 3, 3, and 0 for any other layout.
