@@ -37,6 +37,8 @@ public:
     virtual void mbStopLoop_Click() = 0;
     // Adds an item text to the list shown, after its selection or at its end.
     virtual void addToList(const QString& item, bool insertAfterSelection, bool refreshNow) = 0;
+    // The playlist shown last (0 or 1): where F1 goes back to.
+    virtual int lastPlaylist() const = 0;
     // Shows a tab: area 0 the playlists (tab 0 or 1), 1 the marks list, 2 the join list.
     virtual void changeToTab(int area, int tab, bool returnFocus) = 0;
 

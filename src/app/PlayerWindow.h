@@ -25,6 +25,12 @@ public:
     virtual void mbStop_Click() = 0;
     // Pauses playback when a file is playing.
     virtual void pausePrFn() = 0;
+    // Selects a random entry of the list in use.
+    virtual void selectRnd() = 0;
+    // Refreshes the previous-item and next-item buttons from the list in use.
+    virtual void fncEbCheck() = 0;
+    // Gives both of those buttons one look (an image-button state).
+    virtual void setListStepLooks(int state) = 0;
     // Gives the focus back to the player when the playlist window is in front (or always).
     virtual void returnFocus(bool force) = 0;
 

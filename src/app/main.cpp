@@ -1,7 +1,9 @@
 #include "app/AppWindows.h"
+#include "app/ConnectWindows.h"
 #include "app/SingleInstance.h"
 #include "app/mdlZelvoFLV.h"
 #include "player/frmMain.h"
+#include "playlist/frmList.h"
 #include "services/DialogService.h"
 #include "services/WidgetDialogHandler.h"
 
@@ -60,14 +62,15 @@ int main(int argc, char** argv) {
 
     // The windows and what they may ask of each other, wired here and nowhere else.
     frmMain window;
-    appWindows().player = &window;
+    frmList list;
+    connectWindows(window, list);
     QObject::connect(&instance, &SingleInstance::linkExecute, &window, &frmMain::linkExecute);
     // Once closing starts, a new start waits for us to finish and becomes first itself.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);
     window.formLoad(commandLine);
     window.show();
     const int code = QApplication::exec();
-    appWindows() = AppWindows();
+    disconnectWindows();
     DialogService::setHandler(nullptr);
     return code;
 }

@@ -98,6 +98,23 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
     mnuScnFull = item(view, QStringLiteral("mnuScnFull"), t::mnuScnFull());
     mnuSaveCap = item(view, QStringLiteral("mnuSaveCap"), t::mnuSaveCap());
 
+    // The playlist window and its tools.
+    menuTools = bar->addMenu(t::menuTools());
+    menuTools->setObjectName(QStringLiteral("menuTools"));
+    mnuList = item(menuTools, QStringLiteral("mnuList"), t::mnuList());
+    menuTools->addSeparator();
+    mnuMediaJoin = item(menuTools, QStringLiteral("mnuMediaJoin"), t::mnuMediaJoin());
+    mnuMediaSplit = item(menuTools, QStringLiteral("mnuMediaSplit"), t::mnuMediaSplit());
+    mnuMediaSnap = item(menuTools, QStringLiteral("mnuMediaSnap"), t::mnuMediaSnap());
+    mnuMediaFix = item(menuTools, QStringLiteral("mnuMediaFix"), t::mnuMediaFix());
+    menuTools->addSeparator();
+    for (int i = 0; i < 2; ++i) {
+        mnuFLV2Mov[i] = item(menuTools, QStringLiteral("mnuFLV2Mov%1").arg(i), t::mnuFLV2Mov(i));
+    }
+    for (int i = 0; i < 2; ++i) {
+        mnuFLV2Muc[i] = item(menuTools, QStringLiteral("mnuFLV2Muc%1").arg(i), t::mnuFLV2Muc(i));
+    }
+
     QMenu* help = bar->addMenu(t::menuHelp());
     help->setObjectName(QStringLiteral("menuHelp"));
     mnuHelp = item(help, QStringLiteral("mnuHelp"), t::mnuHelp());

@@ -44,6 +44,15 @@ public:
     QAction* mnuScnFull = nullptr;
     QAction* mnuSaveCap = nullptr;
     // 說明
+    QMenu* menuTools = nullptr;
+    QAction* mnuList = nullptr;
+    QAction* mnuMediaJoin = nullptr;
+    QAction* mnuMediaSplit = nullptr;
+    QAction* mnuMediaSnap = nullptr;
+    QAction* mnuMediaFix = nullptr;
+    QAction* mnuFLV2Mov[2] = {nullptr, nullptr};
+    QAction* mnuFLV2Muc[2] = {nullptr, nullptr};
+
     QAction* mnuHelp = nullptr;
     QAction* munCodec = nullptr;
 };

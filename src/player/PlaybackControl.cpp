@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QTime>
+#include <QWidget>
 
 namespace {
 
@@ -321,9 +322,12 @@ void PlaybackControl::ifStopped(bool x) {
 
 void PlaybackControl::fncEbCheck() {
     // Previous and next make sense only with another entry to go to.
-    const ListWindow* list = appWindows().list;
+    // They sleep while the playlist window is closed: there is no list to see.
+    ListWindow* list = appWindows().list;
+    const bool listShown =
+        list != nullptr && (list->form() == nullptr || list->form()->isVisible());
     const bool canStep =
-        list != nullptr && (list->browserActive() || list->hasPlaylist()) && list->count() > 1;
+        listShown && (list->browserActive() || list->hasPlaylist()) && list->count() > 1;
     const int look = canStep ? ZelvoButton::Normal : ZelvoButton::Disabled;
     m_w.picPlusBk->mbLastItem->setState(look);
     m_w.picPlusBk->mbNextItem->setState(look);

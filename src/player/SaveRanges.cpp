@@ -6,6 +6,8 @@
 #include "player/RangeMarks.h"
 #include "player/frmMain.h"
 #include "player/frmMainTexts.h"
+#include "playlist/ListFiles.h"
+#include "playlist/frmListTexts.h"
 #include "services/CommDialog.h"
 #include "services/DialogService.h"
 #include "services/FileObject.h"
@@ -127,14 +129,25 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
     CommDialog dialog;
     QWidget* list = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
     QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_w;
+    // A playlist may also be saved in the list formats other players read.
+    const bool playlist = fromList && isListFile(path);
     dialog.setOwnerWindow(owner);
-    dialog.setFilter(frmMainTexts::saveFileFilter(ext));
+    dialog.setFilter(playlist ? frmListTexts::saveListFilter() : frmMainTexts::saveFileFilter(ext));
+    dialog.setDialogTitle(playlist ? frmListTexts::saveListTitle() : QString());
     dialog.setFilterIndex(1);
     dialog.setFileName(QString());
     dialog.setDefaultExt(QStringLiteral(".") + ext);
     dialog.ShowSave(true);
     const QString chosen = dialog.FileName();
     if (chosen.isEmpty()) {
+        return;
+    }
+    if (playlist && listFileFormat(chosen) != ListFileFormat::Plt) {
+        if (!writeListFile(chosen, readListFile(path).items, listFileFormat(chosen))) {
+            errorBox(frmMainTexts::saveFileFailed(), owner);
+            return;
+        }
+        BusySession::shared().doneAfterSave(chosen, false, 0, false);
         return;
     }
     // A copy onto itself would truncate the file it reads from: it is already there.

@@ -156,6 +156,27 @@ void frmMain::connectMenus() {
     connect(m.mnuSaveCut, &QAction::triggered, this, [this] { m_save->saveRanges(1); });
     connect(m.mnuSaveFile, &QAction::triggered, this, [this] { m_save->mnuSaveFile_Click(); });
     connect(m.mnuSaveCap, &QAction::triggered, this, &frmMain::mnuSaveCap_Click);
+    connect(m.mnuList, &QAction::triggered, this, [] {
+        if (ListWindow* list = appWindows().list) {
+            list->changeToTab(0, list->lastPlaylist(), true);
+        }
+    });
+    // The tools live in the playlist window's work areas.
+    const auto toTab = [this](QAction* action, int area, int tab) {
+        connect(action, &QAction::triggered, this, [area, tab] {
+            if (ListWindow* list = appWindows().list) {
+                list->changeToTab(area, tab, true);
+            }
+        });
+    };
+    toTab(m.mnuMediaJoin, 2, 0);
+    toTab(m.mnuMediaSplit, 2, 1);
+    toTab(m.mnuMediaSnap, 3, 0);
+    toTab(m.mnuMediaFix, 4, 0);
+    for (int i = 0; i < 2; ++i) {
+        toTab(m.mnuFLV2Mov[i], 6, i);
+        toTab(m.mnuFLV2Muc[i], 7, i);
+    }
     connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
     connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
 }
@@ -373,6 +394,16 @@ void frmMain::mbStop_Click() {
 void frmMain::pausePrFn() {
     m_playback->pausePrFn();
 }
+void frmMain::selectRnd() {
+    m_playback->selectRnd();
+}
+void frmMain::fncEbCheck() {
+    m_playback->fncEbCheck();
+}
+void frmMain::setListStepLooks(int state) {
+    picPlusBk->mbLastItem->setState(state);
+    picPlusBk->mbNextItem->setState(state);
+}
 void frmMain::closeRunFn(const QString& path) {
     m_playback->closeRunFn(path);
 }
@@ -450,4 +481,11 @@ void frmMain::openFirstRunHelp() {
     }
 }
 
-void frmMain::unloadPlaylistWindow() {}
+void frmMain::unloadPlaylistWindow() {
+    // With the exit flag set the playlist window really closes instead of hiding.
+    if (ListWindow* list = appWindows().list) {
+        if (list->form() != nullptr) {
+            list->form()->close();
+        }
+    }
+}

@@ -49,6 +49,9 @@ public:
     void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) override;
     void mbStop_Click() override;
     void pausePrFn() override;
+    void selectRnd() override;
+    void fncEbCheck() override;
+    void setListStepLooks(int state) override;
     void returnFocus(bool force) override;
     void mnToList(int listIndex, const QString& item) override;
     void saveFile(const QString& path, bool fromList) override;

@@ -62,6 +62,9 @@ bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
                 m_playback->listStepButton(+1);
             }
             return true;
+        case Qt::Key_F1:
+            m_menus->mnuList->trigger();
+            return true;
         case Qt::Key_Home:
             if (m_menus->mnuSaveCap->isEnabled()) {
                 mnuSaveCap_Click();

@@ -27,6 +27,30 @@ inline QString menuView() {
 inline QString menuHelp() {
     return QStringLiteral("說明");
 }
+inline QString menuTools() {
+    return QStringLiteral("工具");
+}
+inline QString mnuList() {
+    return QStringLiteral("前往播放清單　　　F1");
+}
+inline QString mnuMediaJoin() {
+    return QStringLiteral("合併功能");
+}
+inline QString mnuMediaSplit() {
+    return QStringLiteral("切割功能");
+}
+inline QString mnuMediaSnap() {
+    return QStringLiteral("截圖功能");
+}
+inline QString mnuMediaFix() {
+    return QStringLiteral("修復功能");
+}
+inline QString mnuFLV2Mov(int index) {
+    return index == 0 ? QStringLiteral("FLV 轉影片") : QStringLiteral("影片轉 FLV");
+}
+inline QString mnuFLV2Muc(int index) {
+    return index == 0 ? QStringLiteral("FLV 轉音樂") : QStringLiteral("音樂轉 FLV");
+}
 inline QString mnuOpen() {
     return QStringLiteral("開啟檔案 ....");
 }

@@ -31,6 +31,13 @@ constexpr StandardSource kStandard[] = {
     {ButtonPicture::Save, "document-save", QStyle::SP_DialogSaveButton},
     {ButtonPicture::MoveUp, "go-up", QStyle::SP_ArrowUp},
     {ButtonPicture::MoveDown, "go-down", QStyle::SP_ArrowDown},
+    {ButtonPicture::AddList, "document-open", QStyle::SP_DialogOpenButton},
+    {ButtonPicture::DeleteAll, "edit-clear-all", QStyle::SP_TrashIcon},
+    {ButtonPicture::Sort, "view-sort-ascending", QStyle::SP_FileDialogListView},
+    {ButtonPicture::Reverse, "view-sort-descending", QStyle::SP_BrowserReload},
+    {ButtonPicture::SaveFile, "document-save-as", QStyle::SP_DialogSaveButton},
+    {ButtonPicture::ToFile, "folder-open", QStyle::SP_DirOpenIcon},
+    {ButtonPicture::StopAll, "process-stop", QStyle::SP_BrowserStop},
 };
 
 QPixmap blank(int size) {
@@ -152,6 +159,7 @@ QPixmap picture(ButtonPicture which, int size) {
         case ButtonPicture::Delete:
             return themed("list-remove", size, drawDelete);
         case ButtonPicture::RandomPlay:
+        case ButtonPicture::Shuffle:
             return themed("media-playlist-shuffle", size, drawRandomPlay);
         default:
             return blank(size);

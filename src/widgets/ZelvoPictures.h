@@ -27,6 +27,14 @@ enum class ButtonPicture {
     MoveUp,
     MoveDown,
     RandomPlay,
+    AddList,
+    DeleteAll,
+    Sort,
+    Reverse,
+    Shuffle,
+    SaveFile,
+    ToFile,
+    StopAll,
 };
 
 namespace ZelvoPictures {

@@ -28,6 +28,9 @@ public:
     void shareBnStop(bool, bool, bool) override {}
     void mbStop_Click() override {}
     void pausePrFn() override {}
+    void selectRnd() override {}
+    void fncEbCheck() override {}
+    void setListStepLooks(int) override {}
     void returnFocus(bool) override {}
     void mnToList(int, const QString&) override {}
     void saveFile(const QString&, bool) override {}
@@ -57,6 +60,7 @@ public:
     void mnuPlaySetting_Click(int i) override { setting = i; }
     void mbStopLoop_Click() override {}
     void addToList(const QString&, bool, bool) override {}
+    int lastPlaylist() const override { return 0; }
     void changeToTab(int, int, bool) override {}
     void loadMark() override {}
     void checkCmdRng() override {}

@@ -1,0 +1,25 @@
+#include "app/ConnectWindows.h"
+
+#include "app/AppWindows.h"
+#include "player/MainMenus.h"
+#include "player/frmMain.h"
+#include "playlist/frmList.h"
+
+#include <QAction>
+
+void connectWindows(frmMain& player, frmList& list) {
+    appWindows().player = &player;
+    appWindows().list = &list;
+    // "總是加到清單末尾" is one setting shown in both windows.
+    QAction* atEnd = player.menus().mnuToListEnd;
+    list.setAddsAtEnd(atEnd->isChecked());
+    QObject::connect(atEnd, &QAction::toggled, &list, &frmList::setAddsAtEnd);
+    QObject::connect(&list, &frmList::addsAtEndChanged, atEnd, &QAction::setChecked);
+    // "啟動時顯示播放清單": the list comes up beside the player, which keeps the focus.
+    QObject::connect(&player, &frmMain::playlistRequested, &list,
+                     [&list] { list.changeToTab(list.shownArea(), -1, true); });
+}
+
+void disconnectWindows() {
+    appWindows() = AppWindows();
+}

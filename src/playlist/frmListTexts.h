@@ -1,0 +1,175 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Every text the playlist window shows, in one place.
+namespace frmListTexts {
+
+inline QString caption() {
+    return QStringLiteral(" 播放清單");
+}
+
+// ---- work areas and their tabs ------------------------------------------------------
+// The menu entry of each area; area 5 has none.
+inline QStringList mnuSwithItem() {
+    return {QStringLiteral("第一區／播放清單"),        QStringLiteral("第二區／標記清單"),
+            QStringLiteral("第三區／合併、切割功能"),  QStringLiteral("第四區／截圖功能"),
+            QStringLiteral("第五區／修復功能"),        QString(),
+            QStringLiteral("第六區／FLV <----> 影片"), QStringLiteral("第七區／FLV <----> 音樂")};
+}
+inline QStringList tabCaptions(int area) {
+    switch (area) {
+        case 0:
+            return {QStringLiteral("播放清單一"), QStringLiteral("播放清單二")};
+        case 1:
+            return {QStringLiteral("標記清單"), QStringLiteral("檔案列表")};
+        case 2:
+            return {QStringLiteral("合併功能"), QStringLiteral("切割功能")};
+        case 3:
+            return {QStringLiteral("截圖功能")};
+        case 4:
+            return {QStringLiteral("修復功能")};
+        case 6:
+            return {QStringLiteral("FLV 轉影片"), QStringLiteral("影片轉 FLV")};
+        case 7:
+            return {QStringLiteral("FLV 轉音樂"), QStringLiteral("音樂轉 FLV")};
+        default:
+            return {};
+    }
+}
+inline QString mnuSwith() {
+    return QStringLiteral("切換工作區");
+}
+
+// ---- the playlist menu ---------------------------------------------------------------
+inline QString mnuMnLst() {
+    return QStringLiteral("播放清單設定");
+}
+inline QString mnuPlayList() {
+    return QStringLiteral("清單播放模式");
+}
+inline QStringList mnuPlaySetting() {
+    return {QStringLiteral("單次播放檔案"), QStringLiteral("循環播放檔案"),
+            QStringLiteral("循環播放清單"), QStringLiteral("隨機播放清單")};
+}
+inline QString mnuLineShow() {
+    return QStringLiteral("清單顯示模式");
+}
+inline QStringList mnuLineFmt() {
+    return {QStringLiteral("目錄 → 檔名 → 標記"), QStringLiteral("檔名 → 目錄 → 標記"),
+            QStringLiteral("檔名 → 標記 → 目錄")};
+}
+inline QString mnuAddToList() {
+    return QStringLiteral("加入指定項目到");
+}
+inline QStringList mnuToList() {
+    return {QStringLiteral("播放清單一"), QStringLiteral("播放清單二"), QStringLiteral("合併清單")};
+}
+inline QString mnuToListEnd() {
+    return QStringLiteral("總是加到清單末尾");
+}
+inline QString mnuPlaySpec() {
+    return QStringLiteral("播放指定影片");
+}
+inline QString mnuPlaySpecVideo() {
+    return QStringLiteral("播放來源影片");
+}
+inline QString mnuPlaySpecMusic() {
+    return QStringLiteral("播放來源音樂");
+}
+
+// ---- toolbar tips --------------------------------------------------------------------
+inline QString tipAdd(int index) {
+    return index == 0 ? QStringLiteral("加入檔案 ( 可複選 )") : QStringLiteral("加入清單檔案");
+}
+inline QString tipDel(int index) {
+    return index == 0 ? QStringLiteral("移除指定項目") : QStringLiteral("移除全部項目");
+}
+inline QString tipMove(int index) {
+    return index == 0 ? QStringLiteral("上移指定項目") : QStringLiteral("下移指定項目");
+}
+inline QString tipSortItem() {
+    return QStringLiteral("依序排列項目");
+}
+inline QString tipRevItem() {
+    return QStringLiteral("依表倒序項目");
+}
+inline QString tipRndItem() {
+    return QStringLiteral("隨機打亂項目");
+}
+inline QString tipSave(int index) {
+    return index == 0 ? QStringLiteral("另存清單 ( 預設副檔名 plt )")
+                      : QStringLiteral("另存指定檔案");
+}
+inline QString tipToFile() {
+    return QStringLiteral("指定項目前往檔案列表");
+}
+inline QString tipPlay() {
+    return QStringLiteral("播放指定項目");
+}
+inline QString tipRndPlay() {
+    return QStringLiteral("隨機播放某一項目");
+}
+inline QString tipStop() {
+    return QStringLiteral("停止目前播放");
+}
+inline QString tipStopLoop() {
+    return QStringLiteral("停止全部播放");
+}
+
+// ---- hints under the panels -----------------------------------------------------------
+inline QString notePlaylist() {
+    return QStringLiteral("用滑鼠雙擊清單的指定項目，便可以播放該檔案");
+}
+inline QString noteMarks() {
+    return QStringLiteral("用滑鼠雙擊清單的指定項目，便可以播放該標記區段");
+}
+inline QString noteBrowser() {
+    return QStringLiteral("用滑鼠雙擊列表的指定項目，便可以播放該檔案");
+}
+// The hint of a tool tab: how its run button becomes usable.
+inline QString noteTool(const QString& runButton) {
+    return QStringLiteral("按照步驟輸入參數之後，「") + runButton + QStringLiteral("」便可以按下");
+}
+inline QString runJoin() {
+    return QStringLiteral("執行合併功能");
+}
+inline QString runSplit() {
+    return QStringLiteral("執行切割功能");
+}
+inline QString runSnap() {
+    return QStringLiteral("執行截圖功能");
+}
+inline QString runFix() {
+    return QStringLiteral("執行修復功能");
+}
+inline QString runEncode() {
+    return QStringLiteral("執行轉檔功能");
+}
+inline QString joinTotal(const QString& kilobytes) {
+    return QStringLiteral("合併清單目前所有項目的總檔案大小是：") + kilobytes +
+           QStringLiteral(" KB");
+}
+
+// ---- messages and dialogs ------------------------------------------------------------
+inline QString removeAll() {
+    return QStringLiteral("確定要移除這個清單的全部項目？");
+}
+inline QString listFilter() {
+    return QStringLiteral("支援的清單檔 (*.plt;*.pls;*.m3u;*.asx)|");
+}
+// The save dialog's title: which formats keep the marks.
+inline QString saveListTitle() {
+    return QStringLiteral("另存清單 ( 只有 plt 格式會保留標記 )");
+}
+inline QString saveListFilter() {
+    return QStringLiteral(
+        "Zelvo.FLV 清單檔 ( 保留標記 )|*.plt|M3U 清單檔|*.m3u|PLS 清單檔|*.pls|"
+        "ASX 清單檔|*.asx");
+}
+inline QString tempListName() {
+    return QStringLiteral("~tmpS.plt");
+}
+
+}  // namespace frmListTexts
