@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SettingsFiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -51,6 +53,16 @@ public:
     // as they are when the line cannot be split).
     virtual QStringList marksLines() const = 0;
     virtual void getStartEnd(const QString& line, qint32& start, qint32& end) const = 0;
+
+    // ---- settings ----------------------------------------------------------------------------
+    // Applies a line of "Zelvo.FLV.ini" that belongs to the playlist window (the play mode,
+    // the line layout, the file browser's folders and options); other keys are ignored.
+    virtual void loadSetting(const SettingLine& line) = 0;
+    // Puts the values the playlist window owns into values.
+    virtual void saveSetting(SettingsValues& values) const = 0;
+    // The two playlists as "List.ini" keeps them.
+    virtual void loadLists(const StoredLists& lists) = 0;
+    virtual StoredLists storedLists() const = 0;
 
     // ---- the file browser --------------------------------------------------------------------
     // The folder the browser shows ("" none); where the tools write by default.

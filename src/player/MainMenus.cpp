@@ -39,6 +39,7 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
     mnuToListEnd->setChecked(true);
     file->addSeparator();
     mnuStartList = item(file, QStringLiteral("mnuStartList"), t::mnuStartList(), true);
+    mnuSaveNow = item(file, QStringLiteral("mnuSaveNow"), t::mnuSaveNow());
     file->addSeparator();
     mnuEnd[0] = item(file, QStringLiteral("mnuEnd0"), t::mnuEnd0());
     mnuEnd[1] = item(file, QStringLiteral("mnuEnd1"), t::mnuEnd1());

@@ -23,6 +23,7 @@ public:
     QAction* mnuToList[3] = {nullptr, nullptr, nullptr};
     QAction* mnuToListEnd = nullptr;
     QAction* mnuStartList = nullptr;
+    QAction* mnuSaveNow = nullptr;
     QAction* mnuEnd[2] = {nullptr, nullptr};
     // 播放: speeds 0..8 and the custom speed 10 (9 is the separator), step modes 0..2
     // and the custom amount 4 (3 is the separator).

@@ -177,6 +177,7 @@ void frmMain::connectMenus() {
         toTab(m.mnuFLV2Mov[i], 6, i);
         toTab(m.mnuFLV2Muc[i], 7, i);
     }
+    connect(m.mnuSaveNow, &QAction::triggered, this, &frmMain::mnuSaveNow_Click);
     connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
     connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
 }
@@ -459,12 +460,6 @@ void frmMain::closeMediaSessions() {
 // The steps below belong to features that land later (settings, playlist window,
 // capture window). Each is called at its place in the start-up and shut-down order.
 
-void frmMain::loadSettings() {
-    m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
-    buildDialogPatterns();
-}
-
-void frmMain::saveSettings() {}
 
 void frmMain::showStoppedState() {
     m_marks->clearMarks();

@@ -25,6 +25,7 @@ class SpeedSteps;
 class StatusTimer;
 class VideoSizing;
 class frmCap;
+struct SettingLine;
 
 // The player window and the start-up object: it builds the shared state in its load
 // handler, owns the media sessions, and shuts the program down in its unload handler. It
@@ -158,7 +159,10 @@ private:
     void openMediaSessions();
     void closeMediaSessions();
     void loadSettings();
-    void saveSettings();
+    // Writes both settings files; false (after saying so) when either cannot be written.
+    bool saveSettings();
+    void mnuSaveNow_Click();
+    void applySetting(const SettingLine& line, bool& mainPlaced, bool& listPlaced);
     void showStoppedState();
     void openFirstRunHelp();
     void unloadCaptureWindow();

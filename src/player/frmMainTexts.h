@@ -72,6 +72,15 @@ inline QStringList mnuToList() {
 inline QString mnuStartList() {
     return QStringLiteral("啟動時顯示播放清單");
 }
+inline QString mnuSaveNow() {
+    return QStringLiteral("立即儲存設定");
+}
+inline QString settingsSaved() {
+    return QStringLiteral("已經成功儲存播放清單與其它組態設定！");
+}
+inline QString settingsNotSaved() {
+    return QStringLiteral("無法儲存設定到 Zelvo.FLV 的組態檔案");
+}
 inline QString mnuEnd0() {
     return QStringLiteral("結束 ( 儲存設定 )");
 }

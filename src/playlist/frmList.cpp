@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -536,6 +537,74 @@ bool frmList::doneToFileList() const {
 }
 void frmList::showInFileList(const QString&) {
     changeToTab(1, 1, false);
+}
+
+// ---- settings ------------------------------------------------------------------------------
+
+void frmList::loadSetting(const SettingLine& line) {
+    const int n = static_cast<int>(qBound(-1e9, settingNumber(line.value), 1e9));
+    switch (line.key) {
+        case SettingKey::PlaySetting:
+            mnuPlaySetting_Click(n);
+            break;
+        case SettingKey::LineFmt:
+            mnuLineFmt_Click(n);
+            break;
+        case SettingKey::ListDir:
+            if (!line.value.isEmpty() && QFileInfo(line.value).isDir()) {
+                m_listDir = upperDriveLetter(line.value);
+            }
+            break;
+        case SettingKey::SaveDir:
+            if (!line.value.isEmpty() && QFileInfo(line.value).isDir()) {
+                m_saveDir = upperDriveLetter(line.value);
+            }
+            break;
+        case SettingKey::ListDirIdx:
+            // Only a folder restored before it gives the index a meaning.
+            if (!m_listDir.isEmpty()) {
+                m_listDirIdx = n;
+            }
+            break;
+        case SettingKey::DoneToFn:
+            if (const std::optional<bool> on = settingTruth(line.value)) {
+                m_doneToFn = *on ? 1 : 0;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void frmList::saveSetting(SettingsValues& values) const {
+    values.listPos = {x() * twipsPerPixelX, y() * twipsPerPixelY};
+    values.playSetting = m_playSetting;
+    values.lineFmt = m_lineFmt;
+    values.listDir = m_listDir;
+    values.saveDir = m_saveDir;
+    values.listDirIdx = m_listDirIdx;
+    values.doneToFn = m_doneToFn;
+}
+
+void frmList::loadLists(const StoredLists& lists) {
+    m_lastPlaylist = lists.lastPlaylist;
+    for (size_t i = 0; i < 2; ++i) {
+        lstMn[i]->setLayout(m_lineFmt);
+        lstMn[i]->setItems(lists.lists[i].items);
+        lstMn[i]->setListIndex(lists.lists[i].selected);
+        lstMnView[i]->fitListWidth();
+    }
+    showArea(0, m_lastPlaylist);
+}
+
+StoredLists frmList::storedLists() const {
+    StoredLists stored;
+    stored.lastPlaylist = m_lastPlaylist;
+    for (size_t i = 0; i < 2; ++i) {
+        stored.lists[i].items = lstMn[i]->itemTexts();
+        stored.lists[i].selected = lstMn[i]->listIndex();
+    }
+    return stored;
 }
 
 // ---- window ----------------------------------------------------------------------------------

@@ -95,6 +95,10 @@ public:
     void checkCmdRng() override;
     QStringList marksLines() const override;
     void getStartEnd(const QString& line, qint32& start, qint32& end) const override;
+    void loadSetting(const SettingLine& line) override;
+    void saveSetting(SettingsValues& values) const override;
+    void loadLists(const StoredLists& lists) override;
+    StoredLists storedLists() const override;
     QString browserFolder() const override;
     void clearBrowserFolder() override;
     bool doneToFileList() const override;
@@ -170,4 +174,9 @@ private:
     int m_lineFmt = 0;
     int m_playSetting = 0;
     bool m_browserActive = false;
+    // The browser's settings, kept as read until the browser itself takes them.
+    QString m_listDir;
+    QString m_saveDir;
+    int m_listDirIdx = -1;
+    int m_doneToFn = 0;
 };

@@ -81,6 +81,7 @@ public:
         MciInterpreter::instance().setAudioOutput(QStringLiteral("null"));
         qputenv("TMPDIR", temp.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", (temp.path() + QStringLiteral("/config")).toUtf8());
+        qputenv("ZELVO_SETTINGS_DIR", (temp.path() + QStringLiteral("/config")).toUtf8());
         appClosing = false;
         listPlayState = 0;
         w = std::make_unique<frmMain>();

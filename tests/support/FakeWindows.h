@@ -66,6 +66,10 @@ public:
     void checkCmdRng() override {}
     QStringList marksLines() const override { return {}; }
     void getStartEnd(const QString&, qint32&, qint32&) const override {}
+    void loadSetting(const SettingLine&) override {}
+    void saveSetting(SettingsValues&) const override {}
+    void loadLists(const StoredLists&) override {}
+    StoredLists storedLists() const override { return {}; }
     QString browserFolder() const override { return folder; }
     void clearBrowserFolder() override {
         if (onClearFolder) {

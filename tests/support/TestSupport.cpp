@@ -200,6 +200,8 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     env.insert(QStringLiteral("TMPDIR"), tempDir);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir);
+    // The settings files go there too, not beside the built program that every test runs.
+    env.insert(QStringLiteral("ZELVO_SETTINGS_DIR"), configDir);
     env.insert(QStringLiteral("ZELVO_TEST_LOG"), logPath);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     return env;

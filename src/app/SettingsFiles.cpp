@@ -1,0 +1,270 @@
+#include "app/SettingsFiles.h"
+
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr QChar kBar(0x2225);  // "∥"
+
+struct KeyName {
+    SettingKey key;
+    QLatin1String name;
+};
+
+constexpr KeyName kKeys[] = {
+    {SettingKey::MainRect, QLatin1String("MainRect=")},
+    {SettingKey::ListRect, QLatin1String("ListRect=")},
+    {SettingKey::CapRect, QLatin1String("CapRect=")},
+    {SettingKey::KeepWH, QLatin1String("KeepWH=")},
+    {SettingKey::KeepDef, QLatin1String("KeepDef=")},
+    {SettingKey::ListDir, QLatin1String("ListDir=")},
+    {SettingKey::SaveDir, QLatin1String("SaveDir=")},
+    {SettingKey::ListDirIdx, QLatin1String("ListDirIdx=")},
+    {SettingKey::StepMode, QLatin1String("StepMode=")},
+    {SettingKey::PlaySetting, QLatin1String("PlaySetting=")},
+    {SettingKey::ToListEnd, QLatin1String("ToListEnd=")},
+    {SettingKey::StartList, QLatin1String("StartList=")},
+    {SettingKey::AutoAddMark, QLatin1String("AutoAddMark=")},
+    {SettingKey::LineFmt, QLatin1String("LineFmt=")},
+    {SettingKey::DoneToFn, QLatin1String("DoneToFn=")},
+};
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+QString trimBlanks(QStringView text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text.at(start))) {
+        ++start;
+    }
+    while (end > start && isBlank(text.at(end - 1))) {
+        --end;
+    }
+    return text.sliced(start, end - start).toString();
+}
+
+QString truth(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// Coordinates are whole twips in practice; any other value keeps enough digits to come
+// back as the same single-precision number.
+QString coordinate(double value) {
+    return QString::number(static_cast<double>(static_cast<float>(value)), 'g', 9);
+}
+
+template <typename Numbers>
+QString joined(const Numbers& numbers, QString (*text)(double)) {
+    QStringList parts;
+    for (const auto n : numbers) {
+        parts << text(static_cast<double>(n));
+    }
+    return parts.join(QLatin1Char(','));
+}
+
+QString integer(double value) {
+    return QString::number(static_cast<qint64>(value));
+}
+
+// The lenient number of a list field: the leading number, or nothing without digits.
+std::optional<int> fieldNumber(const QStringList& fields, int at) {
+    if (at >= fields.size()) {
+        return std::nullopt;
+    }
+    const double n = settingNumber(fields.at(at));
+    if (n < -2147483648.0 || n > 2147483647.0) {
+        return std::nullopt;
+    }
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+QStringList textLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            continue;
+        }
+        lines << text.mid(start, i - start);
+        if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n')) {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < size) {
+        lines << text.mid(start);
+    }
+    return lines;
+}
+
+QList<SettingLine> parseSettings(const QString& text) {
+    QList<SettingLine> lines;
+    for (const QString& raw : textLines(text)) {
+        const QString line = trimBlanks(raw);
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0) {
+            continue;
+        }
+        const QStringView key = QStringView(line).first(equals + 1);
+        for (const KeyName& known : kKeys) {
+            if (key.compare(known.name, Qt::CaseInsensitive) == 0) {
+                lines.append({known.key, trimBlanks(QStringView(line).sliced(equals + 1))});
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+double settingNumber(const QString& text) {
+    // Sign, digits, one decimal point, digits: as much of that as the text begins with.
+    const QString t = trimBlanks(text);
+    qsizetype end = 0;
+    if (end < t.size() && (t.at(end) == QLatin1Char('-') || t.at(end) == QLatin1Char('+'))) {
+        ++end;
+    }
+    bool digits = false;
+    while (end < t.size() && t.at(end).isDigit() && t.at(end).unicode() < 128) {
+        ++end;
+        digits = true;
+    }
+    if (end < t.size() && t.at(end) == QLatin1Char('.')) {
+        ++end;
+        while (end < t.size() && t.at(end).isDigit() && t.at(end).unicode() < 128) {
+            ++end;
+            digits = true;
+        }
+    }
+    if (!digits) {
+        return 0.0;
+    }
+    bool ok = false;
+    const double value = t.first(end).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+QList<double> settingNumbers(const QString& value) {
+    QList<double> numbers;
+    for (const QString& part : value.split(QLatin1Char(','))) {
+        numbers << settingNumber(part);
+    }
+    return numbers;
+}
+
+std::optional<bool> settingTruth(const QString& value) {
+    const QString v = trimBlanks(value);
+    if (v.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (v.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    bool ok = false;
+    const double n = v.toDouble(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return n != 0.0;
+}
+
+QString settingsText(const SettingsValues& v) {
+    QStringList lines;
+    lines << QStringLiteral("MainRect=") + joined(v.mainRect, coordinate)
+          << QStringLiteral("ListRect=") + joined(v.listPos, coordinate)
+          << QStringLiteral("CapRect=") + joined(v.capPos, integer)
+          << QStringLiteral("KeepWH=") + truth(v.keepWH)
+          << QStringLiteral("KeepDef=") + truth(v.keepDef) << QStringLiteral("ListDir=") + v.listDir
+          << QStringLiteral("SaveDir=") + v.saveDir
+          << QStringLiteral("ListDirIdx=") + QString::number(v.listDirIdx)
+          << QStringLiteral("StepMode=") + QString::number(v.stepMode) + QLatin1Char(',') +
+                 joined(v.stepValue, integer)
+          << QStringLiteral("PlaySetting=") + QString::number(v.playSetting)
+          << QStringLiteral("ToListEnd=") + truth(v.toListEnd)
+          << QStringLiteral("StartList=") + truth(v.startList)
+          << QStringLiteral("AutoAddMark=") + truth(v.autoAddMark)
+          << QStringLiteral("LineFmt=") + QString::number(v.lineFmt)
+          << QStringLiteral("DoneToFn=") + QString::number(v.doneToFn);
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+StoredLists parseListIni(const QString& text) {
+    StoredLists stored;
+    const QStringList lines = textLines(text);
+    if (lines.isEmpty()) {
+        return stored;
+    }
+    if (const std::optional<int> last = fieldNumber({lines.first()}, 0);
+        last && (*last & 1) == *last) {
+        stored.lastPlaylist = *last;
+    }
+    qsizetype at = 1;
+    while (at < lines.size()) {
+        const QStringList header = lines.at(at++).split(kBar);
+        const std::optional<int> number = fieldNumber(header, 0);
+        const std::optional<int> count = fieldNumber(header, 2);
+        StoredPlaylist* list = number && (*number == 0 || *number == 1)
+                                   ? &stored.lists[static_cast<size_t>(*number)]
+                                   : nullptr;
+        // The entries are taken even for a header that names no playlist, so that the next
+        // header is read where it stands.
+        const qsizetype take =
+            count && *count > 0 ? std::min<qsizetype>(*count, lines.size() - at) : 0;
+        if (list != nullptr) {
+            for (qsizetype i = 0; i < take; ++i) {
+                const QString& item = lines.at(at + i);
+                if (!item.isEmpty()) {
+                    list->items << item;
+                }
+            }
+            if (const std::optional<int> selected = fieldNumber(header, 3)) {
+                list->selected = *selected >= 0 && *selected < list->items.size() ? *selected : -1;
+            }
+        }
+        at += take;
+    }
+    return stored;
+}
+
+QString listIniText(const StoredLists& stored) {
+    QStringList lines;
+    lines << QString::number(stored.lastPlaylist);
+    for (int i = 0; i < 2; ++i) {
+        const StoredPlaylist& list = stored.lists[static_cast<size_t>(i)];
+        lines << QString::number(i) + kBar + QStringLiteral("清單編號") + kBar +
+                     QString::number(list.items.size()) + kBar + QString::number(list.selected);
+        lines << list.items;
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QString decodeText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    // Qt converts Big5 through ICU; a Qt built without it reads such a file as Latin-1,
+    // where the names come out garbled but ASCII paths and numbers still work.
+    QStringDecoder big5("Big5", QStringDecoder::Flag::Stateless);
+    if (big5.isValid()) {
+        return big5(bytes);
+    }
+    return QString::fromLatin1(bytes);
+}
+
+bool writeWholeFile(const QString& path, const QByteArray& bytes) {
+    // A short write (a full disk, a file size limit) is no error to QSaveFile, which would
+    // then commit the part written: it is checked here, and the old file stays.
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
