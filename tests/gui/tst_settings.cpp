@@ -1,0 +1,201 @@
+// Settings across a restart of the real windows: every setting and both playlists written
+// at exit come back at the next start; leaving without saving keeps the files byte for
+// byte; damaged files still let the program start; a folder that cannot be written says so.
+#include "PlayerTestKit.h"
+#include "app/ConnectWindows.h"
+#include "player/MainMenus.h"
+#include "playlist/frmList.h"
+
+#include <QAction>
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class tst_Settings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void survivesRestart();
+    void damagedFilesStillStart_data();
+    void damagedFilesStillStart();
+    void unwritableFolder();
+
+private:
+    // Starts the program's two windows on the settings in m_folder.
+    void start();
+    // Leaves through "結束 ( 儲存設定 )" (0) or "結束 ( 不儲存設定 )" (1).
+    void exit(int how);
+    QString ini() const { return m_folder.filePath(QStringLiteral("Zelvo.FLV.ini")); }
+    QString listIni() const { return m_folder.filePath(QStringLiteral("List.ini")); }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<PlayerFixture> m_f;
+    std::unique_ptr<frmList> m_list;
+};
+
+void tst_Settings::init() {
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+}
+
+void tst_Settings::cleanup() {
+    if (m_f) {
+        exit(1);
+    }
+    QCOMPARE(m_dialogs->unexpected(), 0);
+    m_dialogs.reset();
+}
+
+void tst_Settings::start() {
+    m_f = std::make_unique<PlayerFixture>();
+    qputenv("ZELVO_SETTINGS_DIR", m_folder.path().toUtf8());
+    m_list = std::make_unique<frmList>();
+    connectWindows(*m_f->w, *m_list);
+    m_f->load();
+}
+
+void tst_Settings::exit(int how) {
+    m_f->w->mnuEnd(how);
+    m_list.reset();
+    m_f.reset();
+    appClosing = false;
+}
+
+void tst_Settings::survivesRestart() {
+    const QString media = m_folder.filePath(QStringLiteral("media"));
+    QDir().mkpath(media + QStringLiteral("/a=b"));
+    start();
+    frmMain& w = *m_f->w;
+    MainMenus& m = w.menus();
+    w.move(40, 50);
+    w.resize(420, 400);
+    m_list->move(300, 120);
+    capLeft = 1500;
+    capTop = 2250;
+    m.mnuKeepWH->setChecked(false);
+    m.mnuKeepDef->setChecked(true);
+    m.mnuFB[0]->trigger();
+    w.state().stepValue[0] = 30;
+    w.speedSteps().setStepCaption(0, 30);
+    m_list->mnuPlaySetting_Click(2);
+    m.mnuToListEnd->setChecked(false);
+    m.mnuStartList->setChecked(true);
+    m.mnuAutoAddMark->setChecked(true);
+    m_list->mnuLineFmt_Click(2);
+    const QStringList one{media + u8("/片段 1.flv∥100-200 300-400"),
+                          media + QStringLiteral("/b.mp4")};
+    m_list->playlist(0).setItems(one);
+    m_list->playlist(0).setListIndex(1);
+    m_list->playlist(1).setItems({QStringLiteral("http://host/live.flv")});
+    m_list->changeToTab(0, 1, false);
+    m_list->loadSetting({SettingKey::ListDir, media + QStringLiteral("/a=b/")});
+    m_list->loadSetting({SettingKey::ListDirIdx, QStringLiteral("3")});
+    m_list->loadSetting({SettingKey::SaveDir, media + QLatin1Char('/')});
+    m_list->loadSetting({SettingKey::DoneToFn, QStringLiteral("1")});
+    exit(0);
+
+    const QByteArray first = bytesOf(ini());
+    const QByteArray firstLists = bytesOf(listIni());
+    const QString text = QString::fromUtf8(first);
+    for (const QString& line :
+         {QStringLiteral("ListRect=4500,1800"), QStringLiteral("CapRect=1500,2250"),
+          QStringLiteral("KeepWH=False"), QStringLiteral("KeepDef=True"),
+          QStringLiteral("ListDir=") + media + QStringLiteral("/a=b/"),
+          QStringLiteral("SaveDir=") + media + QLatin1Char('/'), QStringLiteral("ListDirIdx=3"),
+          QStringLiteral("StepMode=0,30,5,5"), QStringLiteral("PlaySetting=2"),
+          QStringLiteral("ToListEnd=False"), QStringLiteral("StartList=True"),
+          QStringLiteral("AutoAddMark=True"), QStringLiteral("LineFmt=2"),
+          QStringLiteral("DoneToFn=1")}) {
+        QVERIFY2(text.contains(line + QStringLiteral("\r\n")), qPrintable(line));
+    }
+    QVERIFY(text.startsWith(QStringLiteral("MainRect=600,750,")));
+    QCOMPARE(QString::fromUtf8(firstLists),
+             u8("1\r\n0∥清單編號∥2∥1\r\n") + one.join(QStringLiteral("\r\n")) +
+                 u8("\r\n1∥清單編號∥1∥-1\r\nhttp://host/live.flv\r\n"));
+
+    // The next start shows all of it, and saving again writes the same files.
+    start();
+    QCOMPARE(m_f->w->pos(), QPoint(40, 50));
+    QCOMPARE(m_f->w->menus().mnuKeepDef->isChecked(), true);
+    QCOMPARE(m_f->w->state().stepMode, 0);
+    QCOMPARE(m_list->playSetting(), 2);
+    QCOMPARE(m_list->lineFmt(), 2);
+    QVERIFY(!m_list->addsAtEnd());
+    QCOMPARE(m_list->lastPlaylist(), 1);
+    QCOMPARE(m_list->curListId(), 1);
+    QCOMPARE(m_list->playlist(0).itemTexts(), one);
+    QCOMPARE(m_list->playlist(0).listIndex(), 1);
+    QCOMPARE(m_list->playlist(0).line(0),
+             u8("片段 1.flv\t標記 100-200 300-400\t") + media + QLatin1Char('/'));
+    QVERIFY(testsupport::waitUntil([&] { return m_list->isVisible(); }));  // StartList
+    exit(0);
+    QCOMPARE(bytesOf(ini()), first);
+    QCOMPARE(bytesOf(listIni()), firstLists);
+
+    // Leaving without saving touches neither file.
+    start();
+    m_list->playlist(0).clear();
+    m_f->w->menus().mnuKeepDef->setChecked(false);
+    exit(1);
+    QCOMPARE(bytesOf(ini()), first);
+    QCOMPARE(bytesOf(listIni()), firstLists);
+}
+
+void tst_Settings::damagedFilesStillStart_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("lists");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("binary") << QByteArray(5000, '\xff') << QByteArray("\0\1\2\3", 4);
+    QTest::newRow("cut in a line")
+        << QByteArray("MainRect=15,15,55") << QByteArray("0\r\n0\xe2\x88");
+    QTest::newRow("huge numbers")
+        << QByteArray(
+               "MainRect=-9e30,9e30,1e12,-5\nListRect=99999999999,-99999999999\n"
+               "StepMode=7,1e40,-1,x\nPlaySetting=99\nLineFmt=-4\n")
+        << QByteArray(
+               "1\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5"
+               "2147483647\xe2\x88\xa5"
+               "5\r\n/a.flv\r\n");
+    QTest::newRow("CR only") << QByteArray("KeepWH=False\rLineFmt=1\r") << QByteArray("0\r");
+}
+
+void tst_Settings::damagedFilesStillStart() {
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, lists);
+    QVERIFY(testsupport::writeFile(ini(), settings));
+    QVERIFY(testsupport::writeFile(listIni(), lists));
+    start();
+    QVERIFY(m_f->w->isVisible());
+    QVERIFY(m_list->playSetting() >= 0 && m_list->playSetting() <= 3);
+    QVERIFY(m_list->lineFmt() >= 0 && m_list->lineFmt() <= 2);
+    // The next save writes a clean file of fifteen lines.
+    exit(0);
+    QCOMPARE(parseSettings(QString::fromUtf8(bytesOf(ini()))).size(), 15);
+}
+
+void tst_Settings::unwritableFolder() {
+    start();
+    // A settings "folder" that is a file cannot take the settings: one message, nothing else.
+    const QString blocked = m_folder.filePath(QStringLiteral("blocked"));
+    QVERIFY(testsupport::writeFile(blocked, "keep"));
+    qputenv("ZELVO_SETTINGS_DIR", blocked.toUtf8());
+    m_dialogs->answerMessage(MsgResult::Ok);
+    m_f->w->menus().mnuSaveNow->trigger();
+    QCOMPARE(m_dialogs->messageTexts(), QStringList{u8("無法儲存設定到 Zelvo.FLV 的組態檔案")});
+    QCOMPARE(bytesOf(blocked), QByteArray("keep"));
+    qputenv("ZELVO_SETTINGS_DIR", m_folder.path().toUtf8());
+    m_dialogs->answerMessage(MsgResult::Ok);
+    m_f->w->menus().mnuSaveNow->trigger();
+    QCOMPARE(m_dialogs->lastMessage().text, u8("已經成功儲存播放清單與其它組態設定！"));
+}
+
+QTEST_MAIN(tst_Settings)
+#include "tst_settings.moc"

@@ -1,0 +1,204 @@
+// The settings files as text: which lines count and how their values read, the fifteen lines
+// written, the playlists file with damaged headers, and the encodings and line ends read.
+#include "TestSupport.h"
+#include "app/SettingsFiles.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(SettingKey)
+
+class tst_SettingsFiles : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keys_data();
+    void keys();
+    void numbersAndTruths();
+    void writtenLines();
+    void readBackWhatIsWritten();
+    void listIni_data();
+    void listIni();
+    void listIniRoundTrip();
+    void encodingsAndLineEnds();
+    void wholeOrNothing();
+};
+
+void tst_SettingsFiles::keys_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("key");  // -1: not a setting
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char* tag, const char* line, int key, const char* value) {
+        QTest::newRow(tag) << u8(line) << key << u8(value);
+    };
+    row("plain", "MainRect=1,2,3,4", int(SettingKey::MainRect), "1,2,3,4");
+    row("capitals", "MAINRECT=1,2,3,4", int(SettingKey::MainRect), "1,2,3,4");
+    row("blank before =", "MainRect =1,2,3,4", -1, "");
+    row("blanks around the line", "  \tKeepWH=False \t", int(SettingKey::KeepWH), "False");
+    row("blank after =", "LineFmt=  2", int(SettingKey::LineFmt), "2");
+    row("value holding =", "ListDir=/home/a=b/", int(SettingKey::ListDir), "/home/a=b/");
+    row("empty value", "SaveDir=", int(SettingKey::SaveDir), "");
+    row("no =", "MainRect", -1, "");
+    row("unknown", "Volume=3", -1, "");
+    row("last key", "donetofn=1", int(SettingKey::DoneToFn), "1");
+}
+
+void tst_SettingsFiles::keys() {
+    QFETCH(QString, line);
+    QFETCH(int, key);
+    QFETCH(QString, value);
+    const QList<SettingLine> lines = parseSettings(line + QStringLiteral("\r\n"));
+    if (key < 0) {
+        QVERIFY(lines.isEmpty());
+        return;
+    }
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(int(lines[0].key), key);
+    QCOMPARE(lines[0].value, value);
+}
+
+void tst_SettingsFiles::numbersAndTruths() {
+    QCOMPARE(settingNumber(QStringLiteral("12abc")), 12.0);
+    QCOMPARE(settingNumber(QStringLiteral(" -3.5")), -3.5);
+    QCOMPARE(settingNumber(QStringLiteral("x1")), 0.0);
+    QCOMPARE(settingNumber(QString()), 0.0);
+    QCOMPARE(settingNumber(QStringLiteral("99999999999999999999")), 1e20);
+    QCOMPARE(settingNumbers(QStringLiteral("1,,x,4.5")), QList<double>({1, 0, 0, 4.5}));
+    QCOMPARE(settingTruth(QStringLiteral("tRUE")), std::optional<bool>(true));
+    QCOMPARE(settingTruth(QStringLiteral("False")), std::optional<bool>(false));
+    QCOMPARE(settingTruth(QStringLiteral("0")), std::optional<bool>(false));
+    QCOMPARE(settingTruth(QStringLiteral("-1")), std::optional<bool>(true));
+    QCOMPARE(settingTruth(QStringLiteral("yes")), std::nullopt);
+}
+
+void tst_SettingsFiles::writtenLines() {
+    SettingsValues v;
+    v.mainRect = {1500, 3000, 5550, 5550};
+    v.listPos = {1950, 3450};
+    v.capPos = {-150, 0};
+    v.listDir = u8("/home/ann/影片/");
+    v.stepMode = 2;
+    v.stepValue = {30, 10, 5};
+    v.playSetting = 3;
+    v.lineFmt = 1;
+    v.doneToFn = 1;
+    QCOMPARE(settingsText(v), u8("MainRect=1500,3000,5550,5550\r\n"
+                                 "ListRect=1950,3450\r\n"
+                                 "CapRect=-150,0\r\n"
+                                 "KeepWH=True\r\n"
+                                 "KeepDef=False\r\n"
+                                 "ListDir=/home/ann/影片/\r\n"
+                                 "SaveDir=\r\n"
+                                 "ListDirIdx=-1\r\n"
+                                 "StepMode=2,30,10,5\r\n"
+                                 "PlaySetting=3\r\n"
+                                 "ToListEnd=True\r\n"
+                                 "StartList=False\r\n"
+                                 "AutoAddMark=False\r\n"
+                                 "LineFmt=1\r\n"
+                                 "DoneToFn=1\r\n"));
+}
+
+void tst_SettingsFiles::readBackWhatIsWritten() {
+    SettingsValues v;
+    v.mainRect = {1234.5, -7, 99999, 0.25};
+    const QList<SettingLine> lines = parseSettings(settingsText(v));
+    QCOMPARE(lines.size(), 15);
+    QCOMPARE(lines[0].key, SettingKey::MainRect);
+    const QList<double> read = settingNumbers(lines[0].value);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(float(read[i]), float(v.mainRect[size_t(i)]));
+    }
+    QCOMPARE(lines[14].key, SettingKey::DoneToFn);
+}
+
+void tst_SettingsFiles::listIni_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QStringList>("one");
+    QTest::addColumn<int>("oneSelected");
+    QTest::addColumn<QStringList>("two");
+    const QString a = u8("/v/a.flv∥10-20");
+    const QString b = QStringLiteral("/v/b.flv");
+    QTest::newRow("both")
+        << u8("1\r\n0∥清單編號∥2∥1\r\n/v/a.flv∥10-20\r\n/v/b.flv\r\n1∥清單編號∥1∥0\r\n"
+              "/v/b.flv\r\n")
+        << 1 << QStringList{a, b} << 1 << QStringList{b};
+    QTest::newRow("count 0 then the next header")
+        << u8("0\r\n0∥清單編號∥0∥-1\r\n1∥清單編號∥1∥-1\r\n/v/b.flv\r\n") << 0 << QStringList() << -1
+        << QStringList{b};
+    QTest::newRow("count larger than the lines")
+        << u8("0\r\n0∥清單編號∥500∥0\r\n/v/a.flv∥10-20\r\n/v/b.flv") << 0 << QStringList{a, b} << 0
+        << QStringList();
+    QTest::newRow("no such playlist takes its lines")
+        << u8("0\r\n7∥清單編號∥1∥0\r\n/v/x.flv\r\n1∥清單編號∥1∥0\r\n/v/b.flv\r\n") << 0
+        << QStringList() << -1 << QStringList{b};
+    QTest::newRow("selection past the end")
+        << u8("0\r\n0∥清單編號∥1∥5\r\n/v/b.flv\r\n") << 0 << QStringList{b} << -1 << QStringList();
+    QTest::newRow("a second header adds")
+        << u8("0\r\n0∥清單編號∥1∥0\r\n/v/b.flv\r\n0∥清單編號∥1∥1\r\n/v/a.flv∥10-20\r\n") << 0
+        << QStringList{b, a} << 1 << QStringList();
+    QTest::newRow("garbage") << u8("x\r\n∥∥∥\r\n\r\n") << 0 << QStringList() << -1 << QStringList();
+    QTest::newRow("empty") << QString() << 0 << QStringList() << -1 << QStringList();
+}
+
+void tst_SettingsFiles::listIni() {
+    QFETCH(QString, text);
+    QFETCH(int, last);
+    QFETCH(QStringList, one);
+    QFETCH(int, oneSelected);
+    QFETCH(QStringList, two);
+    const StoredLists read = parseListIni(text);
+    QCOMPARE(read.lastPlaylist, last);
+    QCOMPARE(read.lists[0].items, one);
+    QCOMPARE(read.lists[0].selected, oneSelected);
+    QCOMPARE(read.lists[1].items, two);
+}
+
+void tst_SettingsFiles::listIniRoundTrip() {
+    StoredLists lists;
+    lists.lastPlaylist = 1;
+    lists.lists[0] = {{u8("/v/片段∥1.flv∥100-200 300-400"), QStringLiteral("http://h/x.flv")}, 0};
+    lists.lists[1] = {{}, -1};
+    const QString text = listIniText(lists);
+    QVERIFY(text.startsWith(u8("1\r\n0∥清單編號∥2∥0\r\n")));
+    const StoredLists read = parseListIni(text);
+    QCOMPARE(read.lastPlaylist, 1);
+    QCOMPARE(read.lists[0].items, lists.lists[0].items);
+    QCOMPARE(read.lists[0].selected, 0);
+    QVERIFY(read.lists[1].items.isEmpty());
+}
+
+void tst_SettingsFiles::encodingsAndLineEnds() {
+    // "影片" in Big5 and in UTF-8 with a byte-order mark; CR-only and LF-only line ends.
+    QCOMPARE(decodeText("ListDir=/\xbc\x76\xa4\xf9/"), u8("ListDir=/影片/"));
+    QCOMPARE(decodeText("\xef\xbb\xbfListDir=/\xe5\xbd\xb1\xe7\x89\x87/"), u8("ListDir=/影片/"));
+    QCOMPARE(textLines(QStringLiteral("a\rb\nc\r\nd")).join(QLatin1Char('|')),
+             QStringLiteral("a|b|c|d"));
+    QCOMPARE(textLines(QStringLiteral("a\r\n\r\n")).join(QLatin1Char('|')), QStringLiteral("a|"));
+    const QList<SettingLine> lines = parseSettings(QStringLiteral("KeepWH=False\rLineFmt=2\n"));
+    QCOMPARE(lines.size(), 2);
+    // Binary bytes give no settings and no trouble.
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i) {
+        binary[i] = char(i * 37);
+    }
+    parseSettings(decodeText(binary));
+    parseListIni(decodeText(binary));
+}
+
+void tst_SettingsFiles::wholeOrNothing() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Zelvo.FLV.ini"));
+    QVERIFY(writeWholeFile(path, "old"));
+    QVERIFY(writeWholeFile(path, "new text"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("new text"));
+    QVERIFY(!writeWholeFile(dir.filePath(QStringLiteral("missing/List.ini")), "x"));
+    QVERIFY(!writeWholeFile(dir.path(), "x"));
+    QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("Zelvo.FLV.ini")});
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsFiles)
+#include "tst_settingsfiles.moc"
