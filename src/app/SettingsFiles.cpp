@@ -1,8 +1,5 @@
 #include "app/SettingsFiles.h"
 
-#include <QSaveFile>
-#include <QStringDecoder>
-
 namespace {
 
 constexpr QChar kBar(0x2225);  // "∥"
@@ -29,22 +26,6 @@ constexpr KeyName kKeys[] = {
     {SettingKey::LineFmt, QLatin1String("LineFmt=")},
     {SettingKey::DoneToFn, QLatin1String("DoneToFn=")},
 };
-
-bool isBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-QString trimBlanks(QStringView text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isBlank(text.at(start))) {
-        ++start;
-    }
-    while (end > start && isBlank(text.at(end - 1))) {
-        --end;
-    }
-    return text.sliced(start, end - start).toString();
-}
 
 QString truth(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
@@ -83,31 +64,10 @@ std::optional<int> fieldNumber(const QStringList& fields, int at) {
 
 }  // namespace
 
-QStringList textLines(const QString& text) {
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            continue;
-        }
-        lines << text.mid(start, i - start);
-        if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n')) {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < size) {
-        lines << text.mid(start);
-    }
-    return lines;
-}
-
 QList<SettingLine> parseSettings(const QString& text) {
     QList<SettingLine> lines;
-    for (const QString& raw : textLines(text)) {
-        const QString line = trimBlanks(raw);
+    for (const QStringView raw : splitLines(text)) {
+        const QString line = trimBlanks(raw).toString();
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0) {
             continue;
@@ -115,7 +75,8 @@ QList<SettingLine> parseSettings(const QString& text) {
         const QStringView key = QStringView(line).first(equals + 1);
         for (const KeyName& known : kKeys) {
             if (key.compare(known.name, Qt::CaseInsensitive) == 0) {
-                lines.append({known.key, trimBlanks(QStringView(line).sliced(equals + 1))});
+                lines.append(
+                    {known.key, trimBlanks(QStringView(line).sliced(equals + 1)).toString()});
                 break;
             }
         }
@@ -125,7 +86,7 @@ QList<SettingLine> parseSettings(const QString& text) {
 
 double settingNumber(const QString& text) {
     // Sign, digits, one decimal point, digits: as much of that as the text begins with.
-    const QString t = trimBlanks(text);
+    const QStringView t = trimBlanks(text);
     qsizetype end = 0;
     if (end < t.size() && (t.at(end) == QLatin1Char('-') || t.at(end) == QLatin1Char('+'))) {
         ++end;
@@ -146,7 +107,7 @@ double settingNumber(const QString& text) {
         return 0.0;
     }
     bool ok = false;
-    const double value = t.first(end).toDouble(&ok);
+    const double value = t.first(end).toString().toDouble(&ok);
     return ok ? value : 0.0;
 }
 
@@ -159,7 +120,7 @@ QList<double> settingNumbers(const QString& value) {
 }
 
 std::optional<bool> settingTruth(const QString& value) {
-    const QString v = trimBlanks(value);
+    const QString v = trimBlanks(value).toString();
     if (v.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
         return true;
     }
@@ -196,7 +157,10 @@ QString settingsText(const SettingsValues& v) {
 
 StoredLists parseListIni(const QString& text) {
     StoredLists stored;
-    const QStringList lines = textLines(text);
+    QStringList lines;
+    for (const QStringView line : splitLines(text)) {
+        lines << line.toString();
+    }
     if (lines.isEmpty()) {
         return stored;
     }
@@ -242,29 +206,4 @@ QString listIniText(const StoredLists& stored) {
         lines << list.items;
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-}
-
-QString decodeText(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes = bytes.sliced(3);
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    // Qt converts Big5 through ICU; a Qt built without it reads such a file as Latin-1,
-    // where the names come out garbled but ASCII paths and numbers still work.
-    QStringDecoder big5("Big5", QStringDecoder::Flag::Stateless);
-    if (big5.isValid()) {
-        return big5(bytes);
-    }
-    return QString::fromLatin1(bytes);
-}
-
-bool writeWholeFile(const QString& path, const QByteArray& bytes) {
-    // A short write (a full disk, a file size limit) is no error to QSaveFile, which would
-    // then commit the part written: it is checked here, and the old file stays.
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }

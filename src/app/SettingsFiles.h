@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TextFiles.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -90,14 +92,3 @@ struct StoredLists {
 // the rest; a second header for the same playlist adds to it.
 StoredLists parseListIni(const QString& text);
 QString listIniText(const StoredLists& lists);
-
-// The lines of a text ended by CR LF, LF or CR alone.
-QStringList textLines(const QString& text);
-
-// A settings or list file's text: UTF-8 (a byte-order mark is skipped), or Big5 when the
-// bytes are not UTF-8, as the Windows predecessor of the program wrote them.
-QString decodeText(QByteArrayView bytes);
-
-// Replaces path by bytes as one step: a crash, a full disk or a short write leaves the old
-// file whole. False when the file could not be written completely.
-bool writeWholeFile(const QString& path, const QByteArray& bytes);

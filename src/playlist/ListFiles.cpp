@@ -1,5 +1,6 @@
 #include "playlist/ListFiles.h"
 
+#include "app/TextFiles.h"
 #include "playlist/mdlLineFormat.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QStringDecoder>
 #include <QUrl>
 
 namespace {
@@ -21,63 +20,17 @@ const QString lineEnd = QStringLiteral("\r\n");
 // A list holding a NUL in this much of its start is taken for a binary file.
 constexpr qsizetype binaryCheckSize = 64 * 1024;
 
-bool isBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-// Only spaces and tabs are trimmed: other white space may belong to a file name.
-QStringView trimBlanks(QStringView text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isBlank(text.at(start))) {
-        ++start;
-    }
-    while (end > start && isBlank(text.at(end - 1))) {
-        --end;
-    }
-    return text.sliced(start, end - start);
-}
-
-// The lines of a text, trimmed, empty ones left out. CR LF, LF and a lone CR all end a line.
+// The lines of a text, trimmed, empty ones left out. Only spaces and tabs are trimmed:
+// other white space may belong to a file name.
 std::vector<QStringView> textLines(QStringView text) {
     std::vector<QStringView> lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i <= size; ++i) {
-        if (i < size && text.at(i) != QLatin1Char('\n') && text.at(i) != QLatin1Char('\r')) {
-            continue;
+    for (const QStringView line : splitLines(text)) {
+        const QStringView trimmed = trimBlanks(line);
+        if (!trimmed.isEmpty()) {
+            lines.push_back(trimmed);
         }
-        const QStringView line = trimBlanks(text.sliced(start, i - start));
-        if (!line.isEmpty()) {
-            lines.push_back(line);
-        }
-        if (i + 1 < size && text.at(i) == QLatin1Char('\r') &&
-            text.at(i + 1) == QLatin1Char('\n')) {
-            ++i;
-        }
-        start = i + 1;
     }
     return lines;
-}
-
-// UTF-8, else Big5: the Windows predecessor of the program wrote its lists in the system
-// code page, Big5 on a Traditional Chinese system. Qt converts Big5 through ICU; a Qt built
-// without it cannot, and such a list is then read as Latin-1, whose names show garbled but
-// whose ASCII paths still work.
-QString decodeText(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes = bytes.sliced(3);
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder big5("Big5", QStringDecoder::Flag::Stateless);
-    if (big5.isValid()) {
-        return big5(bytes);
-    }
-    return QString::fromLatin1(bytes);
 }
 
 // The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
@@ -390,12 +343,7 @@ ListFileContents readListFile(const QString& path) {
 
 bool writeListFile(const QString& path, const QStringList& items, ListFileFormat format,
                    QString* error) {
-    // The list is written to a temporary file beside it and renamed over it when complete.
-    // A short write (a full disk, a file size limit) is no error to the file object, which
-    // would then commit the part written: it is checked here, and the old list stays.
-    const QByteArray bytes = listText(items, format).toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!writeWholeFile(path, listText(items, format).toUtf8())) {
         if (error) {
             *error = listFileTexts::cannotWrite(path);
         }
