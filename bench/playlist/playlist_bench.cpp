@@ -12,14 +12,14 @@
 // is timed from its call until the window has caught up: the events it posted handled and
 // the list painted once (a synchronous repaint of the list's viewport).
 //
-// With WORKDIR/baseline.txt (lines "N cat wc sort copy", milliseconds, written by run.sh)
+// With WORKDIR/baseline.txt (lines "N cat wc sort copy true", milliseconds, written by run.sh)
 // the time mode also prints the plain tools' figures for the same files beside ours.
 #include "ScriptedDialogs.h"
 #include "app/mdlZelvoFLV.h"
 #include "playlist/ListFiles.h"
 #include "playlist/PlaylistView.h"
-#include "playlist/mdlLineFormat.h"
 #include "playlist/frmList.h"
+#include "playlist/mdlLineFormat.h"
 
 #include <QApplication>
 #include <QDir>
@@ -348,7 +348,7 @@ Figures timeList(Window& window, const QString& work, int n, int runs) {
     return figures;
 }
 
-// N → {cat, wc -l, sort -f, cat > file}, milliseconds, from run.sh.
+// N → {cat, wc -l, sort -f, cat > file, true}, milliseconds, from run.sh.
 QMap<int, QList<double>> readBaseline(const QString& work) {
     QMap<int, QList<double>> baseline;
     QFile file(work + QStringLiteral("/baseline.txt"));
@@ -358,7 +358,7 @@ QMap<int, QList<double>> readBaseline(const QString& work) {
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QStringList fields = in.readLine().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (fields.size() != 5) {
+        if (fields.size() != 6) {
             continue;
         }
         QList<double> values;
@@ -454,6 +454,9 @@ int timeAll(const QString& work, int runs) {
                  QStringLiteral("`LC_ALL=C sort -f >/dev/null`"), b.at(2));
             line(QStringLiteral("write the .plt (writeListFile)"), median(r[parts.at(7)]),
                  QStringLiteral("`cat > copy`"), b.at(3));
+            print(QStringLiteral("| (the plain tools' start: `true`) | %1 | | | %2 | |")
+                      .arg(n)
+                      .arg(ms(b.at(4))));
         }
     }
     return 0;
