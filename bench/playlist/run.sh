@@ -63,7 +63,9 @@ for n in 1000 10000 100000; do
     echo "$n $c $w $s $k $z" >>"$work/lists/baseline.txt"
 done
 
-echo "Zelvo.FLV playlist window, $(nproc) cores, Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6), $(date -u +%Y-%m-%d)"
+# The load average goes with the figures: on a shared machine it moves them most.
+echo "Zelvo.FLV playlist window, $(nproc) cores, Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6)," \
+    "$(date -u +%Y-%m-%d), load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 "$bench" time "$work/lists" "$runs"
 echo
