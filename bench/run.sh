@@ -7,7 +7,8 @@
 #
 # The large file is made once and kept in BUILDDIR/bench-data (never committed).
 # Prints one line per file: the median wall time of each side and their ratio.
-# Then runs the save benchmark (bench/save/run.sh).
+# Then runs the save benchmark (bench/save/run.sh) and the playlist benchmark
+# (bench/playlist/run.sh).
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-9}
@@ -78,3 +79,7 @@ bench "large.flv (~1 GB)" "$large"
 # Saving marked ranges through the player window (bench/save, about 2 minutes).
 echo
 bash "$here/save/run.sh" "$build"
+
+# The playlist window on lists of up to 100,000 entries (bench/playlist, about 1.5 minutes).
+echo
+bash "$here/playlist/run.sh" "$build"

@@ -8,6 +8,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,6 +32,68 @@ int textMargin(const QWidget* widget) {
     const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
 }
+
+// An upper bound of the width a text measures in a font, from the advances of its
+// characters: laying the text out moves a character only by kerning, which the bound
+// allows for (a sixteenth of an average character a character, and a pixel for rounding).
+// A character whose width may depend on its neighbours beyond that (marks, controls,
+// surrogates, scripts whose letters join or reorder) gives no bound (-1), nor does a font
+// with extra letter or word spacing.
+class WidthBound {
+public:
+    explicit WidthBound(const QFont& font)
+        : m_metrics(font),
+          m_usable(qFuzzyIsNull(font.letterSpacing()) && qFuzzyIsNull(font.wordSpacing())),
+          m_slack(m_metrics.averageCharWidth() / 16),
+          m_advances(0x10000, unknown) {}
+
+    qreal of(QStringView text) {
+        if (!m_usable) {
+            return -1;
+        }
+        qreal sum = 1 + m_slack * static_cast<qreal>(text.size());
+        for (const QChar c : text) {
+            qreal& advance = m_advances[c.unicode()];
+            if (advance == unknown) {
+                advance = simple(c) ? m_metrics.horizontalAdvance(c) : -1;
+            }
+            if (advance < 0) {
+                return -1;
+            }
+            sum += advance;
+        }
+        return sum;
+    }
+
+private:
+    static constexpr qreal unknown = -2;
+
+    static bool simple(QChar c) {
+        if (c.isSurrogate() || c.isMark() || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Other_Format || c.category() == QChar::Other_NotAssigned) {
+            return false;
+        }
+        switch (c.script()) {
+            case QChar::Script_Common:
+            case QChar::Script_Latin:
+            case QChar::Script_Greek:
+            case QChar::Script_Cyrillic:
+            case QChar::Script_Han:
+            case QChar::Script_Hiragana:
+            case QChar::Script_Katakana:
+            case QChar::Script_Bopomofo:
+            case QChar::Script_Hangul:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    QFontMetricsF m_metrics;
+    bool m_usable;
+    qreal m_slack;
+    std::vector<qreal> m_advances;  // by UTF-16 unit: unknown, -1 for no bound, the advance
+};
 
 // Draws a line's cells at the view's column stops, never elided. The panel, selection and
 // focus are the style's own, so the list looks like the desktop's other lists.
@@ -179,26 +243,59 @@ void PlaylistView::fitListWidth() {
         return width;
     };
 
-    QList<int> stops;
-    if (m_model != nullptr && m_model->kind() == PlaylistModel::Kind::Plain) {
-        int widest = 0;
-        for (const QString& line : m_model->lines()) {
-            widest = std::max(widest, widthOf(line));
+    // Measuring a text lays it out, which costs tens of microseconds: a list of a hundred
+    // thousand different names would take seconds. Only the widest cell of a column counts,
+    // so a cell is measured only when the bound from its characters' widths reaches the
+    // widest cell measured so far, the cells of the highest bounds first. Cells without
+    // such a bound are all measured.
+    WidthBound bound(font());
+    struct Cell {
+        qreal most;
+        QStringView text;
+        qsizetype column;
+    };
+    std::vector<Cell> cells;
+    QList<int> widest;
+    const auto consider = [&](QStringView text, qsizetype column) {
+        if (column == widest.size()) {
+            widest << 0;
         }
-        stops << widest + 10;
-    } else if (m_model != nullptr) {
-        QList<int> widest;
+        const qreal most = bound.of(text);
+        if (most < 0) {
+            int& width = widest[column];
+            width = std::max(width, widthOf(text));
+        } else {
+            cells.push_back({most, text, column});
+        }
+    };
+
+    const bool plain = m_model != nullptr && m_model->kind() == PlaylistModel::Kind::Plain;
+    if (m_model != nullptr) {
         for (const QString& line : m_model->lines()) {
+            if (plain) {
+                consider(line, 0);
+                continue;
+            }
             qsizetype column = 0;
             for (const QStringView cell : QStringView(line).tokenize(cellSeparator)) {
-                if (column == widest.size()) {
-                    widest << 0;
-                }
-                int& most = widest[column];
-                most = std::max(most, widthOf(cell));
+                consider(cell, column);
                 ++column;
             }
         }
+    }
+    std::sort(cells.begin(), cells.end(),
+              [](const Cell& a, const Cell& b) { return a.most > b.most; });
+    for (const Cell& cell : cells) {
+        int& width = widest[cell.column];
+        if (cell.most >= width) {
+            width = std::max(width, widthOf(cell.text));
+        }
+    }
+
+    QList<int> stops;
+    if (plain) {
+        stops << (widest.isEmpty() ? 0 : widest.first()) + 10;
+    } else if (m_model != nullptr) {
         const int gap = 2 * metrics.averageCharWidth();
         int stop = 0;
         for (const int width : std::as_const(widest)) {
