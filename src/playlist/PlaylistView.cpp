@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShowEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -227,7 +228,23 @@ void PlaylistView::setPlaylist(PlaylistModel* model) {
     showListIndex();
 }
 
+void PlaylistView::refitWhenShown() {
+    if (isVisible()) {
+        fitListWidth();
+    } else {
+        m_fitPending = true;
+    }
+}
+
+void PlaylistView::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (m_fitPending) {
+        fitListWidth();
+    }
+}
+
 void PlaylistView::fitListWidth() {
+    m_fitPending = false;
     const QFontMetrics metrics(font());
     // Folders and marks labels repeat over many lines: each distinct text is measured once.
     QHash<QString, int> widths;

@@ -32,6 +32,9 @@ public:
     // j-1 (0 before the first column) plus the widest cell of column j plus a gap of two
     // average characters. A list without columns is as wide as its widest line plus 10 px.
     void fitListWidth();
+    // The same, deferred until the list is on screen when it is not now: a playlist loaded
+    // at start-up costs no measuring until it is shown.
+    void refitWhenShown();
     QList<int> columnStops() const { return m_stops; }
     // The width of a line's contents: the last stop (0 before a fit and for a playlist
     // without lines).
@@ -54,6 +57,7 @@ Q_SIGNALS:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -76,4 +80,5 @@ private:
     // own; the model's listIndex is the truth then, shown again once the change is done.
     int m_modelChanging = 0;
     bool m_showingIndex = false;
+    bool m_fitPending = false;
 };

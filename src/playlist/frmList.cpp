@@ -343,9 +343,11 @@ bool frmList::showArea(int area, int tab) {
         if (ZelvoTab* s = tabMn[static_cast<size_t>(other)]) {
             const bool shown = other == area;
             s->setVisible(shown);
-            for (const QPointer<QWidget>& panel : s->TabPictureBox()) {
-                if (panel != nullptr) {
-                    panel->setVisible(shown);
+            if (!shown) {
+                for (const QPointer<QWidget>& panel : s->TabPictureBox()) {
+                    if (panel != nullptr) {
+                        panel->hide();
+                    }
                 }
             }
         }
@@ -369,7 +371,15 @@ void frmList::tabClick(int area) {
     m_curList = nullptr;
     m_activeList = nullptr;
     m_browserActive = false;
-    m_curListId = area * 10 + tabMn[static_cast<size_t>(area)]->TabNow();
+    ZelvoTab* strip = tabMn[static_cast<size_t>(area)];
+    m_curListId = area * 10 + strip->TabNow();
+    // Only the current tab's panel is shown: the others would be painted under it.
+    const QList<QPointer<QWidget>> panels = strip->TabPictureBox();
+    for (int tab = 0; tab < panels.size(); ++tab) {
+        if (panels.at(tab) != nullptr) {
+            panels.at(tab)->setVisible(tab == strip->TabNow());
+        }
+    }
     mnuAddToList->menuAction()->setVisible(false);
     mnuMnLst->menuAction()->setVisible(area == 0);
     mnuPlaySpec->setText(t::mnuPlaySpec());
@@ -592,7 +602,7 @@ void frmList::loadLists(const StoredLists& lists) {
         lstMn[i]->setLayout(m_lineFmt);
         lstMn[i]->setItems(lists.lists[i].items);
         lstMn[i]->setListIndex(lists.lists[i].selected);
-        lstMnView[i]->fitListWidth();
+        lstMnView[i]->refitWhenShown();
     }
     showArea(0, m_lastPlaylist);
 }

@@ -278,7 +278,7 @@ void frmList::refreshButtons() {
 
 void frmList::fitListWidth() {
     if (PlaylistView* view = activeView()) {
-        view->fitListWidth();
+        view->refitWhenShown();
     }
 }
 

@@ -59,26 +59,37 @@ QString formatLine(const QString& text, int layout, QString* path, QString* mark
 }
 
 QString lineToItem(const QString& line, int layout) {
-    if (line.isEmpty()) {
+    if (line.isEmpty() || lineColumnCount(layout) == 0) {
         return QString();
     }
-    const QStringList columns = line.split(tab);
-    QString marks = column(columns, marksColumn(layout));
-    if (marks == noMarksLabel) {
-        marks.clear();
-    } else if (marks.startsWith(marksLabelPrefix)) {
-        marks.replace(0, marksLabelPrefix.size(), itemMarksSeparator);
+    // Views into the line: a list is saved by turning every line back into its item, so
+    // this avoids a copy of each column.
+    QStringView columns[3];
+    int count = 0;
+    for (const QStringView cell : QStringView(line).tokenize(tab)) {
+        if (count == 3) {
+            break;
+        }
+        columns[count++] = cell;
     }
-    switch (layout) {
-        case 0:
-            return columns.at(0) + marks;
-        case 1:
-            return column(columns, 1) + columns.at(0) + marks;
-        case 2:
-            return columns.size() < 3 ? QString() : columns.at(2) + columns.at(0) + marks;
-        default:
-            return QString();
+    QStringView label = columns[marksColumn(layout)];
+    const bool marked = label != noMarksLabel && label.startsWith(marksLabelPrefix);
+    if (marked) {
+        label = label.sliced(marksLabelPrefix.size());
+    } else if (label == noMarksLabel) {
+        label = {};
     }
+    const QStringView folder = layout == 0 ? QStringView() : columns[layout == 1 ? 1 : 2];
+    if (layout == 2 && count < 3) {
+        return QString();
+    }
+    QString item;
+    item.reserve(folder.size() + columns[0].size() + label.size() + 1);
+    item.append(folder).append(columns[0]);
+    if (marked) {
+        item.append(itemMarksSeparator);
+    }
+    return item.append(label);
 }
 
 QString linePath(const QString& line, int layout, QString* marks, bool withMarks) {

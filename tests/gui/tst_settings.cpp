@@ -4,6 +4,7 @@
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
 #include "player/MainMenus.h"
+#include "playlist/PlaylistView.h"
 #include "playlist/frmList.h"
 
 #include <QAction>
@@ -136,6 +137,12 @@ void tst_Settings::survivesRestart() {
     QCOMPARE(m_list->playlist(0).line(0),
              u8("片段 1.flv\t標記 100-200 300-400\t") + media + QLatin1Char('/'));
     QVERIFY(testsupport::waitUntil([&] { return m_list->isVisible(); }));  // StartList
+    // A list is measured for its columns once it is on screen, not while loading.
+    QCOMPARE(m_list->playlistView(1)->columnStops().size(), 3);
+    QVERIFY(m_list->playlistView(0)->columnStops().isEmpty());
+    m_list->changeToTab(0, 0, false);
+    QCOMPARE(m_list->playlistView(0)->columnStops().size(), 3);
+    m_list->changeToTab(0, 1, false);
     exit(0);
     QCOMPARE(bytesOf(ini()), first);
     QCOMPARE(bytesOf(listIni()), firstLists);
