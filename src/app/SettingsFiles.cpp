@@ -157,34 +157,33 @@ QString settingsText(const SettingsValues& v) {
 
 StoredLists parseListIni(const QString& text) {
     StoredLists stored;
-    QStringList lines;
-    for (const QStringView line : splitLines(text)) {
-        lines << line.toString();
-    }
-    if (lines.isEmpty()) {
+    const std::vector<QStringView> lines = splitLines(text);
+    const auto count = static_cast<qsizetype>(lines.size());
+    if (count == 0) {
         return stored;
     }
-    if (const std::optional<int> last = fieldNumber({lines.first()}, 0);
+    if (const std::optional<int> last = fieldNumber({lines.front().toString()}, 0);
         last && (*last & 1) == *last) {
         stored.lastPlaylist = *last;
     }
     qsizetype at = 1;
-    while (at < lines.size()) {
-        const QStringList header = lines.at(at++).split(kBar);
+    while (at < count) {
+        const QStringList header = lines[static_cast<size_t>(at++)].toString().split(kBar);
         const std::optional<int> number = fieldNumber(header, 0);
-        const std::optional<int> count = fieldNumber(header, 2);
+        const std::optional<int> entries = fieldNumber(header, 2);
         StoredPlaylist* list = number && (*number == 0 || *number == 1)
                                    ? &stored.lists[static_cast<size_t>(*number)]
                                    : nullptr;
         // The entries are taken even for a header that names no playlist, so that the next
         // header is read where it stands.
         const qsizetype take =
-            count && *count > 0 ? std::min<qsizetype>(*count, lines.size() - at) : 0;
+            entries && *entries > 0 ? std::min<qsizetype>(*entries, count - at) : 0;
         if (list != nullptr) {
+            list->items.reserve(list->items.size() + take);
             for (qsizetype i = 0; i < take; ++i) {
-                const QString& item = lines.at(at + i);
+                const QStringView item = lines[static_cast<size_t>(at + i)];
                 if (!item.isEmpty()) {
-                    list->items << item;
+                    list->items << item.toString();
                 }
             }
             if (const std::optional<int> selected = fieldNumber(header, 3)) {
@@ -197,13 +196,25 @@ StoredLists parseListIni(const QString& text) {
 }
 
 QString listIniText(const StoredLists& stored) {
-    QStringList lines;
-    lines << QString::number(stored.lastPlaylist);
+    const QString lineEnd = QStringLiteral("\r\n");
+    qsizetype size = 64;
+    for (const StoredPlaylist& list : stored.lists) {
+        for (const QString& item : list.items) {
+            size += item.size() + 2;
+        }
+    }
+    QString text;
+    text.reserve(size);
+    text += QString::number(stored.lastPlaylist) + lineEnd;
     for (int i = 0; i < 2; ++i) {
         const StoredPlaylist& list = stored.lists[static_cast<size_t>(i)];
-        lines << QString::number(i) + kBar + QStringLiteral("清單編號") + kBar +
-                     QString::number(list.items.size()) + kBar + QString::number(list.selected);
-        lines << list.items;
+        text += QString::number(i) + kBar + QStringLiteral("清單編號") + kBar +
+                QString::number(list.items.size()) + kBar + QString::number(list.selected) +
+                lineEnd;
+        for (const QString& item : list.items) {
+            text += item;
+            text += lineEnd;
+        }
     }
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return text;
 }

@@ -41,10 +41,8 @@ QString decodeText(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
+    if (bytes.isValidUtf8()) {
+        return QString::fromUtf8(bytes);
     }
     // Qt converts Big5 through ICU; a Qt built without it reads such a file as Latin-1,
     // where the names come out garbled but ASCII paths and numbers still work.
