@@ -268,7 +268,7 @@ void tst_ListPlayE2E::playModes() {
 }
 
 // ↓ and ↑ in the main window play the next and the previous entry, round the ends of the
-// list, whatever the mode.
+// list, whatever the mode (here 單次播放檔案, so that no clip's end steps on by itself).
 void tst_ListPlayE2E::nextAndPreviousKeys() {
     QVERIFY(setMode(0));
     const qsizetype before = lines("play").size();
