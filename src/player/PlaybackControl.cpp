@@ -136,6 +136,7 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
             list->loadMark();
         }
         setFileMenus(true);
+        Q_EMIT m_w.playStarted(path, marks);
     } else {
         failPlay(QString());
     }

@@ -2,6 +2,10 @@
 
 #include "player/frmMain.h"
 
+#include "widgets/ZelvoButton.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
@@ -9,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -50,6 +55,19 @@ MsgResult defaultAnswer(const MessageRequest& request) {
                        : DialogService::closedResult(request.buttons);
         default:
             return yesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+}
+
+// An image button's look as a user tells it: it can be pressed, it is held down, or it is
+// greyed out.
+QString lookName(int state) {
+    switch (state) {
+        case ZelvoButton::Down:
+            return QStringLiteral("down");
+        case ZelvoButton::Disabled:
+            return QStringLiteral("disabled");
+        default:
+            return QStringLiteral("enabled");
     }
 }
 
@@ -97,6 +115,9 @@ TestLog::TestLog(const QString& path, frmMain* window)
             [this](const QString& status, const QString& time, qint32 frame) {
                 write({QStringLiteral("status"), status, time, QString::number(frame)});
             });
+    connect(window, &frmMain::playStarted, this, [this](const QString& file, const QString& marks) {
+        write({QStringLiteral("play"), file, marks});
+    });
     connect(window, &frmMain::picturePlaced, this, [this](const QRect& rect) {
         write({QStringLiteral("picture"), QStringLiteral("%1 %2 %3 %4")
                                               .arg(rect.x())
@@ -131,13 +152,13 @@ void TestLog::readAnswers(const QString& path) {
         if (fields.value(0) == QLatin1String("message")) {
             m_messageAnswers << MessageAnswer{fields.value(1), fields.value(2)};
         } else if (fields.value(0) == QLatin1String("file")) {
-            m_fileAnswers << fields.value(1);
+            m_fileAnswers << fields.mid(1);
         }
     }
 }
 
-void TestLog::writeMenuBar() {
-    const auto* main = qobject_cast<QMainWindow*>(m_window);
+void TestLog::writeMenuBar(const QWidget* window) {
+    const auto* main = qobject_cast<const QMainWindow*>(window);
     if (main == nullptr) {
         return;
     }
@@ -155,16 +176,103 @@ void TestLog::writeMenu(const QMenu* menu) {
             continue;
         }
         const QRect rect = menu->actionGeometry(item);
-        write({QStringLiteral("menuitem"), item->objectName(),
+        const QString name = item->objectName().isEmpty() && item->menu() != nullptr
+                                 ? item->menu()->objectName()
+                                 : item->objectName();
+        write({QStringLiteral("menuitem"), name,
                item->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"),
                rectText(QRect(menu->mapToGlobal(rect.topLeft()), rect.size()))});
     }
 }
 
+void TestLog::watchWindow(QWidget* window) {
+    m_watched << window;
+    for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
+        const QAbstractItemModel* model = view->model();
+        if (model == nullptr) {
+            continue;
+        }
+        const auto changed = [this, window] { schedulePlaces(window); };
+        connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, changed);
+        connect(model, &QAbstractItemModel::rowsMoved, this, changed);
+        connect(model, &QAbstractItemModel::modelReset, this, changed);
+        connect(model, &QAbstractItemModel::layoutChanged, this, changed);
+        connect(model, &QAbstractItemModel::dataChanged, this, changed);
+    }
+    if (window->isVisible()) {
+        schedulePlaces(window);
+    }
+}
+
+QWidget* TestLog::watchedWindowOf(QObject* object) const {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    if (widget == nullptr || m_watched.isEmpty()) {
+        return nullptr;
+    }
+    for (const QPointer<QWidget>& window : m_watched) {
+        if (window != nullptr && window == widget->window()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void TestLog::schedulePlaces(QWidget* window) {
+    // A change comes in many signals (a list filled line by line): one write after them.
+    if (m_placesDue.contains(window)) {
+        return;
+    }
+    m_placesDue << window;
+    QPointer<QWidget> guard(window);
+    QTimer::singleShot(0, this, [this, guard, window] {
+        m_placesDue.removeAll(window);
+        if (guard != nullptr && guard->isVisible()) {
+            writePlaces(guard);
+        }
+    });
+}
+
+void TestLog::writePlaces(QWidget* window) {
+    writeMenuBar(window);
+    const auto onScreen = [](const QWidget* widget, const QRect& rect) {
+        return rectText(QRect(widget->mapToGlobal(rect.topLeft()), rect.size()));
+    };
+    for (const ZelvoButton* button : window->findChildren<ZelvoButton*>()) {
+        if (button->isVisible()) {
+            write({QStringLiteral("button"), button->objectName(), lookName(button->State()),
+                   onScreen(button, button->rect())});
+        }
+    }
+    for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
+        const QAbstractItemModel* model = view->model();
+        if (!view->isVisible() || model == nullptr) {
+            continue;
+        }
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex index = model->index(row, 0);
+            QString line = index.data().toString();
+            line.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+            write({QStringLiteral("row"), view->objectName(), QString::number(row), line,
+                   onScreen(view->viewport(), view->visualRect(index))});
+        }
+    }
+}
+
 bool TestLog::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) {
+        if (QWidget* window = watchedWindowOf(watched)) {
+            // The window itself placed, or one of its lists shown (another tab).
+            if (watched == window ||
+                (type == QEvent::Show && qobject_cast<QAbstractItemView*>(watched) != nullptr)) {
+                schedulePlaces(window);
+            }
+        }
+    }
     if (event->type() == QEvent::Show) {
         if (watched == m_window) {
-            writeMenuBar();
+            writeMenuBar(m_window);
         } else if (const auto* menu = qobject_cast<const QMenu*>(watched)) {
             writeMenu(menu);
         }
@@ -207,7 +315,7 @@ FileDialogReply TestLog::fileDialog(const FileDialogRequest& request) {
     }
     FileDialogReply reply;
     reply.accepted = true;
-    reply.paths << m_fileAnswers.takeFirst();
+    reply.paths = m_fileAnswers.takeFirst();
     reply.filterIndex = request.filterIndex;
     return reply;
 }

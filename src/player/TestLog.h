@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class frmMain;
@@ -15,11 +16,16 @@ class frmMain;
 // status text (with the current time and frame) and where it placed the picture are
 // written as well, so a test that drives the real program can read what a user would
 // see. ZELVO_TEST_ANSWERS may name a file of answers, one a line, "message <TAB> Ok |
-// Cancel | Yes | No [<TAB> start of the box's text]" or "file <TAB> path": each box takes
-// the first answer left whose text start it begins with (none: any box), each file
-// dialog the next path, and the default when there is no answer. So that a test can click the
-// menus, where the menu bar's titles and each shown menu's items are on screen is written too. One
-// line each, fields separated by TAB, CR LF inside a text written as "\n":
+// Cancel | Yes | No [<TAB> start of the box's text]" or "file <TAB> path [<TAB> path ...]":
+// each box takes the first answer left whose text start it begins with (none: any box), each
+// file dialog the next answer's paths (a multi-select dialog all of them), and the default when
+// there is no answer. So that a test can click the menus, where the menu bar's titles and each
+// shown menu's items are on screen is written too; a submenu's item is named by its menu's
+// object name. For the other windows given to watchWindow (the playlist window) the same is
+// written for their menu bars, with where their image buttons and the lines of their shown
+// lists are, again whenever a list changes or the window is shown, moved or resized. Which
+// file the player starts, and with which marks, is written as it opens. One line each, fields
+// separated by TAB, CR LF inside a text written as "\n":
 //   message <TAB> title <TAB> buttons <TAB> text
 //   input <TAB> title <TAB> prompt
 //   file <TAB> title
@@ -28,6 +34,10 @@ class frmMain;
 //   window <TAB> normal | maximised | minimised <TAB> width height
 //   menu <TAB> title <TAB> x y width height          (screen coordinates)
 //   menuitem <TAB> object name <TAB> enabled | disabled <TAB> x y width height
+//   button <TAB> object name <TAB> enabled | down | disabled <TAB> x y width height  (screen)
+//   row <TAB> list object name <TAB> index <TAB> line <TAB> x y width height   (screen; a
+//       TAB between the line's columns written as "\t")
+//   play <TAB> path <TAB> marks ("" none)
 class TestLog : public QObject, public DialogHandler {
     Q_OBJECT
 
@@ -35,6 +45,9 @@ public:
     // Installs the log for window when ZELVO_TEST_LOG is set; otherwise returns nullptr.
     static TestLog* installFromEnvironment(frmMain* window);
     ~TestLog() override;
+
+    // Writes where another window's menus, image buttons and list lines are, as they change.
+    void watchWindow(QWidget* window);
 
     MsgResult message(const MessageRequest& request) override;
     std::optional<QString> input(const InputRequest& request) override;
@@ -47,8 +60,12 @@ private:
     TestLog(const QString& path, frmMain* window);
     void write(const QStringList& fields);
     void readAnswers(const QString& path);
-    void writeMenuBar();
+    void writeMenuBar(const QWidget* window);
     void writeMenu(const class QMenu* menu);
+    // The watched window's places, written once the events of the moment are handled.
+    void schedulePlaces(QWidget* window);
+    void writePlaces(QWidget* window);
+    QWidget* watchedWindowOf(QObject* object) const;
 
     QFile m_file;
     QWidget* m_window = nullptr;
@@ -57,6 +74,8 @@ private:
         QString textStart;
     };
     QList<MessageAnswer> m_messageAnswers;
-    QStringList m_fileAnswers;
+    QList<QStringList> m_fileAnswers;
+    QList<QPointer<QWidget>> m_watched;
+    QList<QWidget*> m_placesDue;
     DialogHandler* m_previous = nullptr;
 };

@@ -185,7 +185,7 @@ void frmMain::connectMenus() {
 void frmMain::formLoad(const QString& commandLine) {
     // The single-instance hand-over has already happened in main(): only the first
     // instance gets here.
-    TestLog::installFromEnvironment(this);
+    m_testLog = TestLog::installFromEnvironment(this);
     m_splash = new frmSplash;
     m_splash->show();
     QCoreApplication::processEvents();

@@ -23,6 +23,7 @@ class RangeMarks;
 class SaveRanges;
 class SpeedSteps;
 class StatusTimer;
+class TestLog;
 class VideoSizing;
 class frmCap;
 struct SettingLine;
@@ -133,6 +134,8 @@ public:
         frmMain& m_w;
     };
     bool isMciBusy() const { return m_busyDepth > 0; }
+    // The end-to-end tests' log (ZELVO_TEST_LOG), nullptr without one.
+    TestLog* testLog() const { return m_testLog; }
 
 Q_SIGNALS:
     // playSingle was asked to play text.
@@ -143,6 +146,8 @@ Q_SIGNALS:
     void statusChanged(const QString& status, const QString& time, qint32 frame);
     // The picture was placed (window coordinates).
     void picturePlaced(const QRect& rect);
+    // A file was opened and starts playing, with these marks ("" none).
+    void playStarted(const QString& path, const QString& marks);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -174,6 +179,7 @@ private:
     PlayerState m_state;
     MarksModel m_marksModel{m_state};
     QPointer<frmSplash> m_splash;
+    TestLog* m_testLog = nullptr;
     QWidget* m_client = nullptr;
     MainMenus* m_menus = nullptr;
     std::unique_ptr<MainVol> mainVol;

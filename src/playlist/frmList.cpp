@@ -242,6 +242,7 @@ void frmList::buildMenus() {
     mnuMnLst = bar->addMenu(t::mnuMnLst());
     mnuMnLst->setObjectName(QStringLiteral("mnuMnLst"));
     QMenu* playList = m_playListMenu = mnuMnLst->addMenu(t::mnuPlayList());
+    playList->setObjectName(QStringLiteral("mnuPlayList"));
     const QStringList settings = t::mnuPlaySetting();
     for (int i = 0; i < 4; ++i) {
         QAction* item = playList->addAction(settings.at(i));
@@ -251,6 +252,7 @@ void frmList::buildMenus() {
         mnuPlaySetting[static_cast<size_t>(i)] = item;
     }
     QMenu* lineShow = m_lineShowMenu = mnuMnLst->addMenu(t::mnuLineShow());
+    lineShow->setObjectName(QStringLiteral("mnuLineShow"));
     const QStringList layouts = t::mnuLineFmt();
     for (int i = 0; i < 3; ++i) {
         QAction* item = lineShow->addAction(layouts.at(i));
