@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QList>
-#include <QObject>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
 #include <utility>
+
+class QObject;
 
 // The marks list of the playlist window without its widgets: one text line per range
 // ("　從 00:00:04.00 到 00:00:12.00"), the selected line, the two time boxes the user types
