@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QtGlobal>
 
 class QWidget;
 
@@ -39,4 +42,19 @@ public:
     // Copies path byte for byte to a name the user picks; fromList: the playlist window
     // owns the dialog.
     virtual void saveFile(const QString& path, bool fromList) = 0;
+
+    // ---- the range marks, for the marks list ----------------------------------------------
+    // The open file has range marks (their strip is shown).
+    virtual bool hasMarks() const = 0;
+    // The start and end of each mark as hh:mm:ss.cc time texts, in mark order.
+    virtual QList<QPair<QString, QString>> markTimes() const = 0;
+    // The open media's length in seconds and the duration of one frame (0 while unknown).
+    virtual double totalSeconds() const = 0;
+    virtual double secPerFrame() const = 0;
+    // Replaces the marks with the ranges of the marks list.
+    virtual void applyMark() = 0;
+    // "編輯標記清單": shows the marks list and reloads it from the marks.
+    virtual void mnuRngEdit_Click() = 0;
+    // Stops and plays frames from to to once, as a single marked range plays.
+    virtual void playRange(qint32 from, qint32 to) = 0;
 };

@@ -263,6 +263,24 @@ void RangeMarks::playNextRS(int loopMode, int index, int keepListMode, qint32 fr
     if (to == -1) {
         to = s.start + s.length;
     }
+    if (playFrames(loopMode, keepListMode, from, to)) {
+        m_model.playSeg = onlyThis ? m_model.lastSegmentIndex() : index;
+    }
+}
+
+void RangeMarks::playRange(qint32 from, qint32 to) {
+    m_w.mciMain.rngCancel();
+    m_w.shareBnStop(true, false, false);
+    if (m_model.lastSegmentOpen()) {
+        deleteSegment(m_model.lastSegmentIndex());
+    }
+    if (playFrames(0, 0, from, to)) {
+        // No mark follows the range.
+        m_model.playSeg = m_model.lastSegmentIndex();
+    }
+}
+
+bool RangeMarks::playFrames(int loopMode, int keepListMode, qint32 from, qint32 to) {
     MCI& mci = m_w.mciMain;
     {
         const frmMain::MciBusy busy(m_w);
@@ -270,13 +288,13 @@ void RangeMarks::playNextRS(int loopMode, int index, int keepListMode, qint32 fr
     }
     if (!mci.isSuccess()) {
         m_w.playback().failPlay(QString());
-        return;
+        return false;
     }
     if (keepListMode == 0 && m_w.state().playerState == 5) {
         listPlayState = 3;
     }
     m_w.playback().enterPlaying(false);
-    m_model.playSeg = onlyThis ? m_model.lastSegmentIndex() : index;
+    return true;
 }
 
 void RangeMarks::startMarkPlay(bool stopFirst, int mode) {

@@ -42,6 +42,8 @@ public:
     // onlyThis: no segment follows it.
     void playNextRS(int loopMode, int index, int keepListMode, qint32 from, qint32 to,
                     bool onlyThis);
+    // Stops whatever plays and plays frames from to to once, marks or none.
+    void playRange(qint32 from, qint32 to);
     // mode 0 once, 1 in a loop, -1 only the list play-mode check.
     void startMarkPlay(bool stopFirst, int mode);
     void stopMarkPlay();
@@ -71,6 +73,8 @@ private:
     // Draws the model: a box per segment, shown while it holds a mark, placed by its
     // frames on the strip, its tip the segment's times.
     void drawBoxes();
+    // Plays frames from to to (loopMode 1 repeats); false when the player failed.
+    bool playFrames(int loopMode, int keepListMode, qint32 from, qint32 to);
     void placeBox(int index);
     void setBoxColor(int index, bool asked);
     void enableMarkMenus(bool enabled);

@@ -414,6 +414,38 @@ void frmMain::mnToList(int listIndex, const QString& item) {
 void frmMain::saveFile(const QString& path, bool fromList) {
     m_save->saveFile(path, fromList);
 }
+bool frmMain::hasMarks() const {
+    return m_marksModel.stripShown();
+}
+QList<QPair<QString, QString>> frmMain::markTimes() const {
+    QList<QPair<QString, QString>> times;
+    for (int i = 0; i <= m_marksModel.lastSegmentIndex(); ++i) {
+        if (m_marksModel.segment(i).state == MarksModel::State::Empty) {
+            continue;
+        }
+        QString from, to, length;
+        float fromSec = 0.0f;
+        float toSec = 0.0f;
+        m_marksModel.rsFormat(i, from, to, 3, fromSec, toSec, 0.0f, 0.0f, length);
+        times.append({from, to});
+    }
+    return times;
+}
+double frmMain::totalSeconds() const {
+    return m_state.totalSeconds;
+}
+double frmMain::secPerFrame() const {
+    return static_cast<double>(m_state.secPerFrame);
+}
+void frmMain::applyMark() {
+    m_marks->applyMark();
+}
+void frmMain::mnuRngEdit_Click() {
+    m_marks->mnuRngEdit_Click();
+}
+void frmMain::playRange(qint32 from, qint32 to) {
+    m_marks->playRange(from, to);
+}
 
 void frmMain::useMixer(std::unique_ptr<MixerControl> mixer) {
     m_mixer = std::move(mixer);
@@ -459,7 +491,6 @@ void frmMain::closeMediaSessions() {
 
 // The steps below belong to features that land later (settings, playlist window,
 // capture window). Each is called at its place in the start-up and shut-down order.
-
 
 void frmMain::showStoppedState() {
     m_marks->clearMarks();

@@ -57,6 +57,13 @@ public:
     void returnFocus(bool force) override;
     void mnToList(int listIndex, const QString& item) override;
     void saveFile(const QString& path, bool fromList) override;
+    bool hasMarks() const override;
+    QList<QPair<QString, QString>> markTimes() const override;
+    double totalSeconds() const override;
+    double secPerFrame() const override;
+    void applyMark() override;
+    void mnuRngEdit_Click() override;
+    void playRange(qint32 from, qint32 to) override;
 
     // ---- start-up and shut-down -----------------------------------------------------
     // The load handler: runs once, right after construction, with the text that

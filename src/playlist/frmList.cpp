@@ -4,6 +4,7 @@
 #include "app/PlayerWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "playlist/PlaylistView.h"
+#include "playlist/frmListMarks.h"
 #include "playlist/frmListTexts.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/ZelvoPictures.h"
@@ -181,6 +182,9 @@ void frmList::buildAreas(QWidget* client) {
         lstMnView[at]->setObjectName(QStringLiteral("lstMn%1").arg(i));
         connectList(lstMn[at], lstMnView[at]);
     }
+    QWidget* marksPanel = tabMn[1]->TabPictureBox().at(0);
+    m_marksTab = new MarksTab(marksPanel);
+    marksPanel->layout()->addWidget(m_marksTab);
     QWidget* joinPanel = tabMn[2]->TabPictureBox().at(0);
     lstMn2View = new PlaylistView(joinPanel);
     lstMn2View->setObjectName(QStringLiteral("lstMn2"));
@@ -532,14 +536,20 @@ void frmList::mbStopLoop_Click() {
     }
 }
 
-// The marks list and the file browser tabs show their panels once they are filled; until
-// then the player finds no marks lines and no browsed folder here.
-void frmList::loadMark() {}
-void frmList::checkCmdRng() {}
-QStringList frmList::marksLines() const {
-    return {};
+void frmList::loadMark() {
+    m_marksTab->loadMark();
 }
-void frmList::getStartEnd(const QString&, qint32&, qint32&) const {}
+void frmList::checkCmdRng() {
+    m_marksTab->checkCmdRng();
+}
+QStringList frmList::marksLines() const {
+    return m_marksTab->marksLines();
+}
+void frmList::getStartEnd(const QString& line, qint32& start, qint32& end) const {
+    m_marksTab->getStartEnd(line, start, end);
+}
+// The file browser tab shows its panel once it is filled; until then the player finds no
+// browsed folder here.
 QString frmList::browserFolder() const {
     return {};
 }

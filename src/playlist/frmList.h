@@ -8,6 +8,7 @@
 
 #include <array>
 
+class MarksTab;
 class PlaylistView;
 class QAction;
 class QActionGroup;
@@ -48,6 +49,7 @@ public:
     int shownArea() const { return m_shownArea; }
     ZelvoTab* tabStrip(int area) const { return tabMn[static_cast<size_t>(area)]; }
     QLabel* note() const { return lblNote; }
+    MarksTab* marksTab() const { return m_marksTab; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -162,6 +164,7 @@ private:
     PlaylistView* lstMn2View = nullptr;
     std::array<ZelvoTab*, areaCount> tabMn{};
     QLabel* lblNote = nullptr;
+    MarksTab* m_marksTab = nullptr;
     QMenu* m_playListMenu = nullptr;
     QMenu* m_lineShowMenu = nullptr;
     QList<QWidget*> m_playGroup;  // the play buttons and their separator

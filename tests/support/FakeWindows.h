@@ -34,6 +34,14 @@ public:
     void returnFocus(bool) override {}
     void mnToList(int, const QString&) override {}
     void saveFile(const QString&, bool) override {}
+
+    bool hasMarks() const override { return false; }
+    QList<QPair<QString, QString>> markTimes() const override { return {}; }
+    double totalSeconds() const override { return 0.0; }
+    double secPerFrame() const override { return 0.0; }
+    void applyMark() override {}
+    void mnuRngEdit_Click() override {}
+    void playRange(qint32, qint32) override {}
 };
 
 class FakeListWindow : public ListWindow {
