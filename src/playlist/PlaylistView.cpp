@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
@@ -358,6 +359,18 @@ void PlaylistView::showListIndex() {
         selectionModel()->clear();
     }
     m_showingIndex = false;
+}
+
+void PlaylistView::focusInEvent(QFocusEvent* event) {
+    // Taking the focus makes a list without a current line current on its first one: no
+    // choice of the user's, so the entry selected (or none) stays as it was.
+    const bool showing = m_showingIndex;
+    m_showingIndex = true;
+    QListView::focusInEvent(event);
+    if (m_model != nullptr && m_model->listIndex() < 0) {
+        selectionModel()->clearCurrentIndex();
+    }
+    m_showingIndex = showing;
 }
 
 void PlaylistView::followCurrent(int row) {
