@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QMimeData;
 class QWidget;
 
 // What the playlist window, the capture window and the tools may ask of the player window
@@ -24,6 +25,9 @@ public:
     // (text "", fromList true); "path∥marks" carries marks.
     virtual void playSingle(const QString& text, bool fromList) = 0;
     virtual void newPlay(const QString& path, const QString& marks) = 0;
+    // Files or a link dropped elsewhere, handled as a drop on the player window: the first
+    // file (or the link) plays.
+    virtual void dropFiles(const QMimeData& data) = 0;
     virtual void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) = 0;
     virtual void mbStop_Click() = 0;
     // Pauses playback when a file is playing.

@@ -47,6 +47,7 @@ public:
     QString fileName() const override { return mciMain.FileName(); }
     void closeRunFn(const QString& path) override;
     void playSingle(const QString& text, bool fromList) override;
+    void dropFiles(const QMimeData& dropped) override { Form_OLEDragDrop(&dropped); }
     void newPlay(const QString& path, const QString& marks) override;
     void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) override;
     void mbStop_Click() override;

@@ -4,6 +4,7 @@
 #include "app/PlayerWindow.h"
 #include "app/mdlZelvoFLV.h"
 #include "playlist/PlaylistView.h"
+#include "playlist/frmListBrowser.h"
 #include "playlist/frmListMarks.h"
 #include "playlist/frmListTexts.h"
 #include "widgets/ZelvoButton.h"
@@ -189,6 +190,7 @@ void frmList::buildAreas(QWidget* client) {
     lstMn2View = new PlaylistView(joinPanel);
     lstMn2View->setObjectName(QStringLiteral("lstMn2"));
     connectList(lstMn2, lstMn2View);
+    m_browser = new BrowserTab(*this, tabMn[1]->TabPictureBox().at(1));
 
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -424,6 +426,7 @@ void frmList::tabClick(int area) {
             toolTabSetup();
             mnuAddToList->menuAction()->setVisible(true);
             lblNote->setText(t::noteBrowser());
+            m_browser->tabShown();
             break;
         default:
             toolTabSetup();
@@ -504,27 +507,43 @@ bool frmList::hasPlaylist() const {
     return m_curList != nullptr;
 }
 
+// While the browser is shown the player goes through its files.
 int frmList::count() const {
+    if (m_browserActive) {
+        return m_browser->count();
+    }
     return m_curList != nullptr ? m_curList->count() : 0;
 }
 
 int frmList::listIndex() const {
+    if (m_browserActive) {
+        return m_browser->listIndex();
+    }
     return m_curList != nullptr ? m_curList->listIndex() : -1;
 }
 
 void frmList::setListIndex(int index) {
-    if (m_curList != nullptr) {
+    if (m_browserActive) {
+        m_browser->setListIndex(index);
+    } else if (m_curList != nullptr) {
         m_curList->setListIndex(index);
     }
 }
 
 QString frmList::selectedItem() const {
+    if (m_browserActive) {
+        return m_browser->getFnFn(-1);
+    }
     // The player plays the selection of the playlist shown last, even from another tab.
     const PlaylistModel* list = lstMn[static_cast<size_t>(m_lastPlaylist)];
     return list->selectedItem();
 }
 
 void frmList::setMoveLooks(int upState, int downState) {
+    // The browser's files cannot be moved: the buttons stay as the tab left them.
+    if (m_browserActive) {
+        return;
+    }
     mbMove[0]->setState(upState);
     mbMove[1]->setState(downState);
 }
@@ -548,17 +567,18 @@ QStringList frmList::marksLines() const {
 void frmList::getStartEnd(const QString& line, qint32& start, qint32& end) const {
     m_marksTab->getStartEnd(line, start, end);
 }
-// The file browser tab shows its panel once it is filled; until then the player finds no
-// browsed folder here.
 QString frmList::browserFolder() const {
-    return {};
+    return m_browser->folder();
 }
-void frmList::clearBrowserFolder() {}
+void frmList::clearBrowserFolder() {
+    m_browser->clearFolder();
+}
 bool frmList::doneToFileList() const {
-    return false;
+    return m_browser->doneToFn();
 }
-void frmList::showInFileList(const QString&) {
+void frmList::showInFileList(const QString& path) {
     changeToTab(1, 1, false);
+    m_browser->showFile(path);
 }
 
 // ---- settings ------------------------------------------------------------------------------
@@ -573,25 +593,10 @@ void frmList::loadSetting(const SettingLine& line) {
             mnuLineFmt_Click(n);
             break;
         case SettingKey::ListDir:
-            if (!line.value.isEmpty() && QFileInfo(line.value).isDir()) {
-                m_listDir = upperDriveLetter(line.value);
-            }
-            break;
         case SettingKey::SaveDir:
-            if (!line.value.isEmpty() && QFileInfo(line.value).isDir()) {
-                m_saveDir = upperDriveLetter(line.value);
-            }
-            break;
         case SettingKey::ListDirIdx:
-            // Only a folder restored before it gives the index a meaning.
-            if (!m_listDir.isEmpty()) {
-                m_listDirIdx = n;
-            }
-            break;
         case SettingKey::DoneToFn:
-            if (const std::optional<bool> on = settingTruth(line.value)) {
-                m_doneToFn = *on ? 1 : 0;
-            }
+            m_browser->loadSetting(line);
             break;
         default:
             break;
@@ -602,10 +607,7 @@ void frmList::saveSetting(SettingsValues& values) const {
     values.listPos = {x() * twipsPerPixelX, y() * twipsPerPixelY};
     values.playSetting = m_playSetting;
     values.lineFmt = m_lineFmt;
-    values.listDir = m_listDir;
-    values.saveDir = m_saveDir;
-    values.listDirIdx = m_listDirIdx;
-    values.doneToFn = m_doneToFn;
+    m_browser->saveSetting(values);
 }
 
 void frmList::loadLists(const StoredLists& lists) {

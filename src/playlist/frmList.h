@@ -9,6 +9,7 @@
 #include <array>
 
 class MarksTab;
+class BrowserTab;
 class PlaylistView;
 class QAction;
 class QActionGroup;
@@ -50,6 +51,8 @@ public:
     ZelvoTab* tabStrip(int area) const { return tabMn[static_cast<size_t>(area)]; }
     QLabel* note() const { return lblNote; }
     MarksTab* marksTab() const { return m_marksTab; }
+    // The file browser tab (area 1, tab 1).
+    BrowserTab* browserTab() const { return m_browser; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -177,9 +180,5 @@ private:
     int m_lineFmt = 0;
     int m_playSetting = 0;
     bool m_browserActive = false;
-    // The browser's settings, kept as read until the browser itself takes them.
-    QString m_listDir;
-    QString m_saveDir;
-    int m_listDirIdx = -1;
-    int m_doneToFn = 0;
+    BrowserTab* m_browser = nullptr;
 };

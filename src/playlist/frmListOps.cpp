@@ -6,6 +6,7 @@
 #include "playlist/ListFiles.h"
 #include "playlist/PlaylistView.h"
 #include "playlist/frmList.h"
+#include "playlist/frmListBrowser.h"
 #include "playlist/frmListTexts.h"
 #include "services/CommDialog.h"
 #include "services/DialogService.h"
@@ -211,7 +212,9 @@ void frmList::mbStop_Click() {
 
 void frmList::mnuToList_Click(int index) {
     QString source;
-    if (m_curListId >= 10) {
+    if (m_browserActive) {
+        source = m_browser->getFnFn(-1);
+    } else if (m_curListId >= 10) {
         source = m_activeList != nullptr ? m_activeList->selectedPath() : QString();
     } else if (m_curList != nullptr) {
         source = index == 2 ? m_curList->selectedPath() : m_curList->selectedItem();

@@ -73,6 +73,9 @@ void tst_Settings::exit(int how) {
 void tst_Settings::survivesRestart() {
     const QString media = m_folder.filePath(QStringLiteral("media"));
     QDir().mkpath(media + QStringLiteral("/a=b"));
+    for (const char* name : {"1.flv", "2.flv", "3.flv", "4.flv"}) {
+        testsupport::writeFile(media + QStringLiteral("/a=b/") + QLatin1String(name));
+    }
     start();
     frmMain& w = *m_f->w;
     MainMenus& m = w.menus();

@@ -25,6 +25,7 @@ public:
     }
     void playSingle(const QString& text, bool) override { played << text; }
     void newPlay(const QString& path, const QString&) override { played << path; }
+    void dropFiles(const QMimeData&) override {}
     void shareBnStop(bool, bool, bool) override {}
     void mbStop_Click() override {}
     void pausePrFn() override {}
