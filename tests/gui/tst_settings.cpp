@@ -8,6 +8,8 @@
 #include "playlist/frmList.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
@@ -174,6 +176,9 @@ void tst_Settings::damagedFilesStillStart_data() {
                "1\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5"
                "2147483647\xe2\x88\xa5"
                "5\r\n/a.flv\r\n");
+    QTest::newRow("off every screen")
+        << QByteArray("MainRect=150000,150000,5550,5550\r\nListRect=-75000,300\r\n")
+        << QByteArray();
     QTest::newRow("CR only") << QByteArray("KeepWH=False\rLineFmt=1\r") << QByteArray("0\r");
 }
 
@@ -184,6 +189,13 @@ void tst_Settings::damagedFilesStillStart() {
     QVERIFY(testsupport::writeFile(listIni(), lists));
     start();
     QVERIFY(m_f->w->isVisible());
+    // Wherever the file put them, both windows come up on a screen that exists.
+    for (const QWidget* window :
+         {static_cast<QWidget*>(m_f->w.get()), static_cast<QWidget*>(m_list.get())}) {
+        const QPoint topLeft = window->pos();
+        QVERIFY2(QGuiApplication::screenAt(topLeft + QPoint(10, 10)) != nullptr,
+                 qPrintable(QStringLiteral("%1,%2").arg(topLeft.x()).arg(topLeft.y())));
+    }
     QVERIFY(m_list->playSetting() >= 0 && m_list->playSetting() <= 3);
     QVERIFY(m_list->lineFmt() >= 0 && m_list->lineFmt() <= 2);
     // The next save writes a clean file of fifteen lines.
