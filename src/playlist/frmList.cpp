@@ -13,7 +13,6 @@
 #include "widgets/mdlIconKestal.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>

@@ -12,7 +12,6 @@ class MarksTab;
 class BrowserTab;
 class PlaylistView;
 class QAction;
-class QActionGroup;
 class QFrame;
 class QLabel;
 class QMenu;
