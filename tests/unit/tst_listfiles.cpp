@@ -9,7 +9,6 @@
 #include <csignal>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -194,10 +193,8 @@ void tst_ListFiles::longLists() {
     }
     QVERIFY(writeFile(listPath(name), text.toUtf8()));
 
-    QElapsedTimer timer;
-    timer.start();
+    // How fast this is, bench/playlist measures.
     const ListFileContents contents = readListFile(listPath(name));
-    QCOMPARE_LT(timer.elapsed(), 1000);
     QCOMPARE(contents.items.size(), count);
     QCOMPARE(contents.items.first(), item.arg(0));
     QCOMPARE(contents.items.last(), item.arg(count - 1));
