@@ -2,7 +2,6 @@
 #include "app/ConnectWindows.h"
 #include "app/SingleInstance.h"
 #include "app/mdlZelvoFLV.h"
-#include "player/TestLog.h"
 #include "player/frmMain.h"
 #include "playlist/frmList.h"
 #include "services/DialogService.h"
@@ -69,10 +68,6 @@ int main(int argc, char** argv) {
     // Once closing starts, a new start waits for us to finish and becomes first itself.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);
     window.formLoad(commandLine);
-    // The tests' log (when it is on) sees the playlist window too.
-    if (TestLog* log = window.testLog()) {
-        log->watchWindow(&list);
-    }
     window.show();
     const int code = QApplication::exec();
     disconnectWindows();

@@ -1,6 +1,8 @@
 #include "player/TestLog.h"
 
 #include "player/frmMain.h"
+#include "playlist/frmList.h"
+#include "playlist/frmListBrowser.h"
 
 #include "widgets/ZelvoButton.h"
 
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -187,6 +190,17 @@ void TestLog::writeMenu(const QMenu* menu) {
 
 void TestLog::watchWindow(QWidget* window) {
     m_watched << window;
+    if (auto* list = qobject_cast<frmList*>(window)) {
+        connect(list, &frmList::tabShown, this, [this](int id) {
+            write({QStringLiteral("tab"), QString::number(id)});
+        });
+    }
+    for (BrowserTab* browser : window->findChildren<BrowserTab*>()) {
+        connect(browser, &BrowserTab::browsed, this, [this, browser] {
+            write({QStringLiteral("browser"), browser->folder(),
+                   QFileInfo(browser->getFnFn(-1)).fileName()});
+        });
+    }
     for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
         const QAbstractItemModel* model = view->model();
         if (model == nullptr) {

@@ -24,8 +24,9 @@ class frmMain;
 // object name. For the other windows given to watchWindow (the playlist window) the same is
 // written for their menu bars, with where their image buttons and the lines of their shown
 // lists are, again whenever a list changes or the window is shown, moved or resized. Which
-// file the player starts, and with which marks, is written as it opens. One line each, fields
-// separated by TAB, CR LF inside a text written as "\n":
+// file the player starts, and with which marks, is written as it opens; the playlist window's
+// tab whenever it shows one, and its file browser's folder and selected file as they change.
+// One line each, fields separated by TAB, CR LF inside a text written as "\n":
 //   message <TAB> title <TAB> buttons <TAB> text
 //   input <TAB> title <TAB> prompt
 //   file <TAB> title
@@ -38,6 +39,8 @@ class frmMain;
 //   row <TAB> list object name <TAB> index <TAB> line <TAB> x y width height   (screen; a
 //       TAB between the line's columns written as "\t")
 //   play <TAB> path <TAB> marks ("" none)
+//   tab <TAB> area * 10 + tab   (the playlist window's shown tab; 11 the file browser)
+//   browser <TAB> folder (ending in "/") <TAB> selected file's name ("" none)
 class TestLog : public QObject, public DialogHandler {
     Q_OBJECT
 

@@ -186,6 +186,10 @@ void frmMain::formLoad(const QString& commandLine) {
     // The single-instance hand-over has already happened in main(): only the first
     // instance gets here.
     m_testLog = TestLog::installFromEnvironment(this);
+    // The tests' log sees the playlist window too, from before the start's file plays.
+    if (m_testLog != nullptr && appWindows().list != nullptr) {
+        m_testLog->watchWindow(appWindows().list->form());
+    }
     m_splash = new frmSplash;
     m_splash->show();
     QCoreApplication::processEvents();

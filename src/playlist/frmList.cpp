@@ -432,6 +432,7 @@ void frmList::tabClick(int area) {
             toolNote();
             break;
     }
+    Q_EMIT tabShown(m_curListId);
 }
 
 void frmList::toolTabSetup() {

@@ -134,6 +134,8 @@ public:
 Q_SIGNALS:
     // The user changed "總是加到清單末尾" here.
     void addsAtEndChanged(bool atEnd);
+    // A tab was shown (or shown again): id is its curListId, area * 10 + tab.
+    void tabShown(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -97,7 +97,10 @@ BrowserTab::BrowserTab(frmList& owner, QWidget* panel) : QWidget(panel), m_owner
     // Keyboard users open a folder with Enter; the mouse opens it on the press.
     connect(Dir1, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { Dir1_Click(item->data(kPathRole).toString()); });
-    connect(Fn1, &QListWidget::currentRowChanged, this, [this](int row) { m_browser.select(row); });
+    connect(Fn1, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_browser.select(row);
+        Q_EMIT browsed();
+    });
     connect(Fn1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         setListIndex(Fn1->row(item));
         Fn1_DblClick();
@@ -166,6 +169,7 @@ void BrowserTab::showFolder() {
     }
     showDrive();
     refreshLooks();
+    Q_EMIT browsed();
 }
 
 void BrowserTab::refreshLooks() {

@@ -59,6 +59,10 @@ public:
     QLineEdit* txtSaveDir = nullptr;
     QCheckBox* chkDoneToFn = nullptr;
 
+Q_SIGNALS:
+    // The folder shown or its selected file changed.
+    void browsed();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
