@@ -103,6 +103,7 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
     menuTools = bar->addMenu(t::menuTools());
     menuTools->setObjectName(QStringLiteral("menuTools"));
     mnuList = item(menuTools, QStringLiteral("mnuList"), t::mnuList());
+    mnuMyExplorer = item(menuTools, QStringLiteral("mnuMyExplorer"), t::mnuMyExplorer());
     menuTools->addSeparator();
     mnuMediaJoin = item(menuTools, QStringLiteral("mnuMediaJoin"), t::mnuMediaJoin());
     mnuMediaSplit = item(menuTools, QStringLiteral("mnuMediaSplit"), t::mnuMediaSplit());

@@ -47,6 +47,7 @@ public:
     // 說明
     QMenu* menuTools = nullptr;
     QAction* mnuList = nullptr;
+    QAction* mnuMyExplorer = nullptr;
     QAction* mnuMediaJoin = nullptr;
     QAction* mnuMediaSplit = nullptr;
     QAction* mnuMediaSnap = nullptr;

@@ -161,6 +161,14 @@ void frmMain::connectMenus() {
             list->changeToTab(0, list->lastPlaylist(), true);
         }
     });
+    // The open file in the file list, or the file list as it is.
+    connect(m.mnuMyExplorer, &QAction::triggered, this, [this] {
+        if (!mciMain.FileName().isEmpty()) {
+            BusySession::shared().doneAfterSave(mciMain.FileName(), true, 0.0f, false);
+        } else if (ListWindow* list = appWindows().list) {
+            list->changeToTab(1, 1, true);
+        }
+    });
     // The tools live in the playlist window's work areas.
     const auto toTab = [this](QAction* action, int area, int tab) {
         connect(action, &QAction::triggered, this, [area, tab] {

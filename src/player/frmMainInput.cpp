@@ -65,6 +65,9 @@ bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
         case Qt::Key_F1:
             m_menus->mnuList->trigger();
             return true;
+        case Qt::Key_F3:
+            m_menus->mnuMyExplorer->trigger();
+            return true;
         case Qt::Key_Home:
             if (m_menus->mnuSaveCap->isEnabled()) {
                 mnuSaveCap_Click();

@@ -33,6 +33,9 @@ inline QString menuTools() {
 inline QString mnuList() {
     return QStringLiteral("前往播放清單　　　F1");
 }
+inline QString mnuMyExplorer() {
+    return QStringLiteral("前往檔案列表　　F3");
+}
 inline QString mnuMediaJoin() {
     return QStringLiteral("合併功能");
 }

@@ -370,9 +370,11 @@ void tst_frmList::keysAndClose() {
     QCOMPARE(list().curListId(), 1);
     QCOMPARE(list().playlist(1).count(), 2);
     QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
-    // The tools menu opens its tab.
+    // The tools menu opens its tab; F3 without a file opens the file list.
     win().menus().mnuFLV2Muc[1]->trigger();
     QCOMPARE(list().curListId(), 71);
+    QTest::keyClick(&win(), Qt::Key_F3);
+    QCOMPARE(list().curListId(), 11);
 }
 
 void tst_frmList::playerAddsWithMarks() {
@@ -383,6 +385,10 @@ void tst_frmList::playerAddsWithMarks() {
     QCOMPARE(list().curListId(), 1);
     QCOMPARE(list().playlist(1).itemTexts(),
              QStringList{testsupport::media(QStringLiteral("h264.flv")) + u8("∥10-20 30-40")});
+    // F3 shows the open file in the file list.
+    QTest::keyClick(&win(), Qt::Key_F3);
+    QCOMPARE(list().curListId(), 11);
+    QCOMPARE(list().selectedItem(), testsupport::media(QStringLiteral("h264.flv")));
 }
 
 QTEST_MAIN(tst_frmList)
