@@ -12,35 +12,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-namespace {
-
-// The last logged place of a menu title or item.
-QRect logged(const QString& log, const QString& kind, const QString& name) {
-    QRect rect;
-    for (const QStringList& line : testsupport::logLines(log, kind)) {
-        if (line.value(1) == name) {
-            const QStringList n = line.constLast().split(u' ');
-            rect = QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(),
-                         n.value(3).toInt());
-        }
-    }
-    return rect;
-}
-
-void click(const QPoint& at) {
-    testsupport::run(u8("xdotool"),
-                     {u8("mousemove"), u8("--sync"), QString::number(at.x()),
-                      QString::number(at.y()), u8("click"), u8("1")},
-                     QString(), 10000);
-}
-
-QStringList lastLine(const QString& log, const QString& kind) {
-    const QList<QStringList> lines = testsupport::logLines(log, kind);
-    return lines.isEmpty() ? QStringList() : lines.constLast();
-}
-
-}  // namespace
-
 class tst_BrowserE2E : public QObject {
     Q_OBJECT
 
@@ -77,14 +48,16 @@ void tst_BrowserE2E::savedCutShownInFileList() {
     program.start(testsupport::binDir() + u8("/Zelvo.FLV"), {source + u8("∥100-250 500-600")});
     QTRY_COMPARE_WITH_TIMEOUT(
         testsupport::windowsNamed(u8("^ my clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(lastLine(log, u8("status")).value(1).startsWith(u8("正在")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        testsupport::lastLogLine(log, u8("status")).value(1).startsWith(u8("正在")), 10000);
 
-    const QRect title = logged(log, u8("menu"), u8("標記剪輯"));
+    const QRect title = testsupport::loggedRect(log, u8("menu"), u8("標記剪輯"));
     QVERIFY(title.isValid());
-    click(title.center());
-    QTRY_VERIFY_WITH_TIMEOUT(logged(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
+    testsupport::click(title.center());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
     const qsizetype before = testsupport::logLines(log, u8("message")).size();
-    click(logged(log, u8("menuitem"), u8("mnuSaveRng")).center());
+    testsupport::click(testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).center());
 
     const auto messages = [&] { return testsupport::logLines(log, u8("message")).mid(before); };
     QTRY_COMPARE_WITH_TIMEOUT(messages().size(), 2, 30000);
@@ -93,9 +66,9 @@ void tst_BrowserE2E::savedCutShownInFileList() {
 
     // The file list is the shown tab, in the saved file's folder, with the saved file selected.
     QTRY_COMPARE_WITH_TIMEOUT(
-        lastLine(log, u8("browser")),
+        testsupport::lastLogLine(log, u8("browser")),
         QStringList({u8("browser"), media.path() + u8("/"), QFileInfo(out).fileName()}), 10000);
-    QCOMPARE(lastLine(log, u8("tab")), QStringList({u8("tab"), u8("11")}));
+    QCOMPARE(testsupport::lastLogLine(log, u8("tab")), QStringList({u8("tab"), u8("11")}));
     // The window is on screen with the file among the list's lines.
     const auto listed = [&] {
         for (const QStringList& row : testsupport::logLines(log, u8("row"))) {

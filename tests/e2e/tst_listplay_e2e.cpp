@@ -17,24 +17,6 @@ namespace {
 
 constexpr int kPlayWait = 20000;  // a 2 s clip opened, played and ended on a busy machine
 
-void typeKey(const QString& window, const QString& key) {
-    testsupport::run(u8("xdotool"), {u8("windowfocus"), u8("--sync"), window}, QString(), 10000);
-    testsupport::run(u8("xdotool"), {u8("key"), key}, QString(), 10000);
-}
-
-void click(const QPoint& at, int times = 1) {
-    testsupport::run(
-        u8("xdotool"),
-        {u8("mousemove"), u8("--sync"), QString::number(at.x()), QString::number(at.y()),
-         u8("click"), u8("--repeat"), QString::number(times), u8("--delay"), u8("80"), u8("1")},
-        QString(), 10000);
-}
-
-QRect rectField(const QString& text) {
-    const QStringList n = text.split(u' ');
-    return QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(), n.value(3).toInt());
-}
-
 // A 2 s clip (or longer) made with ffmpeg's own sources.
 bool makeClip(const QString& path, bool video, int seconds = 2) {
     QStringList args = {
@@ -119,7 +101,7 @@ QRect tst_ListPlayE2E::place(const char* kind, const QString& name, qsizetype fr
     const QList<QStringList> found = lines(kind);
     for (qsizetype i = from; i < found.size(); ++i) {
         if (found.at(i).value(1) == name) {
-            rect = rectField(found.at(i).constLast());
+            rect = testsupport::rectField(found.at(i).constLast());
         }
     }
     return rect;
@@ -131,7 +113,7 @@ bool tst_ListPlayE2E::pick(const QString& title, const QStringList& items) {
     if (!at.isValid()) {
         return false;
     }
-    click(at.center());
+    testsupport::click(at.center());
     for (const QString& item : items) {
         QRect rect;
         if (!testsupport::waitUntil(
@@ -143,7 +125,7 @@ bool tst_ListPlayE2E::pick(const QString& title, const QStringList& items) {
             return false;
         }
         before = lines("menuitem").size();
-        click(rect.center());
+        testsupport::click(rect.center());
     }
     return true;
 }
@@ -157,7 +139,7 @@ QList<QPair<QString, QRect>> tst_ListPlayE2E::rows(const QString& list) const {
         if (line.value(2) == u8("0")) {
             shown.clear();
         }
-        shown << qMakePair(line.value(3), rectField(line.value(4)));
+        shown << qMakePair(line.value(3), testsupport::rectField(line.value(4)));
     }
     return shown;
 }
@@ -175,7 +157,7 @@ bool tst_ListPlayE2E::stopAll() {
     if (!button.isValid()) {
         return false;
     }
-    click(button.center());
+    testsupport::click(button.center());
     return testsupport::waitUntil([&] { return lastStatus() == u8("結束播放"); }, 10000);
 }
 
@@ -208,7 +190,7 @@ void tst_ListPlayE2E::initTestCase() {
     m_window = testsupport::windowsNamed(caption).at(0);
 
     // F1 shows the playlist window; its add button takes the three files.
-    typeKey(m_window, u8("F1"));
+    testsupport::typeKey(m_window, u8("F1"));
     const QString listCaption = u8("^ 播放清單$");
     QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(listCaption).size(), 1, 10000);
     // Without a window manager both windows open at the top left corner, the player in front:
@@ -218,7 +200,7 @@ void tst_ListPlayE2E::initTestCase() {
                       u8("640"), u8("0")},
                      QString(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(place("button", u8("mbAdd0")).x() >= 640, 10000);
-    click(place("button", u8("mbAdd0")).center());
+    testsupport::click(place("button", u8("mbAdd0")).center());
     // The dialog's last file goes in first.
     QTRY_COMPARE_WITH_TIMEOUT(rows(u8("lstMn0")).size(), 3, 10000);
     QStringList shown;
@@ -250,7 +232,7 @@ void tst_ListPlayE2E::playModes() {
     const qsizetype status = lines("status").size();
     const QList<QPair<QString, QRect>> list = rows(u8("lstMn0"));
     QCOMPARE(list.size(), 3);
-    click(list.at(1).second.center(), 2);
+    testsupport::click(list.at(1).second.center(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(playedSince(before).value(0), u8("two clip.wav"), 10000);
     for (qsizetype step = 0; step < row.next.size(); ++step) {
         QTRY_VERIFY_WITH_TIMEOUT(playedSince(before).size() > step + 1, kPlayWait);
@@ -272,14 +254,14 @@ void tst_ListPlayE2E::playModes() {
 void tst_ListPlayE2E::nextAndPreviousKeys() {
     QVERIFY(setMode(0));
     const qsizetype before = lines("play").size();
-    click(rows(u8("lstMn0")).at(0).second.center(), 2);
+    testsupport::click(rows(u8("lstMn0")).at(0).second.center(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(playedSince(before).value(0), u8("one.mp3"), 10000);
     const QList<QPair<const char*, const char*>> steps = {
         {"Down", "two clip.wav"}, {"Down", "三.mp4"},     {"Down", "one.mp3"},
         {"Up", "三.mp4"},         {"Up", "two clip.wav"},
     };
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        typeKey(m_window, u8(steps.at(i).first));
+        testsupport::typeKey(m_window, u8(steps.at(i).first));
         QTRY_COMPARE_WITH_TIMEOUT(playedSince(before).size(), i + 2, 10000);
         QCOMPARE(playedSince(before).constLast(), u8(steps.at(i).second));
     }
@@ -299,7 +281,7 @@ void tst_ListPlayE2E::marksToPlaylistTwo() {
     QTRY_COMPARE_WITH_TIMEOUT(playedSince(before), QStringList{u8("marked clip.mp4")}, 10000);
 
     // Paused, marked from here to five seconds on (PgDn).
-    typeKey(m_window, u8("space"));
+    testsupport::typeKey(m_window, u8("space"));
     QTRY_VERIFY_WITH_TIMEOUT(lastStatus().startsWith(u8("暫停播放")), 5000);
     const auto frame = [&] { return lines("status").constLast().value(3).toInt(); };
     int start = -1;
@@ -309,10 +291,10 @@ void tst_ListPlayE2E::marksToPlaylistTwo() {
             return !testsupport::waitUntil([&] { return frame() != start; }, 300);
         },
         5000));
-    typeKey(m_window, u8("bracketleft"));
-    typeKey(m_window, u8("Next"));
+    testsupport::typeKey(m_window, u8("bracketleft"));
+    testsupport::typeKey(m_window, u8("Next"));
     QTRY_COMPARE_WITH_TIMEOUT(frame(), start + 125, 5000);
-    typeKey(m_window, u8("bracketright"));
+    testsupport::typeKey(m_window, u8("bracketright"));
 
     const qsizetype boxes = lines("message").size();
     QVERIFY(pick(u8("檔案"), {u8("mnuAddToList"), u8("mnuToList1")}));
@@ -337,7 +319,7 @@ void tst_ListPlayE2E::marksToPlaylistTwo() {
     // box that warns of leaving the marks being edited (answered yes).
     const qsizetype plays = lines("play").size();
     const qsizetype status = lines("status").size();
-    click(two.at(0).second.center(), 2);
+    testsupport::click(two.at(0).second.center(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(lines("play").size(), plays + 1, 10000);
     QCOMPARE(lines("play").constLast().mid(1), QStringList({file, marks}));
     const QList<QStringList> warned = lines("message").mid(boxes + 1);

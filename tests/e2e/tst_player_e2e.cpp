@@ -16,32 +16,6 @@
 
 namespace {
 
-// A key typed on the keyboard while the window has the focus.
-void typeKey(const QString& window, const QString& key) {
-    testsupport::run(u8("xdotool"), {u8("windowfocus"), u8("--sync"), window}, QString(), 10000);
-    testsupport::run(u8("xdotool"), {u8("key"), key}, QString(), 10000);
-}
-
-// The last logged place of a menu title or item, as "x y width height".
-QRect logged(const QString& log, const QString& kind, const QString& name) {
-    QRect rect;
-    for (const QStringList& line : testsupport::logLines(log, kind)) {
-        if (line.value(1) == name) {
-            const QStringList n = line.constLast().split(u' ');
-            rect = QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(),
-                         n.value(3).toInt());
-        }
-    }
-    return rect;
-}
-
-void click(const QPoint& at) {
-    testsupport::run(u8("xdotool"),
-                     {u8("mousemove"), u8("--sync"), QString::number(at.x()),
-                      QString::number(at.y()), u8("click"), u8("1")},
-                     QString(), 10000);
-}
-
 // Starts the real program in this environment.
 void startProgram(QProcess& p, const QProcessEnvironment& env, const QStringList& args) {
     p.setProcessEnvironment(env);
@@ -116,7 +90,7 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
                              15000);
 
     // Space pauses; the paused picture is the frame the status settles on.
-    typeKey(window, u8("space"));
+    testsupport::typeKey(window, u8("space"));
     const auto lastStatus = [&] {
         const QList<QStringList> lines = testsupport::logLines(log, u8("status"));
         return lines.isEmpty() ? QStringList() : lines.constLast();
@@ -146,7 +120,7 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
     QVERIFY2(match > 0.9, qPrintable(u8("%1 of the blocks match").arg(match)));
 
     // PgDn in the seconds mode (5 s) moves 125 frames at 25 frames per second.
-    typeKey(window, u8("Next"));
+    testsupport::typeKey(window, u8("Next"));
     QTRY_COMPARE_WITH_TIMEOUT(frame(), pausedAt + 125, 5000);
     QVERIFY(lastStatus().value(1).startsWith(u8("暫停播放")));
 
@@ -194,13 +168,14 @@ void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
     };
     QTRY_VERIFY_WITH_TIMEOUT(playing(), 10000);
 
-    const QRect title = logged(log, u8("menu"), u8("標記剪輯"));
+    const QRect title = testsupport::loggedRect(log, u8("menu"), u8("標記剪輯"));
     QVERIFY(title.isValid());
-    click(title.center());
-    QTRY_VERIFY_WITH_TIMEOUT(logged(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
+    testsupport::click(title.center());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
     // Boxes shown before (no sound card here, for one) are not this run's.
     const qsizetype before = testsupport::logLines(log, u8("message")).size();
-    click(logged(log, u8("menuitem"), u8("mnuSaveRng")).center());
+    testsupport::click(testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).center());
 
     const auto messages = [&] { return testsupport::logLines(log, u8("message")).mid(before); };
     QTRY_COMPARE_WITH_TIMEOUT(messages().size(), 2, 30000);

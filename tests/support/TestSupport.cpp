@@ -207,6 +207,41 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
     return env;
 }
 
+QStringList lastLogLine(const QString& logPath, const QString& kind) {
+    const QList<QStringList> lines = logLines(logPath, kind);
+    return lines.isEmpty() ? QStringList() : lines.constLast();
+}
+
+QRect rectField(const QString& text) {
+    const QStringList n = text.split(u' ');
+    return QRect(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt(), n.value(3).toInt());
+}
+
+QRect loggedRect(const QString& logPath, const QString& kind, const QString& name) {
+    QRect rect;
+    for (const QStringList& line : logLines(logPath, kind)) {
+        if (line.value(1) == name) {
+            rect = rectField(line.constLast());
+        }
+    }
+    return rect;
+}
+
+void typeKey(const QString& window, const QString& key) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, QString(), 10000);
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), key}, QString(), 10000);
+}
+
+void click(const QPoint& at, int times) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("--repeat"),
+         QString::number(times), QStringLiteral("--delay"), QStringLiteral("80"),
+         QStringLiteral("1")},
+        QString(), 10000);
+}
+
 QList<QStringList> logLines(const QString& logPath, const QString& kind) {
     QList<QStringList> found;
     QFile file(logPath);

@@ -8,7 +8,9 @@
 #include <QColor>
 #include <QFileInfo>
 #include <QImage>
+#include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -118,6 +120,17 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
 // The lines of one kind ("status", "message", ...) of the program's test log, each split
 // into its TAB-separated fields.
 QList<QStringList> logLines(const QString& logPath, const QString& kind);
+// The last line of that kind (empty when there is none).
+QStringList lastLogLine(const QString& logPath, const QString& kind);
+// A logged place "x y width height".
+QRect rectField(const QString& text);
+// The last logged place of a menu title, menu item, button… named name (field 1).
+QRect loggedRect(const QString& logPath, const QString& kind, const QString& name);
+
+// The user's hand on an X display (xdotool): a key typed into a window, `times` clicks of
+// the left button at a screen point.
+void typeKey(const QString& window, const QString& key);
+void click(const QPoint& at, int times = 1);
 
 // Asks a started program to end, and kills it when it does not within 10 s.
 void stopProcess(QProcess& process);
