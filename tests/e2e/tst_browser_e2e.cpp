@@ -43,9 +43,7 @@ void tst_BrowserE2E::savedCutShownInFileList() {
         testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
     env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
     QProcess program;
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(testsupport::binDir() + u8("/Zelvo.FLV"), {source + u8("∥100-250 500-600")});
+    testsupport::startProgram(program, env, {source + u8("∥100-250 500-600")});
     QTRY_COMPARE_WITH_TIMEOUT(
         testsupport::windowsNamed(u8("^ my clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(

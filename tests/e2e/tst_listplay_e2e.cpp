@@ -181,10 +181,8 @@ void tst_ListPlayE2E::initTestCase() {
     m_env =
         testsupport::programEnvironment(m_runtime.path(), m_temp.path(), m_config.path(), m_log);
     m_env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
-    m_program.setProcessEnvironment(m_env);
-    m_program.setProcessChannelMode(QProcess::ForwardedChannels);
     m_program.setWorkingDirectory(m_temp.path());
-    m_program.start(testsupport::binDir() + u8("/Zelvo.FLV"), {});
+    testsupport::startProgram(m_program, m_env, {});
     const QString caption = u8("^ Zelvo\\.FLV - 1\\.6\\.1$");
     QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(caption).size(), 1, 20000);
     m_window = testsupport::windowsNamed(caption).at(0);
@@ -274,9 +272,7 @@ void tst_ListPlayE2E::marksToPlaylistTwo() {
     const QString file = m_media.filePath(u8("marked clip.mp4"));
     const qsizetype before = lines("play").size();
     QProcess later;
-    later.setProcessEnvironment(m_env);
-    later.setProcessChannelMode(QProcess::ForwardedChannels);
-    later.start(testsupport::binDir() + u8("/Zelvo.FLV"), {file});
+    testsupport::startProgram(later, m_env, {file});
     QVERIFY(later.waitForFinished(15000));
     QTRY_COMPARE_WITH_TIMEOUT(playedSince(before), QStringList{u8("marked clip.mp4")}, 10000);
 

@@ -14,17 +14,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
-namespace {
-
-// Starts the real program in this environment.
-void startProgram(QProcess& p, const QProcessEnvironment& env, const QStringList& args) {
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(testsupport::binDir() + u8("/Zelvo.FLV"), args);
-}
-
-}  // namespace
-
 class tst_PlayerE2E : public QObject {
     Q_OBJECT
 
@@ -49,7 +38,7 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
     QVERIFY(QFile::copy(testsupport::media(u8("clip.mp4")), media.filePath(u8("second clip.mp4"))));
     const auto start = [&](QProcess& p, const QString& folder, const QStringList& args) {
         p.setWorkingDirectory(folder);
-        startProgram(p, env, args);
+        testsupport::startProgram(p, env, args);
     };
     const auto windowsOf = [](const char* name) {
         return testsupport::windowsNamed(
@@ -159,7 +148,7 @@ void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
         testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
     env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
     QProcess program;
-    startProgram(program, env, {source + u8("∥100-250 500-600 650-725")});
+    testsupport::startProgram(program, env, {source + u8("∥100-250 500-600 650-725")});
     QTRY_COMPARE_WITH_TIMEOUT(
         testsupport::windowsNamed(u8("^ my clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
     const auto playing = [&] {

@@ -207,6 +207,12 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
     return env;
 }
 
+void startProgram(QProcess& process, const QProcessEnvironment& env, const QStringList& args) {
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(binDir() + QStringLiteral("/Zelvo.FLV"), args);
+}
+
 QStringList lastLogLine(const QString& logPath, const QString& kind) {
     const QList<QStringList> lines = logLines(logPath, kind);
     return lines.isEmpty() ? QStringList() : lines.constLast();

@@ -120,6 +120,8 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
 // The lines of one kind ("status", "message", ...) of the program's test log, each split
 // into its TAB-separated fields.
 QList<QStringList> logLines(const QString& logPath, const QString& kind);
+// Starts the built program with args in env, its output passed through.
+void startProgram(QProcess& process, const QProcessEnvironment& env, const QStringList& args);
 // The last line of that kind (empty when there is none).
 QStringList lastLogLine(const QString& logPath, const QString& kind);
 // A logged place "x y width height".
