@@ -130,7 +130,7 @@ bool BusySession::runJob(ToolJob& job, QWidget* ownerForm, ToolOperation op) {
     bool aborted = false;
     buzySateShow(false, ownerForm, &aborted);
     if (done) {
-        doneAfterSave(job.output(), false, elapsedSeconds(), aborted);
+        doneAfterSave(job.output(), false, elapsedSeconds(), aborted, job.notes());
     } else if (!aborted) {
         showFailure(causeText(job));
     }
@@ -228,19 +228,22 @@ void BusySession::showFailure(const QString& cause) const {
     msgBox(failureText(m_operation, cause), MsgButtons::Ok, titles::error());
 }
 
-QString BusySession::doneText(bool aborted, float seconds) {
+QString BusySession::doneText(bool aborted, float seconds, const QStringList& notes) {
     const QString crlf = toolTexts::crlf();
     QString timeLine;
     if (seconds > 0) {
         timeLine = crlf + toolTexts::timeLead() + secondsText(seconds) + toolTexts::timeUnit();
+    }
+    for (const QString& note : notes) {
+        timeLine += crlf + note;
     }
     return toolTexts::doneHead() +
            (aborted ? toolTexts::doneAborted() : toolTexts::doneSucceeded()) + timeLine + crlf +
            crlf + toolTexts::doneHint1() + crlf + toolTexts::doneHint2();
 }
 
-void BusySession::doneAfterSave(const QString& outputPath, bool silent, float seconds,
-                                bool aborted) {
+void BusySession::doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted,
+                                const QStringList& notes) {
     if (!FileObject::shared().FileExists(outputPath)) {
         return;
     }
@@ -253,7 +256,7 @@ void BusySession::doneAfterSave(const QString& outputPath, bool silent, float se
         }
         return;
     }
-    if (msgBox(doneText(aborted, seconds), MsgButtons::OkCancel) != MsgResult::Ok) {
+    if (msgBox(doneText(aborted, seconds, notes), MsgButtons::OkCancel) != MsgResult::Ok) {
         return;
     }
     if (list != nullptr && list->doneToFileList()) {

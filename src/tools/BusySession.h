@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -81,8 +82,10 @@ public:
 
     // The completion report: asks whether to go and see the new file.
     // silent only shows it in the file list.
-    void doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted);
-    static QString doneText(bool aborted, float seconds);
+    // notes: what the tools said of their work, a line each after the time.
+    void doneAfterSave(const QString& outputPath, bool silent, float seconds, bool aborted,
+                       const QStringList& notes = QStringList());
+    static QString doneText(bool aborted, float seconds, const QStringList& notes = QStringList());
 
 Q_SIGNALS:
     // A job and its reports are over.

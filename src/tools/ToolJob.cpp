@@ -140,6 +140,7 @@ void ToolJob::runEnded(int exitCode) {
     }
     const Step& step = m_steps.at(m_next);
     m_lastOutput = m_process.output();
+    m_notes << m_process.notes();
     if (m_breakRequested) {
         finish(Result::Aborted);
         return;

@@ -82,6 +82,10 @@ public:
     static ToolJob* running();
 
     // After a failure: what the job found wrong, and the file or folder it concerns.
+    // What the runs said the user should hear of their work (ToolProcess::notes), in
+    // order; the completion report shows it.
+    QStringList notes() const { return m_notes; }
+
     Cause cause() const { return m_cause; }
     QString causeSubject() const { return m_causeSubject; }
 
@@ -132,6 +136,7 @@ private:
     bool m_startFailed = false;
     QString m_failedProgram;
     QByteArray m_lastOutput;
+    QStringList m_notes;
     double m_totalWeight = 0.0;
     double m_doneWeight = 0.0;
     int m_percent = -1;

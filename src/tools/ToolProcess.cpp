@@ -43,6 +43,7 @@ ToolProcess::~ToolProcess() {
 void ToolProcess::start(const ToolCommand& command, const QString& folder,
                         const QProcessEnvironment& environment) {
     m_output.clear();
+    m_notes.clear();
     m_totalUs = -1;
     m_percent = -1;
     m_exitCode = 0;
@@ -93,6 +94,8 @@ void ToolProcess::take(const QByteArray& rawLine) {
         if (done >= 0) {
             m_percent = static_cast<int>(qBound(qint64(0), done * 100 / m_totalUs, qint64(100)));
         }
+    } else if (line.startsWith("note=")) {
+        m_notes << QString::fromUtf8(line.mid(5));
     } else if (line == "progress=end") {
         m_percent = 100;
     }

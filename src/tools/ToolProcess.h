@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 // Exit code recorded for a run that Break stopped.
@@ -41,6 +42,9 @@ public:
     // not be started or crashed.
     int exitCode() const { return m_exitCode; }
     bool failedToStart() const { return m_failedToStart; }
+    // What the tool said the user should hear of its work ("note=" lines, UTF-8), in
+    // the order written; for example what a repair had to leave out.
+    QStringList notes() const { return m_notes; }
 
 Q_SIGNALS:
     // How far the tool has got, in percent of its output's length (0 to 100), as the tool
@@ -57,6 +61,7 @@ private:
     QProcess m_process;
     QTimer m_killTimer;
     QByteArray m_output;
+    QStringList m_notes;
     qint64 m_totalUs = -1;
     int m_percent = -1;
     int m_exitCode = 0;
