@@ -436,9 +436,10 @@ private Q_SLOTS:
         row("h264.flv", true, "nothing");
         row("h264.flv", true, "grown");
     }
-    // The save remuxes every FLV part straight after its cut, where ffmpeg would write the
-    // same bytes again: the remux tool links or copies them without ffmpeg, here out of its
-    // reach. A part changed or replaced since the cut gets a real remux, which fails here.
+    // The save remuxes every FLV part straight after its cut. The tools write FLV from FLV
+    // themselves, with ffmpeg out of their reach here: the remux of a part as cut gives the
+    // same bytes, as a second name of them (or a copy on another file system); a part
+    // changed since, or even grown by a stray byte, is rewritten to the same bytes.
     void remuxOfOwnCopy() {
         QFETCH(QString, media);
         QFETCH(bool, join);
@@ -456,6 +457,7 @@ private Q_SLOTS:
         if (setxattr(QFile::encodeName(path).constData(), "user.test", "1", 1, 0) != 0) {
             QSKIP("this file system keeps no extended attributes");
         }
+        const QString reference = testsupport::digest(path);
         QFile file(path);
         if (after == u8("touched")) {
             QVERIFY(file.open(QIODevice::ReadWrite));
@@ -467,38 +469,26 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::Append) && file.write("x", 1) == 1);
         }
         file.close();
-        const QString reference = work(u8("reference.flv"));
-        QCOMPARE(testsupport::run(u8("ffmpeg"), split("-nostdin|-v|error|-i")
-                                                    << path << split("-c|copy|-f|flv") << reference)
-                     .exitCode,
-                 0);
 
         const bool elsewhere = after == u8("elsewhere");
         const auto other = elsewhere ? otherFileSystem(m_work->path()) : nullptr;
         if (elsewhere && !other) {
             QSKIP("no writable folder on another file system");
         }
-        const QString fixed =
-            elsewhere ? other->filePath(u8("fixed.flv")) : work(u8("~fix") + part);
-        const bool itself = after == u8("itself");
-        const int code = remuxWithoutFfmpeg(elsewhere ? remuxToCommand(m_fmg, part, fixed)
-                                            : itself  ? remuxToCommand(m_fmg, part, path)
-                                                      : remuxCommand(m_fmg, part));
-        if (after != u8("nothing") && !elsewhere) {
-            QCOMPARE(code, 127);
-            QVERIFY(!QFileInfo::exists(fixed));
-            QVERIFY(!itself || testsupport::digest(path) == testsupport::digest(reference));
-            return;
-        }
-        QCOMPARE(code, 0);
-        QVERIFY(QFileInfo(reference).size() > 10000);
-        QCOMPARE(testsupport::digest(fixed), testsupport::digest(reference));
-        // Beside the part the result shares its data; elsewhere it is a copy.
-        QCOMPARE(statOf(path).st_nlink, nlink_t(elsewhere ? 1 : 2));
+        const QString fixed = elsewhere               ? other->filePath(u8("fixed.flv"))
+                              : after == u8("itself") ? path
+                                                      : work(u8("~fix") + part);
+        QCOMPARE(remuxWithoutFfmpeg(elsewhere || after == u8("itself")
+                                        ? remuxToCommand(m_fmg, part, fixed)
+                                        : remuxCommand(m_fmg, part)),
+                 0);
+        QCOMPARE(testsupport::digest(fixed), reference);
+        // Beside the unchanged part the result shares its data.
+        QCOMPARE(statOf(path).st_nlink, nlink_t(after == u8("nothing") ? 2 : 1));
         // The result is as good as the remux for the next remux too.
         const QString again = work(u8("again.flv"));
         QCOMPARE(remuxWithoutFfmpeg(remuxToCommand(m_fmg, fixed, again)), 0);
-        QCOMPARE(testsupport::digest(again), testsupport::digest(reference));
+        QCOMPARE(testsupport::digest(again), reference);
     }
 
     void encode_data() {

@@ -2,13 +2,13 @@
 
 #include <string>
 
-// An FLV that ffmpeg wrote as a stream copy of FLV input comes back byte for
-// byte when ffmpeg copies it into FLV once more: the tags, their timestamps
-// and the metadata are what its FLV muxer writes in the first place. The save
+// An FLV that the tools wrote as a stream copy of FLV input comes back byte
+// for byte when copied into FLV once more: the tags, their timestamps and the
+// metadata are what the writer puts there in the first place. The save
 // copies every cut part that way straight after cutting it, so the tools
 // leave a mark on each such file they write (an extended attribute holding
 // the file's identity, size and modification time). A remux of a marked file
-// that has not changed since then needs no ffmpeg: the bytes are there.
+// that has not changed since then needs no writing: the bytes are there.
 //
 // Where the file system keeps no extended attributes, no mark is left and
 // the remux runs ffmpeg as before.

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "FfmpegCommon.h"
 #include "FlvCopyMark.h"
+#include "FlvCut.h"
 #include "KeyframeProbe.h"
 #include "LegacyFfmpegJob.h"
 #include "MencoderJob.h"
@@ -79,18 +80,13 @@ int abandoned(const char* tool, const ChildProcess::Result& r, OutputTarget& tar
 //                                 is what the program's re-encoding question
 //                                 looks for;
 //   failure before creating it -> the inputs could not be opened: nothing.
-// An FLV stream copy of FLV input is marked as such before it is committed.
-int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target,
-            bool flvCopy) {
+int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget& target) {
     const ChildProcess::Result r = ChildProcess::run(argv);
     if (const int code = abandoned(tool, r, target); code >= 0) {
         return code;
     }
     std::string error;
     if (r.exitCode == 0 && target.hasData()) {
-        if (flvCopy) {
-            markFlvCopy(target.temporary());
-        }
         if (!target.commit(error)) {
             report(tool, error);
             return 1;
@@ -267,6 +263,18 @@ int runMencoderTool(const std::vector<std::string>& args) {
         }
         inputs.push_back(absolutePath(in));
     }
+    if (isFlvCopy(job)) {
+        // FLV from FLV needs no ffmpeg: tags are copied as they are.
+        OutputTarget target(job.output);
+        if (!target.prepare(error)) {
+            report(tool, error);
+            return 1;
+        }
+        const int code = copyFlvNatively(tool, inputs, job.start, job.length, target);
+        if (code >= 0) {
+            return code;
+        }
+    }
     ListFile list;
     if (inputs.size() > 1 && !list.write(concatListText(inputs), error)) {
         report(tool, error);
@@ -331,7 +339,7 @@ int runMencoderTool(const std::vector<std::string>& args) {
     }
     announceDuration(expected);
     return runInto(tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe),
-                   target, isFlvCopy(job));
+                   target);
 }
 
 int runFfmpegTool(const std::vector<std::string>& args) {
@@ -359,7 +367,7 @@ int runFfmpegTool(const std::vector<std::string>& args) {
     }
     const bool flvRemux = isFlvRemux(job);
     if (flvRemux && !sameFile(job.inputs[0].path, job.output)) {
-        // ffmpeg would write the marked file's bytes again.
+        // The remux would write the marked file's bytes again.
         switch (copyMarkedFlv(job.inputs[0].path, target.temporary())) {
             case CopyResult::Copied:
                 if (!target.commit(error)) {
@@ -375,8 +383,11 @@ int runFfmpegTool(const std::vector<std::string>& args) {
                 break;
         }
     }
+    if (flvRemux) {
+        return remuxFlvNatively(tool, absolutePath(job.inputs[0].path), target);
+    }
     announceDuration(legacyOutputSeconds(job));
-    return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target, flvRemux);
+    return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target);
 }
 
 int runFlvMetaTool(const std::vector<std::string>& args) {
@@ -390,6 +401,9 @@ int runFlvMetaTool(const std::vector<std::string>& args) {
     if (!readableFile(file, error)) {
         report(tool, error);
         return 1;
+    }
+    if (flvHasRightIndex(file)) {
+        return 0;  // written with its index already; nothing to update
     }
     OutputTarget target(file);
     if (!target.prepare(error)) {

@@ -1,0 +1,380 @@
+#include "TestSupport.h"
+#include "tools/ToolCommands.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+QStringList lines(const QByteArray& text) {
+    return QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList ffprobe(const QString& path, const QString& options) {
+    const testsupport::RunResult r = testsupport::run(
+        u8("ffprobe"),
+        QStringList{u8("-v"), u8("error"), u8("-of"), u8("csv=p=0")} + options.split(u'|') << path);
+    return r.exitCode == 0 ? lines(r.output) : QStringList();
+}
+
+// One packet of a stream: its tag's place in the file, times in ms and digest.
+struct Packet {
+    qint64 pos = 0;
+    qint64 size = 0;
+    qint64 pts = 0;
+    QString hash;
+};
+
+QList<Packet> packets(const QString& path, const char* stream) {
+    QList<Packet> list;
+    for (const QString& line :
+         ffprobe(path, u8("-select_streams|%1|-show_entries|packet=pts,pos,size,data_hash|"
+                          "-show_data_hash|CRC32")
+                           .arg(QLatin1String(stream)))) {
+        const QStringList f = line.split(u',');
+        if (f.size() >= 4) {
+            list.append({f[2].toLongLong(), f[1].toLongLong(), f[0].toLongLong(), f[3]});
+        }
+    }
+    return list;
+}
+
+QStringList hashes(const QList<Packet>& list) {
+    QStringList out;
+    for (const Packet& p : list) {
+        out << p.hash;
+    }
+    return out;
+}
+
+// The decoded pictures, in the order shown: "pts md5" from the frame digests.
+QStringList pictures(const QString& path) {
+    const testsupport::RunResult r =
+        testsupport::run(u8("ffmpeg"), {u8("-v"), u8("error"), u8("-i"), path, u8("-map"),
+                                        u8("0:v:0"), u8("-f"), u8("framemd5"), u8("-")});
+    QStringList out;
+    for (const QString& line : lines(r.output)) {
+        if (!line.startsWith(u'#')) {
+            out << line.section(u',', 5).trimmed();
+        }
+    }
+    return out;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+quint32 be(const QByteArray& b, qsizetype at, int n) {
+    quint32 v = 0;
+    for (int i = 0; i < n; ++i) {
+        v = (v << 8) | static_cast<quint8>(b[at + i]);
+    }
+    return v;
+}
+
+// Where each tag of a whole FLV starts.
+QList<qsizetype> tagPlaces(const QByteArray& b) {
+    QList<qsizetype> places;
+    for (qsizetype at = 13; at + 11 <= b.size(); at += 11 + be(b, at + 1, 3) + 4) {
+        places << at;
+    }
+    return places;
+}
+
+// Whether the first sequence is a run of the second's entries in order.
+bool isRunOf(const QStringList& part, const QStringList& whole) {
+    return !part.isEmpty() && whole.join(u' ').contains(part.join(u' '));
+}
+
+bool isSubsequence(const QStringList& part, const QStringList& whole) {
+    qsizetype at = 0;
+    for (const QString& s : part) {
+        at = whole.indexOf(s, at);
+        if (at < 0) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+}  // namespace
+
+// FLV cut, joined and repaired by the tools without ffmpeg, on real media: what the
+// save and the fix tool get.
+class TestFlvNative : public QObject, testsupport::ToolFolders {
+    Q_OBJECT
+
+    int exec(const ToolCommand& c, QByteArray* output = nullptr) {
+        const testsupport::RunResult r =
+            testsupport::run(c.program(), c.arguments(), m_work->path());
+        if (output != nullptr) {
+            *output = r.output;
+        }
+        return r.exitCode;
+    }
+
+    // The index of a written file: flvmeta finds no error; every listed position holds a
+    // video keyframe tag of the listed time, and every keyframe time is listed.
+    static void verifyIndex(const QString& path) {
+        const testsupport::RunResult check = testsupport::run(u8("flvmeta"), {u8("--check"), path});
+        QVERIFY2(check.exitCode == 0 && check.output.contains("0 error(s)"), check.output.data());
+        const QVariantMap meta =
+            QJsonDocument::fromJson(
+                testsupport::run(u8("flvmeta"), {u8("-D"), u8("--json"), path}).output)
+                .toVariant()
+                .toMap();
+        const QByteArray b = readAll(path);
+        QCOMPARE(meta.value(u8("filesize")).toLongLong(), b.size());
+        const QVariantList times = meta.value(u8("keyframes")).toMap().value(u8("times")).toList();
+        const QVariantList places =
+            meta.value(u8("keyframes")).toMap().value(u8("filepositions")).toList();
+        QCOMPARE(places.size(), times.size());
+        QSet<qint64> listed;
+        for (qsizetype i = 0; i < places.size(); ++i) {
+            const qsizetype at = places[i].toLongLong();
+            QVERIFY(at + 12 < b.size());
+            QCOMPARE(int(b[at]), 9);
+            QCOMPARE(static_cast<quint8>(b[at + 11]) >> 4, 1);
+            const qint64 ms = be(b, at + 4, 3) | (qint64(quint8(b[at + 7])) << 24);
+            QCOMPARE(ms, qRound64(times[i].toDouble() * 1000));
+            listed << ms;
+        }
+        for (const qsizetype at : tagPlaces(b)) {
+            if (b[at] == 9 && (static_cast<quint8>(b[at + 11]) >> 4) == 1) {
+                QVERIFY(listed.contains(be(b, at + 4, 3)));
+            }
+        }
+        QVERIFY(!times.isEmpty());
+        const double duration = meta.value(u8("duration")).toDouble();
+        QVERIFY(qAbs(duration - testsupport::probeDuration(path)) < 0.001);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        for (const char* program : {"ffmpeg", "ffprobe", "flvmeta"}) {
+            QVERIFY2(!QStandardPaths::findExecutable(u8(program)).isEmpty(), program);
+        }
+        QVERIFY(install());
+    }
+    void init() { QVERIFY(newWorkFolder()); }
+
+    void cut_data() {
+        QTest::addColumn<QString>("media");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::newRow("H.264 with reordered frames") << u8("h264.flv") << 13 << 6;
+        QTest::newRow("H.264, keyframe on the start") << u8("h264.flv") << 12 << 5;
+        QTest::newRow("H.264 from the beginning") << u8("h264.flv") << 0 << 7;
+        QTest::newRow("H.264 to the end") << u8("h264.flv") << 25 << 20;
+        QTest::newRow("H.263") << u8("h263.flv") << 13 << 6;
+    }
+    // A cut part as the save makes it (cut, remux, metadata): the source's packets byte for
+    // byte, from the last keyframe at or before the start to the last picture shown before
+    // the end, every picture decoding as in the source and the sound over the same time.
+    // The remux and the metadata need neither ffmpeg nor flvmeta and change nothing.
+    void cut() {
+        QFETCH(QString, media);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        const QString src = testsupport::media(media);
+        const QString part = u8("~tmpSP001.flv");
+        QCOMPARE(
+            exec(cutCommand(m_mcd, QString::number(start), QString::number(length), part, src)), 0);
+        const QString cut = work(part);
+        const QString written = testsupport::digest(cut);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        const int remux = exec(remuxCommand(m_fmg, part));
+        const int meta = exec(metaCommand(m_fmd, u8("~fix") + part));
+        qputenv("PATH", path);
+        QCOMPARE(remux, 0);
+        QCOMPARE(meta, 0);
+        QCOMPARE(testsupport::digest(work(u8("~fix") + part)), written);
+        verifyIndex(cut);
+
+        const QList<Packet> video = packets(cut, "v:0");
+        const QList<Packet> source = packets(src, "v:0");
+        QVERIFY(isRunOf(hashes(video), hashes(source)));
+        QVERIFY(isRunOf(hashes(packets(cut, "a:0")), hashes(packets(src, "a:0"))));
+        // The pictures: from the keyframe to the last one shown before the end.
+        const QStringList keys = ffprobe(src, u8("-select_streams|v:0|-skip_frame|nokey|"
+                                                 "-show_entries|frame=pts_time"));
+        double keyframe = 0;
+        for (const QString& k : keys) {
+            if (k.toDouble() <= start + 0.0005) {
+                keyframe = k.toDouble();
+            }
+        }
+        const QStringList shown = ffprobe(src, u8("-select_streams|v:0|-show_entries|"
+                                                  "frame=pts_time"));
+        QStringList sourcePictures = pictures(src);
+        QCOMPARE(sourcePictures.size(), shown.size());
+        qsizetype first = -1, last = -1;
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const double t = shown[i].toDouble();
+            first = first < 0 && t >= keyframe - 0.0005 ? i : first;
+            last = t < start + length - 0.0005 ? i : last;
+        }
+        // Reordered frames may hold a few pictures past the end (decoded before it).
+        const QStringList got = pictures(cut);
+        QVERIFY2(got.size() >= last - first + 1 && got.size() <= last - first + 4,
+                 qPrintable(QString::number(got.size())));
+        QCOMPARE(got, sourcePictures.mid(first, got.size()));
+        // The sound spans the pictures, within one sound frame at each end.
+        const QList<Packet> sound = packets(cut, "a:0");
+        QVERIFY(!sound.isEmpty());
+        qint64 lastShown = 0, firstShown = video.front().pts;
+        for (const Packet& p : video) {
+            lastShown = std::max(lastShown, p.pts);
+            firstShown = std::min(firstShown, p.pts);
+        }
+        QVERIFY2(qAbs(sound.front().pts - firstShown) <= 24,
+                 qPrintable(QString::number(sound.front().pts)));
+        QVERIFY2(qAbs(sound.back().pts + 23 - (lastShown + 40)) <= 24,
+                 qPrintable(QString::number(sound.back().pts)));
+    }
+
+    // Two cut parts joined run on at the seam: every picture one frame after the last, and
+    // the packets those of the parts.
+    void join() {
+        const QString src = testsupport::media(u8("h264.flv"));
+        const QStringList parts{u8("~tmpSP001.flv"), u8("~tmpSP002.flv")};
+        QCOMPARE(exec(cutCommand(m_mcd, u8("3"), u8("5"), parts[0], src)), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, u8("15"), u8("4"), parts[1], src)), 0);
+        QCOMPARE(exec(joinPartsCommand(m_mcd, u8("flv"), parts)), 0);
+        const QString joined = work(u8("~tmpSJoin.flv"));
+        verifyIndex(joined);
+        QCOMPARE(hashes(packets(joined, "v:0")),
+                 hashes(packets(work(parts[0]), "v:0")) + hashes(packets(work(parts[1]), "v:0")));
+        QCOMPARE(pictures(joined), pictures(work(parts[0])) + pictures(work(parts[1])));
+        QList<qint64> shown;
+        for (const Packet& p : packets(joined, "v:0")) {
+            shown << p.pts;
+        }
+        std::sort(shown.begin(), shown.end());
+        for (qsizetype i = 1; i < shown.size(); ++i) {
+            QVERIFY2(shown[i] - shown[i - 1] == 40, qPrintable(QString::number(shown[i])));
+        }
+    }
+
+    void repair_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("note");  // a regular expression for the notes
+        QTest::newRow("cut in the middle of a tag")
+            << u8("truncate") << u8("^檔案結尾不完整，已捨去最後 \\d+ 位元組$");
+        QTest::newRow("garbage in the middle")
+            << u8("garbage")
+            << u8("^略過 \\d+ 個損壞的影格，位置 00:00:1\\d\\.\\d\\d–00:00:1\\d\\.\\d\\d$");
+        QTest::newRow("header zeroed") << u8("header") << u8("^已重建損壞或缺少的 FLV 檔頭$");
+        QTest::newRow("metadata missing")
+            << u8("metadata") << u8("^已重建損壞或缺少的中繼資料（onMetaData）$");
+        QTest::newRow("timestamps jump") << u8("jump") << u8("^已修正 1 處跳動的時間戳記$");
+    }
+    // The fix tool on a damaged FLV keeps every intact tag, with a right index and
+    // length, and tells what it mended.
+    void repair() {
+        QFETCH(QString, damage);
+        QFETCH(QString, note);
+        const QString original = testsupport::media(u8("h264.flv"));
+        QByteArray b = readAll(original);
+        const QList<qsizetype> places = tagPlaces(b);
+        qsizetype lost = b.size();  // bytes from here on are damaged
+        qsizetype lostEnd = b.size();
+        double expected = testsupport::probeDuration(original);
+        if (damage == u8("truncate")) {
+            lost = places[places.size() * 3 / 5] + 20;
+            b.truncate(lost);
+            expected = -1;
+        } else if (damage == u8("garbage")) {
+            lost = b.size() / 2;
+            lostEnd = lost + 3000;
+            for (qsizetype i = lost; i < lostEnd; ++i) {
+                b[i] = char(0x5a ^ (i * 7));
+            }
+        } else if (damage == u8("header")) {
+            b.replace(0, 9, QByteArray(9, '\0'));
+        } else if (damage == u8("metadata")) {
+            b.remove(13, places[1] - 13);
+        } else {
+            for (qsizetype i = places.size() / 2; i < places.size(); ++i) {
+                const qsizetype at = places[i] + 7;  // the extended time byte
+                b[at] = char(quint8(b[at]) + 1);
+            }
+        }
+        const QString src = work(u8("壞 的.flv"));
+        QVERIFY(testsupport::writeFile(src, b));
+        QByteArray said;
+        QCOMPARE(exec(fixFlvCommand(m_fmg, src, u8("flv")), &said), 0);
+        const QString fixed = work(u8("~fix~tmpSP.flv"));
+        QCOMPARE(exec(metaCommand(m_fmd, u8("~fix~tmpSP.flv"))), 0);
+        verifyIndex(fixed);
+        QStringList notes;
+        for (const QString& line : lines(said)) {
+            if (line.startsWith(u8("note="))) {
+                notes << line.mid(5);
+            }
+        }
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(QRegularExpression(note).match(notes.front()).hasMatch(),
+                 qPrintable(notes.front()));
+        // Every tag the damage spared is there, in order.
+        for (const char* stream : {"v:0", "a:0"}) {
+            QStringList intact;
+            qint64 lastTime = 0;
+            for (const Packet& p : packets(original, stream)) {
+                if (p.pos + p.size + 24 < lost || p.pos >= lostEnd) {
+                    intact << p.hash;
+                    lastTime = std::max(lastTime, p.pts);
+                }
+            }
+            const QStringList got = hashes(packets(fixed, stream));
+            QVERIFY2(isSubsequence(intact, got), stream);
+            QVERIFY(got.size() <= intact.size() + 1);
+            if (expected < 0) {
+                expected = static_cast<double>(lastTime) / 1000.0;
+            }
+        }
+        const double length = testsupport::probeDuration(fixed);
+        QVERIFY2(qAbs(length - expected) < 0.15,
+                 qPrintable(u8("%1 s, not %2 s").arg(length).arg(expected)));
+    }
+
+    void badInput_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray garbage(200000, '\0');
+        for (qsizetype i = 0; i < garbage.size(); ++i) {
+            garbage[i] = char((i * 2654435761u) >> 13);
+        }
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("header only") << readAll(testsupport::media(u8("h264.flv"))).left(13);
+        QTest::newRow("garbage") << garbage;
+        QTest::newRow("MP4 named .flv") << readAll(testsupport::media(u8("clip.mp4")));
+    }
+    // A file with nothing of FLV in it: the fix fails with a message, writes nothing and
+    // leaves the source alone. The cut ends too (ffmpeg may still read an MP4).
+    void badInput() {
+        QFETCH(QByteArray, bytes);
+        const QString src = work(u8("src.flv"));
+        QVERIFY(testsupport::writeFile(src, bytes));
+        QByteArray said;
+        QVERIFY(exec(fixFlvCommand(m_fmg, src, u8("flv")), &said) != 0);
+        QVERIFY2(said.contains("holds no FLV audio or video"), said.data());
+        QCOMPARE(testsupport::filesIn(m_work->path()), QStringList(u8("src.flv")));
+        QVERIFY(exec(cutCommand(m_mcd, u8("3"), u8("4"), u8("~tmpSP001.flv"), src)) >= 0);
+        QFile::remove(work(u8("~tmpSP001.flv")));
+        QCOMPARE(testsupport::filesIn(m_work->path()), QStringList(u8("src.flv")));
+        QCOMPARE(readAll(src), bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlvNative)
+#include "tst_flvnative.moc"

@@ -1,0 +1,592 @@
+#include "FlvReader.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace exttool {
+
+namespace {
+
+// A forward step of one stream longer than this is a jump in the timestamps.
+constexpr std::int64_t jumpLimit = 5000;
+
+// A file with no tag in this many first bytes is no FLV.
+constexpr std::uint64_t notFlvAfter = std::uint64_t{4} << 20;
+
+std::uint32_t be24(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+}
+
+std::uint32_t be32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | be24(p + 1);
+}
+
+// Whether the first body bytes fit the tag type.
+bool plausibleBody(std::uint8_t type, const std::uint8_t* b, std::uint32_t size) {
+    if (type == flvScript) {
+        return b[0] == 0x02;  // the AMF0 string naming the call
+    }
+    if (type == flvAudio) {
+        const int format = b[0] >> 4;
+        if (format == 9 || format == 12 || format == 13) {
+            return false;
+        }
+        return format != 10 || (size >= 2 && b[1] <= 1);
+    }
+    const int frame = b[0] >> 4;
+    const int codec = b[0] & 0x0f;
+    if (frame < 1 || frame > 5 || codec < 1 || codec > 7) {
+        return false;
+    }
+    return codec != 7 || (size >= 5 && b[1] <= 2);
+}
+
+// The tag at pos when it is plausible and the size written after it matches
+// (or the file ends right after it).
+bool tagAt(FlvSource& src, std::uint64_t pos, std::uint8_t& type, std::uint32_t& size,
+           std::uint32_t& stamp) {
+    const std::uint64_t fileSize = src.size();
+    if (pos + 12 > fileSize) {
+        return false;
+    }
+    const std::uint8_t* h = src.view(pos, 11);
+    if (h == nullptr) {
+        return false;
+    }
+    type = h[0];
+    if (type != flvAudio && type != flvVideo && type != flvScript) {
+        return false;
+    }
+    size = be24(h + 1);
+    stamp = be24(h + 4) | (std::uint32_t{h[7]} << 24);
+    if (size == 0 || h[8] != 0 || h[9] != 0 || h[10] != 0 || pos + 11 + size > fileSize) {
+        return false;
+    }
+    const std::uint8_t* b = src.view(pos + 11, std::min<std::uint32_t>(size, 5));
+    if (b == nullptr || !plausibleBody(type, b, std::min<std::uint32_t>(size, 5))) {
+        return false;
+    }
+    const std::uint64_t end = pos + 11 + size;
+    if (end + 4 > fileSize) {
+        return true;  // whole, but the file ends before or inside its size field
+    }
+    const std::uint8_t* p = src.view(end, 4);
+    return p != nullptr && be32(p) == 11 + size;
+}
+
+// The usual step between neighbouring tags of one stream: the most common one.
+std::int64_t usualStep(const std::vector<FlvTag>& tags, std::uint8_t type) {
+    std::vector<std::int64_t> steps;
+    std::int64_t last = -1;
+    for (const FlvTag& t : tags) {
+        if (t.type != type || t.config) {
+            continue;
+        }
+        if (last >= 0 && t.time > last) {
+            steps.push_back(t.time - last);
+            if (steps.size() >= 2000) {
+                break;
+            }
+        }
+        last = t.time;
+    }
+    if (steps.empty()) {
+        return 0;
+    }
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2),
+                     steps.end());
+    return steps[steps.size() / 2];
+}
+
+bool readHeaderSize(FlvSource& src, std::uint64_t& first) {
+    const std::uint8_t* h = src.view(0, 9);
+    if (h == nullptr || std::memcmp(h, "FLV", 3) != 0 || h[3] != 1) {
+        return false;
+    }
+    const std::uint32_t offset = be32(h + 5);
+    if (offset < 9 || offset + std::uint64_t{4} > src.size()) {
+        return false;
+    }
+    first = offset + 4;
+    return true;
+}
+
+class BitReader {
+public:
+    BitReader(const std::vector<std::uint8_t>& data) : m_data(data) {}
+    bool ok() const { return m_ok; }
+    std::uint32_t bits(int n) {
+        std::uint32_t v = 0;
+        for (int i = 0; i < n; ++i) {
+            if (m_pos >= m_data.size() * 8) {
+                m_ok = false;
+                return 0;
+            }
+            v = (v << 1) | ((m_data[m_pos / 8] >> (7 - m_pos % 8)) & 1u);
+            ++m_pos;
+        }
+        return v;
+    }
+    std::uint32_t ue() {
+        int zeros = 0;
+        while (m_ok && bits(1) == 0) {
+            if (++zeros > 31) {
+                m_ok = false;
+                return 0;
+            }
+        }
+        return m_ok ? (std::uint32_t{1} << zeros) - 1 + bits(zeros) : 0;
+    }
+    std::int32_t se() {
+        const std::uint32_t v = ue();
+        return (v & 1) != 0 ? static_cast<std::int32_t>((v + 1) / 2)
+                            : -static_cast<std::int32_t>(v / 2);
+    }
+
+private:
+    const std::vector<std::uint8_t>& m_data;
+    std::size_t m_pos = 0;
+    bool m_ok = true;
+};
+
+bool spsSize(const std::uint8_t* nal, std::size_t size, int& width, int& height) {
+    std::vector<std::uint8_t> rbsp;
+    for (std::size_t i = 1; i < size; ++i) {
+        if (i >= 3 && nal[i] == 3 && nal[i - 1] == 0 && nal[i - 2] == 0) {
+            continue;
+        }
+        rbsp.push_back(nal[i]);
+    }
+    BitReader r(rbsp);
+    const std::uint32_t profile = r.bits(8);
+    r.bits(16);
+    r.ue();
+    std::uint32_t chroma = 1;
+    const std::uint32_t high[] = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135};
+    if (std::find(std::begin(high), std::end(high), profile) != std::end(high)) {
+        chroma = r.ue();
+        if (chroma == 3) {
+            r.bits(1);
+        }
+        r.ue();
+        r.ue();
+        r.bits(1);
+        if (r.bits(1) != 0) {
+            for (int i = 0; i < (chroma == 3 ? 12 : 8) && r.ok(); ++i) {
+                if (r.bits(1) == 0) {
+                    continue;
+                }
+                int last = 8;
+                int next = 8;
+                for (int j = 0; j < (i < 6 ? 16 : 64) && r.ok(); ++j) {
+                    if (next != 0) {
+                        next = (last + r.se() + 256) % 256;
+                    }
+                    last = next == 0 ? last : next;
+                }
+            }
+        }
+    }
+    r.ue();
+    const std::uint32_t pocType = r.ue();
+    if (pocType == 0) {
+        r.ue();
+    } else if (pocType == 1) {
+        r.bits(1);
+        r.se();
+        r.se();
+        const std::uint32_t n = r.ue();
+        for (std::uint32_t i = 0; i < n && r.ok(); ++i) {
+            r.se();
+        }
+    }
+    r.ue();
+    r.bits(1);
+    const std::uint32_t mbWidth = r.ue() + 1;
+    const std::uint32_t mapHeight = r.ue() + 1;
+    const std::uint32_t frameOnly = r.bits(1);
+    if (frameOnly == 0) {
+        r.bits(1);
+    }
+    r.bits(1);
+    std::uint32_t crop[4] = {0, 0, 0, 0};
+    if (r.bits(1) != 0) {
+        for (std::uint32_t& c : crop) {
+            c = r.ue();
+        }
+    }
+    if (!r.ok() || mbWidth > 1024 || mapHeight > 1024) {
+        return false;
+    }
+    const std::uint32_t unitX = chroma == 1 || chroma == 2 ? 2 : 1;
+    const std::uint32_t unitY = (chroma == 1 ? 2 : 1) * (2 - frameOnly);
+    const long w = static_cast<long>(mbWidth * 16) - static_cast<long>((crop[0] + crop[1]) * unitX);
+    const long h = static_cast<long>((2 - frameOnly) * mapHeight * 16) -
+                   static_cast<long>((crop[2] + crop[3]) * unitY);
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+// AMF0 values, read within the body.
+class AmfReader {
+public:
+    AmfReader(const std::uint8_t* p, std::size_t n) : m_p(p), m_n(n) {}
+    bool ok() const { return m_ok; }
+    bool need(std::size_t n) {
+        if (!m_ok || m_n - m_at < n) {
+            m_ok = false;
+        }
+        return m_ok;
+    }
+    std::uint8_t byte() { return need(1) ? m_p[m_at++] : 0; }
+    std::string text(std::size_t n) {
+        if (!need(n)) {
+            return std::string();
+        }
+        std::string s(reinterpret_cast<const char*>(m_p + m_at), n);
+        m_at += n;
+        return s;
+    }
+    std::string shortText() {
+        if (!need(2)) {
+            return std::string();
+        }
+        const std::size_t n = (std::size_t{m_p[m_at]} << 8) | m_p[m_at + 1];
+        m_at += 2;
+        return text(n);
+    }
+    double number() {
+        if (!need(8)) {
+            return 0;
+        }
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i) {
+            bits = (bits << 8) | m_p[m_at++];
+        }
+        double d = 0;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    }
+    std::uint32_t u32() {
+        if (!need(4)) {
+            return 0;
+        }
+        const std::uint32_t v = be32(m_p + m_at);
+        m_at += 4;
+        return v;
+    }
+    // Reads one value; numbers and arrays of numbers land in out when named.
+    void value(int depth, const std::string& name, FlvMetadata& out) {
+        if (depth > 8) {
+            m_ok = false;
+            return;
+        }
+        const std::uint8_t marker = byte();
+        switch (marker) {
+            case 0: {
+                const double d = number();
+                if (depth == 1 && name == "duration") {
+                    out.duration = d;
+                } else if (depth == 1 && name == "filesize") {
+                    out.filesize = d;
+                }
+                break;
+            }
+            case 1:
+                byte();
+                break;
+            case 2:
+                shortText();
+                break;
+            case 5:
+            case 6:
+                break;
+            case 3:
+            case 8:
+                if (marker == 8) {
+                    u32();
+                }
+                if (depth == 1 && name == "keyframes") {
+                    out.keyframesFound = true;
+                }
+                properties(depth + 1, name, out);
+                break;
+            case 10: {
+                const std::uint32_t n = u32();
+                if (!need(n)) {
+                    break;
+                }
+                std::vector<double>* list = nullptr;
+                if (depth == 2 && name == "times") {
+                    list = &out.times;
+                } else if (depth == 2 && name == "filepositions") {
+                    list = &out.filepositions;
+                }
+                for (std::uint32_t i = 0; i < n && m_ok; ++i) {
+                    if (list != nullptr && m_at < m_n && m_p[m_at] == 0) {
+                        byte();
+                        list->push_back(number());
+                    } else {
+                        value(depth + 1, std::string(), out);
+                    }
+                }
+                break;
+            }
+            case 11:
+                number();
+                text(2);
+                break;
+            case 12:
+                text(u32());
+                break;
+            default:
+                m_ok = false;
+        }
+    }
+    // Name/value pairs up to the object end (an empty name and marker 9).
+    void properties(int depth, const std::string& parent, FlvMetadata& out) {
+        while (m_ok) {
+            const std::string key = shortText();
+            if (key.empty() && m_at < m_n && m_p[m_at] == 9) {
+                ++m_at;
+                return;
+            }
+            // Only the keyframes object's arrays are wanted at depth 2.
+            value(depth, depth == 2 && parent != "keyframes" ? std::string() : key, out);
+        }
+    }
+
+private:
+    const std::uint8_t* m_p;
+    std::size_t m_n;
+    std::size_t m_at = 0;
+    bool m_ok = true;
+};
+
+}  // namespace
+
+const std::uint8_t* MemorySource::view(std::uint64_t offset, std::size_t n) {
+    if (offset > m_size || n > m_size - offset) {
+        return nullptr;
+    }
+    return m_data + offset;
+}
+
+FileSource::FileSource(int fd, std::uint64_t size, std::size_t window)
+    : m_fd(fd), m_size(size), m_window(window) {}
+
+const std::uint8_t* FileSource::view(std::uint64_t offset, std::size_t n) {
+    if (offset > m_size || n > m_size - offset) {
+        return nullptr;
+    }
+    if (offset >= m_start && offset + n <= m_start + m_length) {
+        return m_buffer.data() + (offset - m_start);
+    }
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, m_window), m_size - offset));
+    if (m_buffer.size() < want) {
+        m_buffer.resize(want);
+    }
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t r =
+            pread(m_fd, m_buffer.data() + got, want - got, static_cast<off_t>(offset + got));
+        if (r < 0 && errno == EINTR) {
+            continue;
+        }
+        if (r <= 0) {
+            m_length = 0;
+            return nullptr;
+        }
+        got += static_cast<std::size_t>(r);
+    }
+    m_start = offset;
+    m_length = want;
+    return m_buffer.data();
+}
+
+bool FlvScan::hasVideo() const {
+    return videoStep > 0 || std::any_of(tags.begin(), tags.end(),
+                                        [](const FlvTag& t) { return t.type == flvVideo; });
+}
+
+bool FlvScan::hasAudio() const {
+    return audioStep > 0 || std::any_of(tags.begin(), tags.end(),
+                                        [](const FlvTag& t) { return t.type == flvAudio; });
+}
+
+void scanFlv(FlvSource& src, FlvScan& scan) {
+    scan = FlvScan();
+    const std::uint64_t fileSize = src.size();
+    std::uint64_t pos = 0;
+    if (!readHeaderSize(src, pos)) {
+        scan.headerRebuilt = true;
+        pos = 0;
+    }
+    bool resyncing = scan.headerRebuilt;
+    std::uint64_t skipStart = pos;
+    std::int64_t offset = 0;
+    std::int64_t last[2] = {-1, -1};
+    std::int64_t step[2] = {23, 40};
+    bool afterDamage = false;
+    while (pos + 11 <= fileSize) {
+        std::uint8_t type = 0;
+        std::uint32_t size = 0;
+        std::uint32_t stamp = 0;
+        if (!tagAt(src, pos, type, size, stamp)) {
+            if (scan.tags.empty() && !scan.metadataFound && pos > notFlvAfter) {
+                break;  // not FLV at all: no need to read the whole file
+            }
+            if (!resyncing) {
+                resyncing = true;
+                skipStart = pos;
+            }
+            ++pos;
+            continue;
+        }
+        if (resyncing) {
+            resyncing = false;
+            if (pos > skipStart && !(scan.headerRebuilt && scan.tags.empty() &&
+                                     !scan.metadataFound && skipStart == 0)) {
+                scan.damage.push_back({scan.tags.size(), pos - skipStart});
+                afterDamage = true;
+            }
+        }
+        const std::uint64_t here = pos;
+        pos += 11 + std::uint64_t{size} + 4;
+        if (type == flvScript) {
+            if (!scan.metadataFound && scan.tags.empty()) {
+                const std::uint8_t* b = src.view(here + 11, std::min<std::uint32_t>(size, 13));
+                if (b != nullptr && size >= 13 && std::memcmp(b + 3, "onMetaData", 10) == 0) {
+                    scan.metadataFound = true;
+                    scan.metadataOffset = here;
+                    scan.metadataSize = size;
+                }
+            }
+            continue;
+        }
+        FlvTag t;
+        t.offset = here;
+        t.size = size;
+        t.type = type;
+        const std::uint8_t* b = src.view(here + 11, std::min<std::uint32_t>(size, 5));
+        if (b == nullptr) {
+            break;
+        }
+        t.flags = b[0];
+        if (type == flvVideo) {
+            const bool avc = (b[0] & 0x0f) == 7;
+            t.config = avc && b[1] == 0;
+            t.keyframe = (b[0] >> 4) == 1 && !t.config;
+            if (avc && size >= 5) {
+                std::uint32_t c = be24(b + 2);
+                if ((c & 0x800000) != 0) {
+                    c |= 0xff000000u;
+                }
+                t.cts = static_cast<std::int32_t>(c);
+            }
+        } else {
+            t.config = (b[0] >> 4) == 10 && b[1] == 0;
+        }
+        std::int64_t time = std::int64_t{stamp} + offset;
+        const int s = type == flvVideo ? 1 : 0;
+        if (!t.config && last[s] >= 0) {
+            const std::int64_t d = time - last[s];
+            if (d < 0 || (d > jumpLimit && !afterDamage)) {
+                offset += last[s] + step[s] - time;
+                time = last[s] + step[s];
+                ++scan.timestampJumps;
+            } else if (d > 0 && d <= jumpLimit) {
+                step[s] = d;
+            }
+        }
+        if (!t.config) {
+            last[s] = time;
+            afterDamage = false;
+        }
+        t.time = time;
+        scan.tags.push_back(t);
+        if (scan.width == 0 && type == flvVideo && (t.config || (b[0] & 0x0f) == 2)) {
+            const std::uint8_t* body = src.view(here + 11, std::min<std::uint32_t>(size, 4096));
+            if (body != nullptr) {
+                pictureSize(body, std::min<std::uint32_t>(size, 4096), scan.width, scan.height);
+            }
+        }
+    }
+    if (resyncing && pos > skipStart && !scan.tags.empty()) {
+        scan.truncated = fileSize - skipStart;
+    } else if (!resyncing && pos > fileSize) {
+        // The last tag ended without its size field.
+    } else if (!resyncing && pos < fileSize && !scan.tags.empty()) {
+        scan.truncated = fileSize - pos;
+    }
+    // A config before any frame takes the time of the first frame.
+    scan.videoStep = usualStep(scan.tags, flvVideo);
+    scan.audioStep = usualStep(scan.tags, flvAudio);
+}
+
+bool readMetadata(const std::uint8_t* body, std::size_t size, FlvMetadata& meta) {
+    AmfReader r(body, size);
+    if (r.byte() != 2 || r.shortText() != "onMetaData") {
+        return false;
+    }
+    const std::uint8_t marker = r.byte();
+    if (marker == 8) {
+        r.u32();
+    } else if (marker != 3) {
+        return false;
+    }
+    r.properties(1, std::string(), meta);
+    return r.ok();
+}
+
+bool pictureSize(const std::uint8_t* b, std::size_t size, int& width, int& height) {
+    if (size < 2) {
+        return false;
+    }
+    const int codec = b[0] & 0x0f;
+    if (codec == 7) {
+        // AVCDecoderConfigurationRecord after the 4 bytes of packet type and time.
+        if (size < 5 + 8 || b[1] != 0 || (b[10] & 0x1f) == 0) {
+            return false;
+        }
+        const std::size_t len = (std::size_t{b[11]} << 8) | b[12];
+        return len > 0 && 13 + len <= size && spsSize(b + 13, len, width, height);
+    }
+    if (codec != 2 || size < 10) {
+        return false;
+    }
+    std::vector<std::uint8_t> data(b + 1, b + std::min<std::size_t>(size, 16));
+    BitReader r(data);
+    if (r.bits(17) != 1) {
+        return false;
+    }
+    r.bits(5);
+    r.bits(8);
+    const std::uint32_t format = r.bits(3);
+    static const int fixed[][2] = {{352, 288}, {176, 144}, {128, 96}, {320, 240}, {160, 120}};
+    int w = 0;
+    int h = 0;
+    if (format == 0 || format == 1) {
+        w = static_cast<int>(r.bits(format == 0 ? 8 : 16));
+        h = static_cast<int>(r.bits(format == 0 ? 8 : 16));
+    } else if (format <= 6) {
+        w = fixed[format - 2][0];
+        h = fixed[format - 2][1];
+    }
+    if (!r.ok() || w <= 0 || h <= 0) {
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
+}  // namespace exttool
