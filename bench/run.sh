@@ -7,8 +7,8 @@
 #
 # The large file is made once and kept in BUILDDIR/bench-data (never committed).
 # Prints one line per file: the median wall time of each side and their ratio.
-# Then runs the save benchmark (bench/save/run.sh) and the playlist benchmark
-# (bench/playlist/run.sh).
+# Then runs the save benchmark (bench/save/run.sh), the playlist benchmark
+# (bench/playlist/run.sh) and the FLV writing benchmark (bench/flv/run.sh).
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-9}
@@ -83,3 +83,8 @@ bash "$here/save/run.sh" "$build"
 # The playlist window on lists of up to 100,000 entries (bench/playlist, about 1.5 minutes).
 echo
 bash "$here/playlist/run.sh" "$build"
+
+# The tools' own FLV writing against ffmpeg and flvmeta (bench/flv, about 2 minutes
+# with the source made, 1.5 more to make it the first time).
+echo
+bash "$here/flv/run.sh" "$build"

@@ -19,7 +19,7 @@ namespace exttool {
 namespace {
 
 // Window for reading tag headers, and for copying bodies.
-constexpr std::size_t scanWindow = std::size_t{16} << 10;
+constexpr std::size_t scanWindow = std::size_t{2} << 10;
 constexpr std::size_t copyWindow = std::size_t{4} << 20;
 // Bodies this large go from file to file through the kernel.
 constexpr std::uint32_t kernelCopyFrom = std::uint32_t{1} << 20;
