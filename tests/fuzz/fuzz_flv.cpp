@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes to the FLV reader: the scan with its resynchronising
 // repair, the metadata reader, the index check, and a whole rewrite and a
-// cut planned and written from what the scan found.
+// cut and a join planned and written from what the scan found.
 #include "FlvReader.h"
 #include "FlvWriter.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,5 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     exttool::hasRightIndex(again);
     const double start = size > 0 ? data[0] / 16.0 : 0;
     exttool::writeFlvToMemory(inputs, exttool::planCut(in, start, 2.5));
+    // Joined with itself.
+    inputs.push_back(std::make_unique<exttool::FlvInput>());
+    inputs.back()->openMemory(data, size);
+    exttool::FlvPlan joined;
+    std::string error;
+    if (exttool::planJoin(inputs, joined, error)) {
+        exttool::writeFlvToMemory(inputs, joined);
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 // bad input and streams, with libmpv decoding into nothing (vo=null, ao=null); and the MCI
 // session class against a recording interpreter: the exact command strings it sends and how
 // it reads the replies.
+#include "FlvWriter.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 #include "playback/MCI.h"
@@ -24,6 +25,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -327,6 +329,35 @@ private Q_SLOTS:
                 "status v mode = playing");
         QTRY_COMPARE_WITH_TIMEOUT(ask("status v mode"), u8("stopped"), 5000);
         QVERIFY(holds("status v position", length, 100));
+    }
+
+    // A cut the tools wrote themselves (keyframe index in front, timestamps from 0) seeks
+    // as its source does: each position lands on the first frame the file has at or
+    // after it, near keyframes, far in and back.
+    void seekInToolsCut() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u8("cut.flv"));
+        std::vector<std::unique_ptr<exttool::FlvInput>> inputs;
+        inputs.push_back(std::make_unique<exttool::FlvInput>());
+        std::string error;
+        QVERIFY(inputs[0]->open(QFile::encodeName(testsupport::media(u8("h264.flv"))).toStdString(),
+                                error));
+        exttool::FlvWritten written;
+        QVERIFY(exttool::writeFlv(inputs, exttool::planCut(*inputs[0], 7, 12),
+                                  QFile::encodeName(path).toStdString(), false, written,
+                                  error) == exttool::FlvWriteResult::Written);
+        const QList<qint64> frames = frameNumbers(path, 25.0);
+        QVERIFY(frames.size() > 290);
+        QCOMPARE(send(openCommand(path)), 0);
+        QStringList seeks{u8("set v time format frames =")};
+        for (const qint64 target : {1, 24, 49, 50, 77, 151, 201, 260, 288, 5}) {
+            const auto at = std::lower_bound(frames.begin(), frames.end(), target);
+            QVERIFY(at != frames.end());
+            seeks << u8("seek v to %1 =; status v position = %2; status v mode = stopped")
+                         .arg(target)
+                         .arg(*at);
+        }
+        REPLIES(seeks.join(u8("; ")));
     }
 
     void repeatAndStep() {
