@@ -75,7 +75,7 @@ struct Facts {
     bool audio = false;
     std::uint8_t videoFlags = 0;
     std::uint8_t audioFlags = 0;
-    std::uint64_t videoBytes = 0;
+    std::uint64_t videoBytes = 0;  // of the media data, without each tag's codec byte
     std::uint64_t audioBytes = 0;
     std::int64_t lastVideo = -1;
     std::int64_t lastAudio = -1;
@@ -110,14 +110,14 @@ Facts gather(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan
             if (t.type == flvVideo) {
                 f.video = true;
                 f.videoFlags = f.videoBytes == 0 ? t.flags : f.videoFlags;
-                f.videoBytes += t.size;
+                f.videoBytes += t.size - 1;
                 if (!t.config) {
                     f.lastVideo = std::max(f.lastVideo, time);
                 }
             } else {
                 f.audio = true;
                 f.audioFlags = f.audioBytes == 0 ? t.flags : f.audioFlags;
-                f.audioBytes += t.size;
+                f.audioBytes += t.size - 1;
                 if (!t.config) {
                     f.lastAudio = std::max(f.lastAudio, time);
                 }
@@ -127,7 +127,7 @@ Facts gather(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan
     }
     for (const auto& fr : plan.front) {
         const FlvTag& t = tagOf(inputs, fr.first, fr.second);
-        (t.type == flvVideo ? f.videoBytes : f.audioBytes) += t.size;
+        (t.type == flvVideo ? f.videoBytes : f.audioBytes) += t.size - 1;
         (t.type == flvVideo ? f.video : f.audio) = true;
     }
     return f;
