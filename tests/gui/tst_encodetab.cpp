@@ -347,7 +347,9 @@ private Q_SLOTS:
             t.cboVideoFramerate->setCurrentText(u8(row.rate));
         }
         m_dialogs->answerMessage(*row.message == '\0' ? MsgResult::Cancel : MsgResult::Ok);
+        const QSignalSpy jobs(&BusySession::shared(), &BusySession::jobEnded);
         t.cmdMediaEncode_Click();
+        QCOMPARE(jobs.count(), 0);
         const MessageRequest box = m_dialogs->lastMessage();
         QCOMPARE(m_dialogs->messages().size(), 1);
         if (*row.message == '\0') {
@@ -365,7 +367,6 @@ private Q_SLOTS:
         if (u8(row.target).startsWith(u8("new"))) {
             QVERIFY(!QFileInfo::exists(media(row.target)));
         }
-        QCOMPARE(BusySession::shared().dialog(), nullptr);
     }
 
     void conversions_data() {
