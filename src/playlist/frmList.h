@@ -8,6 +8,7 @@
 
 #include <array>
 
+class EncodeTab;
 class MarksTab;
 class BrowserTab;
 class PlaylistView;
@@ -52,6 +53,8 @@ public:
     MarksTab* marksTab() const { return m_marksTab; }
     // The file browser tab (area 1, tab 1).
     BrowserTab* browserTab() const { return m_browser; }
+    // The conversion panels: 0 and 1 in area 6, 2 and 3 in area 7.
+    EncodeTab* encodeTab(int panel) const { return m_encode[static_cast<size_t>(panel & 3)]; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -182,4 +185,5 @@ private:
     int m_playSetting = 0;
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
+    std::array<EncodeTab*, 4> m_encode{};
 };
