@@ -5,6 +5,7 @@
 #include "app/mdlZelvoFLV.h"
 #include "playlist/PlaylistView.h"
 #include "playlist/frmListBrowser.h"
+#include "playlist/frmListFix.h"
 #include "playlist/frmListMarks.h"
 #include "playlist/frmListTexts.h"
 #include "widgets/ZelvoButton.h"
@@ -190,6 +191,7 @@ void frmList::buildAreas(QWidget* client) {
     lstMn2View->setObjectName(QStringLiteral("lstMn2"));
     connectList(lstMn2, lstMn2View);
     m_browser = new BrowserTab(*this, tabMn[1]->TabPictureBox().at(1));
+    m_fix = new FixTab(*this, tabMn[4]->TabPictureBox().at(0));
 
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -461,6 +463,7 @@ void frmList::toolNote() {
             break;
         case 40:
             lblNote->setText(t::noteTool(t::runFix()));
+            m_fix->tabShown();
             break;
         default:
             break;

@@ -10,6 +10,7 @@
 
 class MarksTab;
 class BrowserTab;
+class FixTab;
 class PlaylistView;
 class QAction;
 class QFrame;
@@ -52,6 +53,8 @@ public:
     MarksTab* marksTab() const { return m_marksTab; }
     // The file browser tab (area 1, tab 1).
     BrowserTab* browserTab() const { return m_browser; }
+    // The repair tab (area 4).
+    FixTab* fixTab() const { return m_fix; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -182,4 +185,5 @@ private:
     int m_playSetting = 0;
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
+    FixTab* m_fix = nullptr;
 };
