@@ -114,6 +114,11 @@ void FixTab::cmdMediaFix_Click() {
     if (dest.isEmpty()) {
         return;
     }
+    if (FixJob::hasTempName(dest)) {
+        msgBox(toolTexts::outputTempName(dest), MsgButtons::Ok, titles::error(), MsgIcon::None,
+               &m_owner);
+        return;
+    }
     const SaveRangesJob::Conflict conflict = FixJob::conflict(src, dest);
     if (conflict != SaveRangesJob::Conflict::None) {
         msgBox(

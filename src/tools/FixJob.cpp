@@ -29,6 +29,11 @@ SaveRangesJob::Conflict FixJob::conflict(const QString& source, const QString& d
     return SaveRangesJob::conflict(SaveRangesJob::Cut, source, dest, 1);
 }
 
+bool FixJob::hasTempName(const QString& path) {
+    const QString name = FileObject::shared().GetFileName(path);
+    return name.startsWith(QStringLiteral("~tmpS")) || name.startsWith(QStringLiteral("~fix~tmpS"));
+}
+
 bool FixJob::hasFlvSignature(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(3) == QByteArrayLiteral("FLV");

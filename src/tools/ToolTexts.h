@@ -163,6 +163,12 @@ inline QString sourceConflict(int kind, const QString& source) {
     return head + crlf() + source + crlf() + crlf() + tail;
 }
 
+// A destination refused because the clean-up after the job would remove it.
+inline QString outputTempName(const QString& path) {
+    return QStringLiteral("新檔案的名稱與暫存檔相同，會被清除：") + crlf() + path + crlf() +
+           crlf() + QStringLiteral("請另外選擇檔名！");
+}
+
 // What the tools leave in the working folder, removed after every job.
 inline QString tempPattern() {
     return QStringLiteral("~tmpS*.*");

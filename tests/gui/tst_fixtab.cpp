@@ -181,8 +181,9 @@ private Q_SLOTS:
         // The destination: "SRC" the source, "LINK" another name of it, "CANCEL" the dialog
         // cancelled, "-" no dialog, else a name in the output folder.
         QTest::addColumn<QString>("dest");
-        QTest::addColumn<QString>("answers");    // the buttons pressed, in order
-        QTest::addColumn<QStringList>("shown");  // the boxes; <src> stands for the source
+        QTest::addColumn<QString>("answers");  // the buttons pressed, in order
+        // The boxes; <src> stands for the source, <out> for the output folder.
+        QTest::addColumn<QStringList>("shown");
         const QStringList refused = {
             u8("另存的新檔案不能取代正在處理的來源檔案：\r\n<src>\r\n\r\n"
                "請另外選擇檔名或資料夾！")};
@@ -195,6 +196,9 @@ private Q_SLOTS:
         row("dialog cancelled", "h264.flv", "clip.flv", "CANCEL", "", {});
         row("onto the source", "h264.flv", "clip.flv", "SRC", "Ok", refused);
         row("onto another name of the source", "clip.avi", "clip.avi", "LINK", "Ok", refused);
+        row("destination with a temporary name", "h264.flv", "clip.flv", "~tmpS1.flv", "Ok",
+            {u8("新檔案的名稱與暫存檔相同，會被清除：\r\n<out>~tmpS1."
+                "flv\r\n\r\n請另外選擇檔名！")});
         row("empty flv", "bad/empty.flv", "empty.flv", "fix.flv", "Ok", {kFailure});
         row("text named flv", "bad/text/clip.flv", "clip.flv", "fix.flv", "Ok", {kFailure});
         row("mp4 named flv", "mp4.flv", "clip.flv", "fix.flv", "Ok", {kFailure});
@@ -231,12 +235,12 @@ private Q_SLOTS:
         for (const QString& answer : answers.split(u' ', Qt::SkipEmptyParts)) {
             m_dialogs->answerMessage(answer == u8("Ok") ? MsgResult::Ok : MsgResult::Cancel);
         }
-        // Only a destination that is accepted starts the busy session.
-        QCOMPARE(runFix(src).isEmpty(), !dest.contains(u'.'));
+        // Only a run of the tools shows the busy window.
+        QCOMPARE(runFix(src).isEmpty(), !shown.contains(kFailure));
 
         QStringList expected;
         for (const QString& text : shown) {
-            expected << QString(text).replace(u8("<src>"), src);
+            expected << QString(text).replace(u8("<src>"), src).replace(u8("<out>"), out);
         }
         QCOMPARE(m_dialogs->messageTexts(), expected);
         if (!shown.isEmpty()) {
