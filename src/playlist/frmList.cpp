@@ -6,6 +6,7 @@
 #include "playlist/PlaylistView.h"
 #include "playlist/frmListBrowser.h"
 #include "playlist/frmListEncode.h"
+#include "playlist/frmListFix.h"
 #include "playlist/frmListMarks.h"
 #include "playlist/frmListTexts.h"
 #include "widgets/ZelvoButton.h"
@@ -205,6 +206,7 @@ void frmList::buildAreas(QWidget* client) {
                     }
                 });
     }
+    m_fix = new FixTab(*this, tabMn[4]->TabPictureBox().at(0));
 
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -479,6 +481,7 @@ void frmList::toolNote() {
             break;
         case 40:
             lblNote->setText(t::noteTool(t::runFix()));
+            m_fix->tabShown();
             break;
         default:
             break;

@@ -11,6 +11,7 @@
 class EncodeTab;
 class MarksTab;
 class BrowserTab;
+class FixTab;
 class PlaylistView;
 class QAction;
 class QFrame;
@@ -55,6 +56,8 @@ public:
     BrowserTab* browserTab() const { return m_browser; }
     // The conversion panels: 0 and 1 in area 6, 2 and 3 in area 7.
     EncodeTab* encodeTab(int panel) const { return m_encode[static_cast<size_t>(panel & 3)]; }
+    // The repair tab (area 4).
+    FixTab* fixTab() const { return m_fix; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -186,4 +189,5 @@ private:
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
     std::array<EncodeTab*, 4> m_encode{};
+    FixTab* m_fix = nullptr;
 };
