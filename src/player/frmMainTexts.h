@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/ToolTexts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -391,12 +393,7 @@ inline QString saveFileFailed() {
 // file is the source, 2 a "split_NNN" name of the run is the source, 3 the source has a
 // temporary name the clean-up removes from the chosen folder.
 inline QString saveSourceConflict(int kind, const QString& source) {
-    const QString head = kind == 1 ? QStringLiteral("另存的新檔案不能取代正在處理的來源檔案：")
-                         : kind == 2 ? QStringLiteral("分割出的新檔案會取代正在處理的來源檔案：")
-                                     : QStringLiteral("來源檔案的名稱與暫存檔相同，會被清除：");
-    const QString tail = kind == 3 ? QStringLiteral("請先將來源檔案改名，或另外選擇資料夾！")
-                                   : QStringLiteral("請另外選擇檔名或資料夾！");
-    return head + QStringLiteral("\r\n") + source + QStringLiteral("\r\n\r\n") + tail;
+    return toolTexts::sourceConflict(kind, source);
 }
 
 }  // namespace frmMainTexts

@@ -5,6 +5,8 @@
 #include "app/mdlZelvoFLV.h"
 #include "playlist/PlaylistView.h"
 #include "playlist/frmListBrowser.h"
+#include "playlist/frmListEncode.h"
+#include "playlist/frmListFix.h"
 #include "playlist/frmListMarks.h"
 #include "playlist/frmListTexts.h"
 #include "widgets/ZelvoButton.h"
@@ -190,6 +192,21 @@ void frmList::buildAreas(QWidget* client) {
     lstMn2View->setObjectName(QStringLiteral("lstMn2"));
     connectList(lstMn2, lstMn2View);
     m_browser = new BrowserTab(*this, tabMn[1]->TabPictureBox().at(1));
+    for (int p = 0; p < 4; ++p) {
+        const int area = 6 + p / 2;
+        auto* encode =
+            new EncodeTab(p, tabMn[static_cast<size_t>(area)]->TabPictureBox().at(p % 2));
+        m_encode[static_cast<size_t>(p)] = encode;
+        // The play-this-file item follows the source of the panel shown.
+        connect(encode, &EncodeTab::sourceChecked, this,
+                [this, area, p](bool valid, const QString& path) {
+                    if (m_curListId == area * 10 + p % 2) {
+                        mnuPlaySpec->setEnabled(valid);
+                        mnuPlaySpec->setData(path);
+                    }
+                });
+    }
+    m_fix = new FixTab(*this, tabMn[4]->TabPictureBox().at(0));
 
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -430,6 +447,9 @@ void frmList::tabClick(int area) {
         default:
             toolTabSetup();
             toolNote();
+            if (m_curListId >= 60) {
+                m_encode[static_cast<size_t>((area - 6) * 2 + strip->TabNow())]->tabShown();
+            }
             break;
     }
     Q_EMIT tabShown(m_curListId);
@@ -461,6 +481,7 @@ void frmList::toolNote() {
             break;
         case 40:
             lblNote->setText(t::noteTool(t::runFix()));
+            m_fix->tabShown();
             break;
         default:
             break;

@@ -8,8 +8,10 @@
 
 #include <array>
 
+class EncodeTab;
 class MarksTab;
 class BrowserTab;
+class FixTab;
 class PlaylistView;
 class QAction;
 class QFrame;
@@ -52,6 +54,10 @@ public:
     MarksTab* marksTab() const { return m_marksTab; }
     // The file browser tab (area 1, tab 1).
     BrowserTab* browserTab() const { return m_browser; }
+    // The conversion panels: 0 and 1 in area 6, 2 and 3 in area 7.
+    EncodeTab* encodeTab(int panel) const { return m_encode[static_cast<size_t>(panel & 3)]; }
+    // The repair tab (area 4).
+    FixTab* fixTab() const { return m_fix; }
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -182,4 +188,6 @@ private:
     int m_playSetting = 0;
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
+    std::array<EncodeTab*, 4> m_encode{};
+    FixTab* m_fix = nullptr;
 };

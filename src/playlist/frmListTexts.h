@@ -168,6 +168,23 @@ inline QString saveListFilter() {
         "Zelvo.FLV 清單檔 ( 保留標記 )|*.plt|M3U 清單檔|*.m3u|PLS 清單檔|*.pls|"
         "ASX 清單檔|*.asx");
 }
+// ---- the repair tab ------------------------------------------------------------------
+inline QString fixExplain() {
+    return QStringLiteral(
+        "如果指定的 FLV 無法播放，或是播放時間不正確，或是無法跳轉，或是 Meta Data "
+        "有毀損，你可以「執行修復 FLV」來解決這些問題，讓你把此 FLV "
+        "再度放在網路上時，可以正常播放。此修復，讓你另存新檔成另一個 FLV 檔案。");
+}
+// The tip of a tool's source box while it names no file.
+inline QString dropHint() {
+    return QStringLiteral("你可以拖曳檔案到這裡");
+}
+inline QString fixUnsupported() {
+    return QStringLiteral("你所指定處理的檔案並不存在，或是\r\n你選擇了不支援修復的多媒體格式！");
+}
+inline QString fixFilter(const QString& ext) {
+    return ext.toUpper() + QStringLiteral(" 檔案格式 (*.") + ext + QStringLiteral(")|*.") + ext;
+}
 inline QString tempListName() {
     return QStringLiteral("~tmpS.plt");
 }

@@ -159,7 +159,10 @@ void ToolJob::runEnded(int exitCode) {
             return;
         }
         if (step.onEmpty == OnEmpty::AskReencode) {
-            if (m_repeated || !askReencode || !askReencode()) {
+            // Only a file the tool made but could not fill asks; no file at all means the
+            // source could not be read, which re-encoding does not mend.
+            if (m_repeated || !QFileInfo::exists(path(step.expect)) || !askReencode ||
+                !askReencode()) {
                 finish(Result::Failed);
                 return;
             }

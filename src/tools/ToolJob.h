@@ -30,7 +30,8 @@ public:
     enum class OnEmpty {
         Continue,     // nothing yet: a later step checks
         Fail,         // the job has failed
-        AskReencode,  // ask whether to repeat the run with the sound re-encoded; no fails
+        AskReencode,  // empty: ask whether to repeat the run with the sound re-encoded;
+                      // no to that, or no file at all, fails
     };
     enum class Result { NotRun, Running, Succeeded, Failed, Aborted };
     Q_ENUM(Result)

@@ -151,6 +151,24 @@ inline QString doneHint2() {
     return QStringLiteral("或本軟體的檔案列表，查看新檔案");
 }
 
+// A destination refused because the job would destroy its source: 1 the destination is
+// the source, 2 a name the job writes is the source, 3 the source has a name the clean-up
+// removes.
+inline QString sourceConflict(int kind, const QString& source) {
+    const QString head = kind == 1 ? QStringLiteral("另存的新檔案不能取代正在處理的來源檔案：")
+                         : kind == 2 ? QStringLiteral("分割出的新檔案會取代正在處理的來源檔案：")
+                                     : QStringLiteral("來源檔案的名稱與暫存檔相同，會被清除：");
+    const QString tail = kind == 3 ? QStringLiteral("請先將來源檔案改名，或另外選擇資料夾！")
+                                   : QStringLiteral("請另外選擇檔名或資料夾！");
+    return head + crlf() + source + crlf() + crlf() + tail;
+}
+
+// A destination refused because the clean-up after the job would remove it.
+inline QString outputTempName(const QString& path) {
+    return QStringLiteral("新檔案的名稱與暫存檔相同，會被清除：") + crlf() + path + crlf() +
+           crlf() + QStringLiteral("請另外選擇檔名！");
+}
+
 // What the tools leave in the working folder, removed after every job.
 inline QString tempPattern() {
     return QStringLiteral("~tmpS*.*");

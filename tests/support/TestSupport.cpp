@@ -271,6 +271,26 @@ double probeDuration(const QString& path) {
     return ok ? d : -1.0;
 }
 
+QStringList frameDigests(const QString& path) {
+    const RunResult r =
+        run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+             QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:v:0"),
+             QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")},
+            QString(), 120000);
+    QStringList digests;
+    if (r.exitCode != 0) {
+        return digests;
+    }
+    // "stream, dts, pts, duration, size, hash" a line, comments first.
+    for (const QByteArray& line : r.output.split('\n')) {
+        if (!line.startsWith('#') && line.count(',') >= 5) {
+            digests << QString::fromLatin1(line.mid(line.lastIndexOf(',') + 1).trimmed());
+        }
+    }
+    return digests;
+}
+
 QStringList probeCodecs(const QString& path) {
     const QString s = ffprobe({QStringLiteral("-v"), QStringLiteral("error"),
                                QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),

@@ -162,4 +162,8 @@ QStringList probeCodecs(const QString& path);                   // codec names, 
 QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", "width")
                    const QString& entry);
 
+// The MD5 digest of every picture ffmpeg decodes from the first video stream, in the order
+// shown; empty on failure. A piece's pictures are found in its source by these.
+QStringList frameDigests(const QString& path);
+
 }  // namespace testsupport

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -727,6 +729,60 @@ private Q_SLOTS:
     }
     // Not a test: bench/runner_cpu.sh runs it to measure how much processor
     // time the program itself uses while it waits for a tool.
+    void mpegPieceBounds_data() {
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<int>("start");
+        QTest::newRow("mpg from 5 s") << u8("mpg") << 5;
+        QTest::newRow("mpg from 12 s") << u8("mpg") << 12;
+        QTest::newRow("mpg from 20 s") << u8("mpg") << 20;
+        QTest::newRow("vob from 9 s") << u8("vob") << 9;
+    }
+    // In an MPEG stream with a keyframe every 0.48 s and reordered frames, a piece of 6 s
+    // begins on the last keyframe at or before its start, never earlier, and ends on the
+    // picture at its end.
+    void mpegPieceBounds() {
+        QFETCH(QString, ext);
+        QFETCH(int, start);
+        static QTemporaryDir media;
+        const QString src = media.filePath(u8("gop.") + ext);
+        static QHash<QString, QStringList> sourceFrames;
+        if (!sourceFrames.contains(ext)) {
+            QCOMPARE(
+                testsupport::run(u8("ffmpeg"),
+                                 split("-nostdin|-v|error|-y|-f|lavfi|-i|testsrc=size=320x240:"
+                                       "rate=25:duration=30|-f|lavfi|-i|sine=sample_rate="
+                                       "48000:duration=30|-c:v|mpeg2video|-q:v|4|-g|12|-bf|2|"
+                                       "-c:a|mp2|-f") +
+                                     QStringList{ext == u8("vob") ? u8("vob") : u8("mpeg"), src})
+                    .exitCode,
+                0);
+            sourceFrames[ext] = testsupport::frameDigests(src);
+        }
+        const QStringList all = sourceFrames.value(ext);
+        QCOMPARE(all.size(), 750);
+        const QString part = u8("~tmpSP001.") + ext;
+        QCOMPARE(exec(cutCommand(m_mcd, QString::number(start), u8("6"), part, src)), 0);
+        const QStringList piece = testsupport::frameDigests(work(part));
+        QVERIFY(!piece.isEmpty());
+        // Source frame n is shown from n / 25 s after the picture's start, which the sound
+        // precedes a little; the keyframes lie 12 frames apart.
+        const auto startOf = [&src](const char* what) {
+            return ffprobeLines(what, src).value(0).section(u',', 0, 0).toDouble();
+        };
+        const double lead = startOf("-select_streams|v:0|-show_entries|stream=start_time") -
+                            startOf("-show_entries|format=start_time");
+        const auto frameAt = [lead](double seconds) {
+            return static_cast<qsizetype>(std::floor((seconds - lead) * 25 + 1e-3));
+        };
+        const qsizetype first = all.indexOf(piece.first()), last = all.lastIndexOf(piece.last());
+        QVERIFY2(first == frameAt(start) / 12 * 12,
+                 qPrintable(u8("begins on frame %1").arg(first)));
+        // It ends on the picture shown at its end, or on the few after it that picture needs.
+        const qsizetype end = frameAt(start + 6) - 1;
+        QVERIFY2(last >= end && last <= end + 3, qPrintable(u8("ends on frame %1").arg(last)));
+        QCOMPARE(piece.size(), last - first + 1);
+    }
+
     void ownCpuWhileToolRuns() {
         const QString size = qEnvironmentVariable("ZELVO_BENCH_CPU");
         if (size.isEmpty()) {

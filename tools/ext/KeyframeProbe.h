@@ -25,4 +25,17 @@ struct KeyframeProbe {
 // Reads the probe's output for the job's start.
 KeyframeProbe readKeyframeProbe(const std::string& probeOutput, double start);
 
+// The same probe's command line reading from `from` seconds for span seconds, to find
+// where a copy ends.
+std::vector<std::string> packetProbeArgs(const std::string& source, bool listed, double from,
+                                         double span);
+
+// Where a copy that ends at `end` must stop, from a probe of the video packets around it:
+// the decoding time of the first packet left out. Every picture shown before the end is
+// kept, and so is every picture those need; but a copy never stops where a kept picture
+// would be shown after one that is left out (a reordered picture cut away between two
+// kept ones), so it may run a few pictures past the end. Negative when the probe does not
+// show such a place (the media ends first, or the probe read too little).
+double readCopyEnd(const std::string& probeOutput, double end);
+
 }  // namespace exttool

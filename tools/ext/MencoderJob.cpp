@@ -155,7 +155,7 @@ std::string concatListText(const std::vector<std::string>& inputs) {
 std::vector<std::string> mencoderFfmpegArgs(const MencoderJob& job,
                                             const std::vector<std::string>& inputs,
                                             const std::string& listFile, const std::string& target,
-                                            double keyframe) {
+                                            double keyframe, double copyEnd) {
     std::vector<std::string> a = ffmpegPrefix();
     std::string source = "0";
     if (!listFile.empty()) {
@@ -175,8 +175,11 @@ std::vector<std::string> mencoderFfmpegArgs(const MencoderJob& job,
         seek = std::max(0.0, keyframe - seekMargin);
         skip = std::max(0.0, keyframe - seek - epsilon);
         if (length >= 0) {
-            length = job.start + length - keyframe + epsilon;
+            // Packets go out while their decoding time is below keyframe - epsilon + length.
+            length = copyEnd >= 0 ? copyEnd - keyframe : job.start + length - keyframe + epsilon;
         }
+    } else if (job.start <= 0 && length >= 0 && copyEnd >= 0) {
+        length = copyEnd - epsilon;
     } else if (job.start > 0) {
         double lead = 0;
         if (!hidesLeadIn(extensionOf(job.output)) && (length < 0 || length > 2 * seekLead)) {

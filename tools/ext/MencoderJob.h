@@ -24,12 +24,13 @@ bool parseMencoderArgs(const std::vector<std::string>& args, MencoderJob& job, s
 // The ffmpeg command line for the job, writing to target (a path in the
 // output's folder). inputs are the job's inputs made absolute; listFile is the
 // concat list holding them when there are several ("" for one input).
-// keyframe is where the copy begins (readKeyframeProbe's answer), or negative
-// when it is not known.
+// keyframe is where the copy begins (readKeyframeProbe's answer), and copyEnd the
+// decoding time of the first packet it leaves out (readCopyEnd's answer); each
+// negative when it is not known.
 std::vector<std::string> mencoderFfmpegArgs(const MencoderJob& job,
                                             const std::vector<std::string>& inputs,
                                             const std::string& listFile, const std::string& target,
-                                            double keyframe = -1);
+                                            double keyframe = -1, double copyEnd = -1);
 
 // The concat list text naming the files in order.
 std::string concatListText(const std::vector<std::string>& inputs);

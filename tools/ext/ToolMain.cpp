@@ -323,6 +323,22 @@ int runMencoderTool(const std::vector<std::string>& args) {
             }
         }
     }
+    // Where the copy stops: the time decides by decoding order, which would keep a
+    // reordered picture's reference but not the picture itself.
+    double copyEnd = -1;
+    if (job.length > 0 && seeksByTimestamp(extensionOf(inputs.front()))) {
+        const bool listed = inputs.size() > 1;
+        std::string text;
+        const double end = job.start + job.length;
+        const ChildProcess::Result r = ChildProcess::run(
+            packetProbeArgs(listed ? list.path() : inputs.front(), listed, end - 1.0, 3.0), &text);
+        if (r.stopSignal != 0) {
+            return stoppedExit(r.stopSignal);
+        }
+        if (r.started && r.exitCode == 0) {
+            copyEnd = readCopyEnd(text, end);
+        }
+    }
     double expected = job.length;
     if (expected < 0 && job.mp3Audio) {
         // Re-encoding takes long enough for the probe to pay.
@@ -338,8 +354,9 @@ int runMencoderTool(const std::vector<std::string>& args) {
         expected = expected < 0 ? -1 : expected - job.start;
     }
     announceDuration(expected);
-    return runInto(tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe),
-                   target);
+    return runInto(
+        tool, mencoderFfmpegArgs(job, inputs, list.path(), target.temporary(), keyframe, copyEnd),
+        target);
 }
 
 int runFfmpegTool(const std::vector<std::string>& args) {
