@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
 
@@ -173,6 +174,24 @@ private Q_SLOTS:
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{proposed});
         QCOMPARE(leftovers(out, src), QStringList());
         QCOMPARE(testsupport::digest(src), sum);
+    }
+
+    // A damaged FLV: the completion report tells what the tools mended, after its usual
+    // lines; what was left whole is all there.
+    void damagedFlvReport() {
+        const QString src = source(u8("bad/truncated.flv"), u8("cut off.flv"));
+        QVERIFY(!src.isEmpty());
+        const QString out = folder(u8("out"));
+        m_dialogs->answerFile({out + u8("cut off_fix.flv")});
+        m_dialogs->answerMessage(MsgResult::Cancel);
+        runFix(src);
+        const QString report = m_dialogs->messageTexts().constLast();
+        QVERIFY2(report.startsWith(kDoneHead) &&
+                     report.contains(QRegularExpression(
+                         u8("\\r\\n檔案結尾不完整，已捨去最後 [0-9]+ 位元組\\r\\n"))),
+                 qPrintable(report));
+        const double seconds = testsupport::probeDuration(out + u8("cut off_fix.flv"));
+        QVERIFY2(seconds > 14 && seconds < 16, qPrintable(QString::number(seconds)));
     }
 
     void nothingMade_data() {
