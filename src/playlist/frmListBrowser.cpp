@@ -6,6 +6,7 @@
 #include "playlist/PlaylistModel.h"
 #include "playlist/frmList.h"
 #include "services/DialogService.h"
+#include "widgets/FileDrop.h"
 #include "widgets/ZelvoButton.h"
 
 #include <QAction>
@@ -291,23 +292,10 @@ QString BrowserTab::hoverFile(const QPoint& pos) {
 
 bool BrowserTab::eventFilter(QObject* watched, QEvent* event) {
     const bool onDirs = watched == Dir1->viewport();
+    if (takeFileDrop(event, [this](const QMimeData& dropped) { dropFiles(dropped); })) {
+        return true;
+    }
     switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (drag->mimeData()->hasUrls() || drag->mimeData()->hasText()) {
-                drag->acceptProposedAction();
-            } else {
-                drag->ignore();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            drop->acceptProposedAction();
-            dropFiles(*drop->mimeData());
-            return true;
-        }
         case QEvent::MouseMove:
             if (!onDirs) {
                 hoverFile(static_cast<QMouseEvent*>(event)->position().toPoint());

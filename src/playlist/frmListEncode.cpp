@@ -10,6 +10,7 @@
 #include "tools/EncodeJob.h"
 #include "tools/EncodeRules.h"
 #include "tools/EncodeTexts.h"
+#include "widgets/FileDrop.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/ZelvoPictures.h"
 
@@ -243,27 +244,10 @@ void EncodeTab::dropOn(bool source, const QMimeData& dropped) {
 
 bool EncodeTab::eventFilter(QObject* watched, QEvent* event) {
     const bool source = watched == txtEncodeSrc;
-    if (!source && watched != txtEncodeTo) {
-        return QWidget::eventFilter(watched, event);
-    }
-    switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (drag->mimeData()->hasUrls() || drag->mimeData()->hasText()) {
-                drag->acceptProposedAction();
-                return true;
-            }
-            break;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            drop->acceptProposedAction();
-            dropOn(source, *drop->mimeData());
-            return true;
-        }
-        default:
-            break;
+    if ((source || watched == txtEncodeTo) &&
+        takeFileDrop(event,
+                     [this, source](const QMimeData& dropped) { dropOn(source, dropped); })) {
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include "services/FileObject.h"
 #include "tools/BusySession.h"
 #include "tools/FixJob.h"
+#include "widgets/FileDrop.h"
 #include "widgets/ZelvoButton.h"
 #include "widgets/ZelvoPictures.h"
 
@@ -153,27 +154,6 @@ void FixTab::dropFiles(const QMimeData& dropped) {
 }
 
 bool FixTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != txtMdFix) {
-        return false;
-    }
-    switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (drag->mimeData()->hasUrls() || drag->mimeData()->hasText()) {
-                drag->acceptProposedAction();
-            } else {
-                drag->ignore();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            drop->acceptProposedAction();
-            dropFiles(*drop->mimeData());
-            return true;
-        }
-        default:
-            return false;
-    }
+    return watched == txtMdFix &&
+           takeFileDrop(event, [this](const QMimeData& dropped) { dropFiles(dropped); });
 }
