@@ -17,6 +17,7 @@ FUZZ          ?= build-fuzz
 FUZZ_SECONDS  ?= 60
 FUZZ_JOBS     ?= 2
 FUZZ_RSS_MB   ?= 2048
+FUZZ_TIMEOUT  ?= 60
 FUZZ_MEDIA    ?= $(abspath $(BUILD))/testmedia
 FUZZERS       ?= $(patsubst tests/fuzz/%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev
@@ -48,7 +49,7 @@ fuzz: fuzz-deps
 	cmake --build $(FUZZ) -j$(JOBS) --target $(FUZZERS)
 	rm -rf $(FUZZ)/seeds
 	bash tests/fuzz/make-seeds.sh $(FUZZ)/seeds $(FUZZ_MEDIA)
-	bash tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_RSS_MB) $(FUZZERS)
+	FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) bash tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_RSS_MB) $(FUZZERS)
 
 # apt-get only when something is missing.
 define install-missing

@@ -4,6 +4,8 @@
 # finding (crash, sanitizer report, broken property, leak, timeout, out of memory) and
 # says where libFuzzer left the input that makes it.
 #   run-fuzzers.sh BUILD SECONDS JOBS RSS_MB TARGET...
+# FUZZ_TIMEOUT (seconds, default 60) is how long one input may take: a parser takes
+# milliseconds, the rest is room for a machine busy with other work.
 set -uo pipefail
 build=$(cd "${1:?usage: run-fuzzers.sh BUILD SECONDS JOBS RSS_MB TARGET...}" && pwd)
 seconds=${2:?} jobs=${3:?} rss=${4:?}
@@ -16,8 +18,7 @@ run_one() {
     if [ -d "$build/seeds/$name" ]; then
         cp -n "$build/seeds/$name"/* "$corpus"/ 2>/dev/null || true
     fi
-    # A slow input is a finding too: a parser should take milliseconds, not seconds.
-    "$build/$name" -max_total_time="$seconds" -rss_limit_mb="$rss" -timeout=10 \
+    "$build/$name" -max_total_time="$seconds" -rss_limit_mb="$rss" -timeout="${FUZZ_TIMEOUT:-60}" \
         -artifact_prefix="$findings/" -print_final_stats=1 "$corpus" >"$log" 2>&1
 }
 
