@@ -33,11 +33,18 @@ std::vector<QStringView> textLines(QStringView text) {
     return lines;
 }
 
+// Whether an entry fits one line of a list: no line break, and no NUL, which no path holds
+// and which would make the list written next read as a binary file.
+bool isOneLine(const QString& text) {
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+           !text.contains(QChar(0));
+}
+
 // The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
 // "file://" URL as its local path; other URLs, absolute paths and Windows paths (which
 // cannot be resolved here) unchanged. The item text of a path holding "∥" ends in "∥", so
-// that no part of the path is taken for marks. "" for a path holding a line break (an
-// asx "&#10;", a URL's "%0A"): the playlists keep one entry a line.
+// that no part of the path is taken for marks. "" for a path that is not one line (an
+// asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
 QString entryItem(const QString& entry, const QDir& folder) {
     static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     static const QRegularExpression windowsPath(QStringLiteral(R"(^(?:[A-Za-z]:[\\/]|\\\\))"));
@@ -52,7 +59,7 @@ QString entryItem(const QString& entry, const QDir& folder) {
     } else if (!windowsPath.match(entry).hasMatch() && !QDir::isAbsolutePath(entry)) {
         path = QDir::cleanPath(folder.absoluteFilePath(entry));
     }
-    if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {
+    if (!isOneLine(path)) {
         return QString();
     }
     if (path.contains(itemMarksSeparator)) {
@@ -348,7 +355,9 @@ std::optional<QStringList> listFileItems(QByteArrayView bytes, ListFileFormat fo
         case ListFileFormat::Plt: {
             QStringList items;
             for (const QStringView line : textLines(text)) {
-                items << line.toString();
+                if (isOneLine(line.toString())) {
+                    items << line.toString();
+                }
             }
             return items;
         }

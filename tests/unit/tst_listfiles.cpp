@@ -107,8 +107,8 @@ void tst_ListFiles::read_data() {
          "/x/a b.flv", "D:\\v\\d.flv", "E:/v/e.flv", "\\\\server\\share\\f.flv",
          "@/lists/x∥y.flv∥"});
     row("m3u8", "a.M3U8", "a.flv\n", {"@/lists/a.flv"});
-    row("line break in a path", "a.m3u", "file:///a%0Ab.flv\nfile:///c%0D.flv\n/d.flv\n",
-        {"/d.flv"});
+    row("line break or NUL in a path", "a.m3u",
+        "file:///a%0Ab.flv\nfile:///c%0D.flv\nfile:///e%00.flv\n/d.flv\n", {"/d.flv"});
     row("pls in the order of N", "a.pls",
         "[playlist]\nNumberOfEntries=3\nFile3=c.flv\nTitle3=c\nfile1=/a.flv\n FILE2 = http://h/b \n"
         "File10=/j.flv\nFileX=/bad\nFile=/bad\nFile-1=/bad\nLength1=-1\nFile4=\nVersion=2\n",
