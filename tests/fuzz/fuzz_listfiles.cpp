@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 #include "app/TextFiles.h"
 #include "playlist/ListFiles.h"
+#include "playlist/mdlLineFormat.h"
 
 #include <algorithm>
 
@@ -30,14 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const QString& item : *items) {
         fuzzCheck(!item.isEmpty(), "no empty entry");
-        fuzzCheck(!item.contains(u'\r') && !item.contains(u'\n'), "an entry is one line of a list",
-                  item);
+        fuzzCheck(!item.contains(u'\r') && !item.contains(u'\n') && !item.contains(QChar(0)),
+                  "an entry is one line of a list", item);
     }
-    // Blanks around an entry are taken for the blanks around a line (a folder "a\t/" read
+    // Blanks around a path are taken for the blanks around a line (a folder "a\t/" read
     // as "a\t"), and a plt list's first entry beginning with U+FEFF for the byte-order mark:
     // such entries cannot be written.
-    const bool writable = std::none_of(
-        items->begin(), items->end(), [](const QString& item) { return trimBlanks(item) != item; });
+    const bool writable = std::none_of(items->begin(), items->end(), [](const QString& item) {
+        const QString path = splitItemMarks(item);
+        return trimBlanks(path) != path;
+    });
     if (!writable || (format == ListFileFormat::Plt && !items->isEmpty() &&
                       items->first().startsWith(u'\uFEFF'))) {
         return 0;
