@@ -1,6 +1,8 @@
 # Two commands for a newcomer:
 #   make run    set up, build and start Zelvo.FLV
 #   make test   set up, build and run every test (headless)
+#   make fuzz   build the parsers' fuzz targets with clang and run each for a while
+#               (FUZZ_SECONDS=600 for longer, FUZZERS="fuzz_settings" for some only)
 
 BUILD   ?= build
 CHECK   ?= build-check
@@ -11,7 +13,16 @@ PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6openg
            qt6-translations-l10n dbus-daemon
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: run test check build deps bench format clean
+FUZZ          ?= build-fuzz
+FUZZ_SECONDS  ?= 60
+FUZZ_JOBS     ?= 2
+FUZZ_RSS_MB   ?= 2048
+FUZZ_TIMEOUT  ?= 60
+FUZZ_MEDIA    ?= $(abspath $(BUILD))/testmedia
+FUZZERS       ?= $(patsubst tests/fuzz/%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
+FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev
+
+.PHONY: run test check build deps fuzz fuzz-deps bench format clean
 
 run: build
 	$(BUILD)/bin/Zelvo.FLV
@@ -31,9 +42,18 @@ check: deps
 	cmake --build $(CHECK) -j$(JOBS)
 	cd $(CHECK) && ctest --output-on-failure -j2
 
+# Fuzz targets for the parsers, built with clang and libFuzzer in $(FUZZ)/ (only the
+# sources they need), each run for FUZZ_SECONDS, FUZZ_JOBS at a time; any finding fails.
+fuzz: fuzz-deps
+	cmake -S tests/fuzz -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS) --target $(FUZZERS)
+	rm -rf $(FUZZ)/seeds
+	bash tests/fuzz/make-seeds.sh $(FUZZ)/seeds $(FUZZ_MEDIA)
+	FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) bash tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_RSS_MB) $(FUZZERS)
+
 # apt-get only when something is missing.
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+define install-missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -41,6 +61,13 @@ deps:
 	  $(SUDO) apt-get update && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install-missing,$(FUZZ_PACKAGES))
 
 bench: build
 	bash bench/run.sh $(BUILD)
@@ -49,4 +76,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(CHECK)
+	rm -rf $(BUILD) $(CHECK) $(FUZZ)

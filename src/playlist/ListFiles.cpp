@@ -33,10 +33,18 @@ std::vector<QStringView> textLines(QStringView text) {
     return lines;
 }
 
+// Whether an entry fits one line of a list: no line break, and no NUL, which no path holds
+// and which would make the list written next read as a binary file.
+bool isOneLine(const QString& text) {
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+           !text.contains(QChar(0));
+}
+
 // The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
 // "file://" URL as its local path; other URLs, absolute paths and Windows paths (which
 // cannot be resolved here) unchanged. The item text of a path holding "∥" ends in "∥", so
-// that no part of the path is taken for marks.
+// that no part of the path is taken for marks. "" for a path that is not one line (an
+// asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
 QString entryItem(const QString& entry, const QDir& folder) {
     static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     static const QRegularExpression windowsPath(QStringLiteral(R"(^(?:[A-Za-z]:[\\/]|\\\\))"));
@@ -51,17 +59,27 @@ QString entryItem(const QString& entry, const QDir& folder) {
     } else if (!windowsPath.match(entry).hasMatch() && !QDir::isAbsolutePath(entry)) {
         path = QDir::cleanPath(folder.absoluteFilePath(entry));
     }
+    if (!isOneLine(path)) {
+        return QString();
+    }
     if (path.contains(itemMarksSeparator)) {
         path += itemMarksSeparator;
     }
     return path;
 }
 
+void addEntry(QStringList& items, const QString& entry, const QDir& folder) {
+    const QString item = entryItem(entry, folder);
+    if (!item.isEmpty()) {
+        items << item;
+    }
+}
+
 QStringList readM3u(QStringView text, const QDir& folder) {
     QStringList items;
     for (const QStringView line : textLines(text)) {
         if (!line.startsWith(QLatin1Char('#'))) {
-            items << entryItem(line.toString(), folder);
+            addEntry(items, line.toString(), folder);
         }
     }
     return items;
@@ -95,7 +113,7 @@ QStringList readPls(QStringView text, const QDir& folder) {
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList items;
     for (const auto& entry : entries) {
-        items << entryItem(entry.second, folder);
+        addEntry(items, entry.second, folder);
     }
     return items;
 }
@@ -226,7 +244,7 @@ QStringList readAsx(QStringView text, const QDir& folder) {
                     trimBlanks(decodeEntities(text.sliced(valueStart, valueEnd - valueStart)))
                         .toString();
                 if (!href.isEmpty()) {
-                    items << entryItem(href, folder);
+                    addEntry(items, href, folder);
                 }
             }
         }
@@ -246,7 +264,9 @@ QString fileName(const QString& path) {
     return path.mid(slash + 1);
 }
 
-QString listText(const QStringList& items, ListFileFormat format) {
+}  // namespace
+
+QString listFileText(const QStringList& items, ListFileFormat format) {
     QString text;
     QString marks;
     if (format == ListFileFormat::Plt) {
@@ -282,8 +302,6 @@ QString listText(const QStringList& items, ListFileFormat format) {
     return text;
 }
 
-}  // namespace
-
 ListFileFormat listFileFormat(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("m3u") || suffix == QLatin1String("m3u8")) {
@@ -316,34 +334,46 @@ ListFileContents readListFile(const QString& path) {
         contents.error = listFileTexts::cannotRead(path);
         return contents;
     }
-    if (bytes.first(std::min(bytes.size(), binaryCheckSize)).contains('\0')) {
+    const std::optional<QStringList> items =
+        listFileItems(bytes, listFileFormat(path), info.absolutePath());
+    if (!items) {
         contents.error = listFileTexts::notAListFile(path);
         return contents;
     }
-    const QString text = decodeText(bytes);
-    const QDir folder(info.absolutePath());
-    switch (listFileFormat(path)) {
-        case ListFileFormat::Plt:
-            for (const QStringView line : textLines(text)) {
-                contents.items << line.toString();
-            }
-            break;
-        case ListFileFormat::M3u:
-            contents.items = readM3u(text, folder);
-            break;
-        case ListFileFormat::Pls:
-            contents.items = readPls(text, folder);
-            break;
-        case ListFileFormat::Asx:
-            contents.items = readAsx(text, folder);
-            break;
-    }
+    contents.items = *items;
     return contents;
+}
+
+std::optional<QStringList> listFileItems(QByteArrayView bytes, ListFileFormat format,
+                                         const QString& folder) {
+    if (bytes.first(std::min(bytes.size(), binaryCheckSize)).contains('\0')) {
+        return std::nullopt;
+    }
+    const QString text = decodeText(bytes);
+    const QDir dir(folder);
+    switch (format) {
+        case ListFileFormat::Plt: {
+            QStringList items;
+            for (const QStringView line : textLines(text)) {
+                if (isOneLine(line.toString())) {
+                    items << line.toString();
+                }
+            }
+            return items;
+        }
+        case ListFileFormat::M3u:
+            return readM3u(text, dir);
+        case ListFileFormat::Pls:
+            return readPls(text, dir);
+        case ListFileFormat::Asx:
+            return readAsx(text, dir);
+    }
+    return QStringList();
 }
 
 bool writeListFile(const QString& path, const QStringList& items, ListFileFormat format,
                    QString* error) {
-    if (!writeWholeFile(path, listText(items, format).toUtf8())) {
+    if (!writeWholeFile(path, listFileText(items, format).toUtf8())) {
         if (error) {
             *error = listFileTexts::cannotWrite(path);
         }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // List files: the playlist window adds the entries of one and saves a list as one.
 // An entry is an item text (see mdlLineFormat.h): a full path or a stream URL, optionally
@@ -34,6 +37,14 @@ struct ListFileContents {
 // The entries of the list file at path, in its format. A path of m3u, pls or asx that holds
 // "∥" is given a trailing "∥", so that the item text's path is the whole path.
 ListFileContents readListFile(const QString& path);
+
+// The entries of a list file's bytes in format, relative paths taken from folder (an
+// absolute path); nothing when the bytes are no text (a NUL in their first 64 KB).
+std::optional<QStringList> listFileItems(QByteArrayView bytes, ListFileFormat format,
+                                         const QString& folder);
+
+// The text of a list file of format holding the item texts.
+QString listFileText(const QStringList& items, ListFileFormat format);
 
 // Writes the item texts as a list file of format. The old file stays whole until the new
 // one is complete; false, with the message in error, when the list cannot be written.

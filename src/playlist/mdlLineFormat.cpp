@@ -86,7 +86,8 @@ QString lineToItem(const QString& line, int layout) {
     QString item;
     item.reserve(folder.size() + columns[0].size() + label.size() + 1);
     item.append(folder).append(columns[0]);
-    if (marked) {
+    // A path holding "∥" keeps a final one, or its end would be taken for marks.
+    if (marked || item.contains(itemMarksSeparator)) {
         item.append(itemMarksSeparator);
     }
     return item.append(label);
@@ -108,7 +109,7 @@ QString linePath(const QString& line, int layout, QString* marks, bool withMarks
     const QString path = upperDriveLetter(folder + columns.at(0));
     const QString label = column(columns, marksColumn(layout));
     if (!label.contains(QLatin1Char('-')) || label == noMarksLabel) {
-        return path;
+        return withMarks && path.contains(itemMarksSeparator) ? path + itemMarksSeparator : path;
     }
     *marks = label.startsWith(marksLabelPrefix) ? label.mid(marksLabelPrefix.size()) : label;
     return withMarks ? path + itemMarksSeparator + *marks : path;

@@ -26,13 +26,14 @@ QString formatLine(const QString& text, int layout, QString* path = nullptr,
                    QString* marks = nullptr);
 
 // The item text of a line laid out in layout; "" for an empty line. Missing columns read
-// as empty; a layout 2 line of fewer than three columns gives "".
+// as empty; a layout 2 line of fewer than three columns gives "". The item text of a path
+// holding "∥" ends in "∥" (plus the marks, if any).
 QString lineToItem(const QString& line, int layout);
 
 // The path of a line laid out in layout, its drive letter normalised. Only a marks column
 // holding a range ("-") counts: marks (when given) receives its marks text, else "". With
-// withMarks the result is the item text path + "∥" + marks when there are marks. "" for an
-// empty line.
+// withMarks the result is the item text: path + "∥" + marks when there are marks, and a
+// path holding "∥" ends in "∥". "" for an empty line.
 QString linePath(const QString& line, int layout, QString* marks, bool withMarks);
 
 // How many columns a line of layout has: 2, 3, 3, and 0 for any other layout.

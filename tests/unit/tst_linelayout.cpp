@@ -62,6 +62,12 @@ void tst_LineLayout::roundTrip_data() {
     row("bar in path 1", bars, 1, "x∥y.mp4\t/media/a∥b/\t標記 0-250", barsPath, "0-250");
     row("bar in path 2", bars, 2, "x∥y.mp4\t標記 0-250\t/media/a∥b/", barsPath, "0-250");
 
+    // Unmarked, the path keeps a final "∥" in its item text, or its end would read as marks.
+    const char* barsOnly = "/media/a∥b.flv∥";
+    const char* barsOnlyPath = "/media/a∥b.flv";
+    row("bar, no marks 0", barsOnly, 0, "/media/a∥b.flv\t無標記", barsOnlyPath, "");
+    row("bar, no marks 1", barsOnly, 1, "a∥b.flv\t/media/\t無標記", barsOnlyPath, "");
+
     const char* chinese = "/home/ann/影片/演唱會.flv∥30-90";
     const char* chinesePath = "/home/ann/影片/演唱會.flv";
     row("chinese 0", chinese, 0, "/home/ann/影片/演唱會.flv\t標記 30-90", chinesePath, "30-90");

@@ -107,6 +107,8 @@ void tst_ListFiles::read_data() {
          "/x/a b.flv", "D:\\v\\d.flv", "E:/v/e.flv", "\\\\server\\share\\f.flv",
          "@/lists/x∥y.flv∥"});
     row("m3u8", "a.M3U8", "a.flv\n", {"@/lists/a.flv"});
+    row("line break or NUL in a path", "a.m3u",
+        "file:///a%0Ab.flv\nfile:///c%0D.flv\nfile:///e%00.flv\n/d.flv\n", {"/d.flv"});
     row("pls in the order of N", "a.pls",
         "[playlist]\nNumberOfEntries=3\nFile3=c.flv\nTitle3=c\nfile1=/a.flv\n FILE2 = http://h/b \n"
         "File10=/j.flv\nFileX=/bad\nFile=/bad\nFile-1=/bad\nLength1=-1\nFile4=\nVersion=2\n",
@@ -119,6 +121,9 @@ void tst_ListFiles::read_data() {
         "<ref href=\"/bare & amp;&#0;&bogus;.flv\"/><ref foo=\"/no.flv\"/></asx>",
         {"/a&b <1> \"q\" 's'.flv", "@/lists/rel/影片.flv", "http://h/s.asf",
          "/bare & amp;&#0;&bogus;.flv"});
+    row("asx line break in a path", "a.asx",
+        "<ref href=\"/a&#10;b.flv\"/><ref href=\"/c&#x0D;.flv\"/><ref href=\"/d.flv\"/>",
+        {"/d.flv"});
     row("asx unclosed quote", "a.asx", "<ref href=\"/ok.flv\"><ref href=\"/open.flv<ref <<<<",
         {"/ok.flv"});
     row("asx unclosed comment", "a.asx", "<ref href=/ok.flv><!-- <ref href=\"/no.flv\"/>",
