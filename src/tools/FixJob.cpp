@@ -34,11 +34,6 @@ bool FixJob::hasTempName(const QString& path) {
     return name.startsWith(QStringLiteral("~tmpS")) || name.startsWith(QStringLiteral("~fix~tmpS"));
 }
 
-bool FixJob::hasFlvSignature(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(3) == QByteArrayLiteral("FLV");
-}
-
 FixJob::FixJob(const QString& source, const QString& dest)
     : ToolJob(FileObject::shared().GetParentFolderName(dest)),
       m_source(source),
@@ -74,9 +69,6 @@ FixJob::FixJob(const QString& source, const QString& dest)
 
 void FixJob::addFlvRepair() {
     const QString copy = intermediateName(m_ext);
-    // Another container under an FLV name would come out as an FLV of a different file:
-    // that is a conversion, not a repair.
-    addFileStep([this] { return hasFlvSignature(m_source); });
     addRun(fixFlvCommand(ffmpegPath, m_source, m_ext), copyShare, copy, OnEmpty::Fail);
     addRun(metaCommand(flvMetaPath, copy), metaShare, copy, OnEmpty::Fail);
     addFileStep([this, copy] { return QFile::rename(path(copy), output()); });

@@ -26,8 +26,6 @@ public:
     static SaveRangesJob::Conflict conflict(const QString& source, const QString& dest);
     // The file's name is one the clean-up after every job removes from its folder.
     static bool hasTempName(const QString& path);
-    // The file begins with the FLV signature.
-    static bool hasFlvSignature(const QString& path);
 
     FixJob(const QString& source, const QString& dest);
 
