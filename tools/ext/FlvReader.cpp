@@ -125,7 +125,8 @@ public:
                 m_ok = false;
                 return 0;
             }
-            v = (v << 1) | ((m_data[m_pos / 8] >> (7 - m_pos % 8)) & 1u);
+            const std::uint32_t byte = m_data[m_pos / 8];
+            v = (v << 1) | ((byte >> (7 - m_pos % 8)) & 1u);
             ++m_pos;
         }
         return v;
@@ -434,8 +435,10 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
     std::uint64_t skipStart = pos;
     std::int64_t offset = 0;
     std::int64_t last[2] = {-1, -1};
+    std::int64_t latest = -1;  // of either stream
     std::int64_t step[2] = {23, 40};
     bool afterDamage = false;
+    std::uint64_t damagedBytes = 0;  // of the damage just passed
     while (pos + 11 <= fileSize) {
         std::uint8_t type = 0;
         std::uint32_t size = 0;
@@ -457,6 +460,7 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
                                      !scan.metadataFound && skipStart == 0)) {
                 scan.damage.push_back({scan.tags.size(), pos - skipStart});
                 afterDamage = true;
+                damagedBytes = pos - skipStart;
             }
         }
         const std::uint64_t here = pos;
@@ -497,9 +501,13 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
         }
         std::int64_t time = std::int64_t{stamp} + offset;
         const int s = type == flvVideo ? 1 : 0;
+        // Damaged bytes may have held the frames of a longer gap, but not of more than a
+        // millisecond a byte (8 kbit/s, less than any real stream).
+        const std::int64_t limit =
+            afterDamage ? jumpLimit + static_cast<std::int64_t>(damagedBytes) : jumpLimit;
         if (!t.config && last[s] >= 0) {
             const std::int64_t d = time - last[s];
-            if (d < 0 || (d > jumpLimit && !afterDamage)) {
+            if (d < 0 || d > limit) {
                 offset += last[s] + step[s] - time;
                 time = last[s] + step[s];
                 ++scan.timestampJumps;
@@ -507,8 +515,15 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
                 step[s] = d;
             }
         }
+        // The streams keep to one clock: a tag far from the latest of either is a jump too.
+        if (!t.config && latest >= 0 && (time - latest > limit || latest - time > jumpLimit)) {
+            offset += latest - time;
+            time = latest;
+            ++scan.timestampJumps;
+        }
         if (!t.config) {
             last[s] = time;
+            latest = std::max(latest, time);
             afterDamage = false;
         }
         t.time = time;

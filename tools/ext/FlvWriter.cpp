@@ -94,6 +94,12 @@ struct Facts {
     }
 };
 
+// A tag's time in the output. Parts begin at 0 with their first media tag; a sequence
+// header stored before it (or a damaged time the scan let pass) is not sent back before 0.
+std::int64_t outputTime(const FlvTag& t, std::int64_t shift) {
+    return std::max<std::int64_t>(0, t.time + shift);
+}
+
 Facts gather(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan) {
     Facts f;
     for (const FlvPlan::Part& part : plan.parts) {
@@ -106,7 +112,7 @@ Facts gather(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan
         }
         for (std::uint32_t i : part.tags) {
             const FlvTag& t = s.tags[i];
-            const std::int64_t time = t.time + part.shift;
+            const std::int64_t time = outputTime(t, part.shift);
             if (t.type == flvVideo) {
                 f.video = true;
                 f.videoFlags = f.videoBytes == 0 ? t.flags : f.videoFlags;
@@ -218,7 +224,7 @@ std::vector<std::uint8_t> buildHead(std::vector<std::unique_ptr<FlvInput>>& inpu
     for (const FlvPlan::Part& part : plan.parts) {
         for (std::uint32_t i : part.tags) {
             const FlvTag& t = tagOf(inputs, part.input, i);
-            step(t, t.time + part.shift);
+            step(t, outputTime(t, part.shift));
         }
     }
     const std::uint64_t body = pos;
@@ -425,7 +431,7 @@ FlvWriteResult writeInto(std::vector<std::unique_ptr<FlvInput>>& inputs, const F
             if (stoppable && ChildProcess::stopRequested() != 0) {
                 return FlvWriteResult::Stopped;
             }
-            const std::int64_t time = t.time + part.shift;
+            const std::int64_t time = outputTime(t, part.shift);
             bytes.clear();
             putTagHeader(bytes, t.type, t.size, time);
             if (!sink.put(bytes) || !sink.copy(in, big.get(), t.offset + 11, t.size)) {
