@@ -115,7 +115,7 @@ void FixTab::cmdMediaFix_Click() {
     if (dest.isEmpty()) {
         return;
     }
-    if (FixJob::hasTempName(dest)) {
+    if (ToolJob::isTempName(dest)) {
         msgBox(toolTexts::outputTempName(dest), MsgButtons::Ok, titles::error(), MsgIcon::None,
                &m_owner);
         return;

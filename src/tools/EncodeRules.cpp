@@ -4,11 +4,11 @@
 #include "services/FileObject.h"
 #include "tools/EncodeTexts.h"
 #include "tools/SaveRangesJob.h"
+#include "tools/ToolJob.h"
 #include "tools/ToolTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace t = encodeTexts;
 
@@ -24,18 +24,6 @@ QString upperExtension(const QString& path) {
 
 bool formatMatches(const QString& ext, const QString& format) {
     return format == t::anyFormat() ? !ext.isEmpty() : ext == format;
-}
-
-// A name the tools' clean-up would remove from the folder it lies in.
-bool temporaryName(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    for (const QString& pattern : {toolTexts::tempPattern(), toolTexts::fixTempPattern()}) {
-        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern));
-        if (re.match(name).hasMatch()) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -174,7 +162,7 @@ Refusal check(int panel, const QString& src, const QString& dst, const QString& 
     if (conflict == SaveRangesJob::Conflict::TempName) {
         return Refusal::SourceTempName;
     }
-    if (temporaryName(dst)) {
+    if (ToolJob::isTempName(dst)) {
         return Refusal::TargetTempName;
     }
     return Refusal::None;

@@ -29,11 +29,6 @@ SaveRangesJob::Conflict FixJob::conflict(const QString& source, const QString& d
     return SaveRangesJob::conflict(SaveRangesJob::Cut, source, dest, 1);
 }
 
-bool FixJob::hasTempName(const QString& path) {
-    const QString name = FileObject::shared().GetFileName(path);
-    return name.startsWith(QStringLiteral("~tmpS")) || name.startsWith(QStringLiteral("~fix~tmpS"));
-}
-
 FixJob::FixJob(const QString& source, const QString& dest)
     : ToolJob(FileObject::shared().GetParentFolderName(dest)),
       m_source(source),

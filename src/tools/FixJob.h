@@ -24,8 +24,6 @@ public:
     // (under any name), or the source lies in the destination's folder under a name the
     // clean-up removes.
     static SaveRangesJob::Conflict conflict(const QString& source, const QString& dest);
-    // The file's name is one the clean-up after every job removes from its folder.
-    static bool hasTempName(const QString& path);
 
     FixJob(const QString& source, const QString& dest);
 

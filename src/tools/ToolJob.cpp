@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
@@ -70,6 +71,17 @@ void ToolJob::killTempFiles(const QString& folder) {
     // The player never has these open, so it is not asked to let go of them.
     killFile(addSeparator(folder) + toolTexts::tempPattern(), true);
     killFile(addSeparator(folder) + toolTexts::fixTempPattern(), true);
+}
+
+bool ToolJob::isTempName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    for (const QString& pattern : {toolTexts::tempPattern(), toolTexts::fixTempPattern()}) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern));
+        if (re.match(name).hasMatch()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ToolJob::start() {

@@ -92,6 +92,8 @@ public:
 
     // Removes the tools' temporary files from folder.
     static void killTempFiles(const QString& folder);
+    // A file of this name would be removed by that clean-up.
+    static bool isTempName(const QString& path);
     // A file there with a length above 0.
     static bool usable(const QString& path);
 
