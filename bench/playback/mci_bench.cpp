@@ -4,7 +4,7 @@
 //   mci_bench status FILE RUNS   "status … position" round trips while playing
 //   mci_bench memory FILE SECS   play; print the peak resident memory (kB)
 // Prints one number: the median in milliseconds (status: microseconds), or kB.
-#include "playback/MciInterpreter.h"
+#include "core/media/MciInterpreter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -22,14 +22,14 @@
 // the time mode also prints the plain tools' figures for the same files beside ours.
 #include "ScriptedDialogs.h"
 #include "app/ConnectWindows.h"
-#include "app/SettingsFiles.h"
-#include "app/mdlZelvoFLV.h"
-#include "player/MainMenus.h"
-#include "player/frmMain.h"
-#include "playlist/ListFiles.h"
-#include "playlist/PlaylistView.h"
-#include "playlist/frmList.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/lists/ListFiles.h"
+#include "core/lists/mdlLineFormat.h"
+#include "core/settings/SettingsFiles.h"
+#include "gui/player/MainMenus.h"
+#include "gui/player/frmMain.h"
+#include "gui/playlist/PlaylistView.h"
+#include "gui/playlist/frmList.h"
 
 #include <QApplication>
 #include <QDir>

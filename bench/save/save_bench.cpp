@@ -13,16 +13,16 @@
 // Prints the medians as Markdown tables. This executable must sit beside a link to
 // ZelvoResFLV: the window installs its tools from its own folder.
 #include "ScriptedDialogs.h"
-#include "app/AppWindows.h"
-#include "app/mdlZelvoFLV.h"
-#include "playback/MciInterpreter.h"
-#include "playback/MixerControl.h"
-#include "player/MarksModel.h"
-#include "player/PlayerPanel.h"
-#include "player/SaveRanges.h"
-#include "player/frmMain.h"
-#include "tools/SaveRangesJob.h"
-#include "tools/ToolCommands.h"
+#include "core/common/AppWindows.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/jobs/SaveRangesJob.h"
+#include "core/jobs/ToolCommands.h"
+#include "core/media/MciInterpreter.h"
+#include "core/media/MixerControl.h"
+#include "core/player/MarksModel.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/SaveRanges.h"
+#include "gui/player/frmMain.h"
 
 #include <QApplication>
 #include <QDir>

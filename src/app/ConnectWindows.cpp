@@ -1,9 +1,9 @@
 #include "app/ConnectWindows.h"
 
-#include "app/AppWindows.h"
-#include "player/MainMenus.h"
-#include "player/frmMain.h"
-#include "playlist/frmList.h"
+#include "core/common/AppWindows.h"
+#include "gui/player/MainMenus.h"
+#include "gui/player/frmMain.h"
+#include "gui/playlist/frmList.h"
 
 #include <QAction>
 

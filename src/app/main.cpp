@@ -1,11 +1,11 @@
-#include "app/AppWindows.h"
 #include "app/ConnectWindows.h"
-#include "app/SingleInstance.h"
-#include "app/mdlZelvoFLV.h"
-#include "player/frmMain.h"
-#include "playlist/frmList.h"
-#include "services/DialogService.h"
-#include "services/WidgetDialogHandler.h"
+#include "core/common/AppWindows.h"
+#include "core/common/SingleInstance.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/DialogService.h"
+#include "gui/dialogs/WidgetDialogHandler.h"
+#include "gui/player/frmMain.h"
+#include "gui/playlist/frmList.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // shows it, into the capture window, which saves it as a BMP file; where the user leaves
 // that window is kept in twips; the hidden capture session comes with the first video.
 #include "../gui/PlayerTestKit.h"
-#include "playback/VideoWidgetProvider.h"
-#include "player/MainMenus.h"
-#include "player/frmCap.h"
-#include "services/CommDialog.h"
-#include "tools/BusySession.h"
+#include "core/files/CommDialog.h"
+#include "gui/busy/BusySession.h"
+#include "gui/player/MainMenus.h"
+#include "gui/player/frmCap.h"
+#include "gui/video/VideoWidgetProvider.h"
 
 #include <QApplication>
 #include <QDir>

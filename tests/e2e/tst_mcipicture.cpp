@@ -1,8 +1,8 @@
 // The picture of a media session inside a window of the program, as the user sees it on
 // the screen: the test pattern where it was put, and nothing outside it.
 #include "TestSupport.h"
-#include "playback/MciInterpreter.h"
-#include "playback/VideoWidgetProvider.h"
+#include "core/media/MciInterpreter.h"
+#include "gui/video/VideoWidgetProvider.h"
 
 #include <QMainWindow>
 #include <QMenuBar>

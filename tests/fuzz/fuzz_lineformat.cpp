@@ -2,7 +2,7 @@
 // taken as a line, a line of that layout). An entry laid out as a line and read back keeps
 // its path and its marks; any line reads without harm.
 #include "FuzzCheck.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/lists/mdlLineFormat.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // is the file. Every entry read is an absolute path, a Windows path or a URL (plt: any
 // line), and writing the entries in the same format and reading them again gives them back.
 #include "FuzzCheck.h"
-#include "app/TextFiles.h"
-#include "playlist/ListFiles.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/lists/ListFiles.h"
+#include "core/lists/mdlLineFormat.h"
+#include "core/settings/TextFiles.h"
 
 #include <algorithm>
 

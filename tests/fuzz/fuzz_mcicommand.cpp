@@ -1,8 +1,8 @@
 // MCI command strings as any text: parsing succeeds or names one of the parse errors, and
 // a parsed command written out again (its words quoted where needed) parses to the same.
 #include "FuzzCheck.h"
-#include "playback/MciCommand.h"
-#include "playback/MciErrors.h"
+#include "core/media/MciCommand.h"
+#include "core/media/MciErrors.h"
 
 #include <algorithm>
 #include <cstddef>

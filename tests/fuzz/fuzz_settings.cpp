@@ -2,7 +2,7 @@
 // UTF-8 as it is, the lines split at their ends only, and what is read, written back and
 // read again gives the same values.
 #include "FuzzCheck.h"
-#include "app/SettingsFiles.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,9 +3,9 @@
 #include "FakeWindows.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "tools/BusySession.h"
-#include "tools/ToolJob.h"
-#include "tools/frmBuzy.h"
+#include "core/jobs/ToolJob.h"
+#include "gui/busy/BusySession.h"
+#include "gui/busy/frmBuzy.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,11 +4,11 @@
 // panel's conversion checked on the file it makes.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "playlist/frmList.h"
-#include "playlist/frmListEncode.h"
-#include "tools/BusySession.h"
-#include "tools/frmBuzy.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/busy/BusySession.h"
+#include "gui/busy/frmBuzy.h"
+#include "gui/playlist/frmList.h"
+#include "gui/tooltabs/EncodeTab.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 // that went away, showing a file, drops and the browser's settings.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "playlist/frmList.h"
-#include "playlist/frmListBrowser.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/playlist/frmList.h"
+#include "gui/playlist/frmListBrowser.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -5,11 +5,11 @@
 // and drops).
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "playlist/frmList.h"
-#include "playlist/frmListFix.h"
-#include "tools/BusySession.h"
-#include "tools/frmBuzy.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/busy/BusySession.h"
+#include "gui/busy/frmBuzy.h"
+#include "gui/playlist/frmList.h"
+#include "gui/tooltabs/FixTab.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,12 +3,12 @@
 // menu, F1 and closing.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "player/MainMenus.h"
-#include "playlist/ListFiles.h"
-#include "playlist/PlaylistView.h"
-#include "playlist/frmList.h"
-#include "widgets/ZelvoButton.h"
-#include "widgets/ZelvoTab.h"
+#include "core/lists/ListFiles.h"
+#include "gui/player/MainMenus.h"
+#include "gui/playlist/PlaylistView.h"
+#include "gui/playlist/frmList.h"
+#include "gui/widgets/ZelvoButton.h"
+#include "gui/widgets/ZelvoTab.h"
 
 #include <QAction>
 #include <QLabel>

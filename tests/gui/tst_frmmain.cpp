@@ -2,9 +2,9 @@
 // hand-overs, the exit items); what it plays and what follows (the list rules, the
 // cannot-play message, play, pause, stop and play-last); sessions without OpenGL.
 #include "PlayerTestKit.h"
-#include "player/MainMenus.h"
-#include "services/CommDialog.h"
-#include "widgets/ZelvoButton.h"
+#include "core/files/CommDialog.h"
+#include "gui/player/MainMenus.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QApplication>
 #include <QMimeData>

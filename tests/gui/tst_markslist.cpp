@@ -3,9 +3,9 @@
 // a line played by a double click.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "playlist/frmList.h"
-#include "playlist/frmListMarks.h"
-#include "widgets/ZelvoTab.h"
+#include "gui/playlist/frmList.h"
+#include "gui/playlist/frmListMarks.h"
+#include "gui/widgets/ZelvoTab.h"
 
 #include <QLineEdit>
 #include <QListWidget>

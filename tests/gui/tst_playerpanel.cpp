@@ -2,8 +2,8 @@
 // steps and the step-amount box; the status text as it advances and ends; the seek bar; the
 // master-volume slider and its mute button.
 #include "PlayerTestKit.h"
-#include "player/MainMenus.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/player/MainMenus.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QMenu>

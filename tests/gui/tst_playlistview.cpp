@@ -2,8 +2,8 @@
 // drawn in each layout, the sideways width, the selection kept with the model's, the tip over
 // a line, files dropped from a file manager, and the presses and double clicks it reports.
 #include "TestSupport.h"
-#include "playlist/PlaylistModel.h"
-#include "playlist/PlaylistView.h"
+#include "core/lists/PlaylistModel.h"
+#include "gui/playlist/PlaylistView.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
 // Range marks on real media: marking with the keys and from the marks list, the segment and
 // total texts, playing marks once and in a loop, and the questions the marks ask.
 #include "PlayerTestKit.h"
-#include "player/MainMenus.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/player/MainMenus.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
 #include <QFrame>

@@ -5,9 +5,9 @@
 // while the tools run (Break, a second save, keys, a handed-over file, closing), and the
 // plain copy of "另存目前檔案".
 #include "PlayerTestKit.h"
-#include "tools/BusySession.h"
-#include "tools/frmBuzy.h"
-#include "widgets/ZelvoButton.h"
+#include "gui/busy/BusySession.h"
+#include "gui/busy/frmBuzy.h"
+#include "gui/widgets/ZelvoButton.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -3,9 +3,9 @@
 // byte; damaged files still let the program start; a folder that cannot be written says so.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
-#include "player/MainMenus.h"
-#include "playlist/PlaylistView.h"
-#include "playlist/frmList.h"
+#include "gui/player/MainMenus.h"
+#include "gui/playlist/PlaylistView.h"
+#include "gui/playlist/frmList.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // One running program per user: the hand-over of a second start's command line, and
 // the starts that race a first instance that is starting, closing or has crashed.
 #include "TestSupport.h"
-#include "app/SingleInstance.h"
+#include "core/common/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // settings, rules and answers, and the widgets the user then sees and answers.
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "services/CommDialog.h"
-#include "services/WidgetDialogHandler.h"
+#include "core/files/CommDialog.h"
+#include "gui/dialogs/WidgetDialogHandler.h"
 
 #include <QAbstractButton>
 #include <QApplication>

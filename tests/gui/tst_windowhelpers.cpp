@@ -3,11 +3,11 @@
 // handing files, folders and pages to the desktop.
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "app/mdlZelvoFLV.h"
-#include "widgets/mdlIconKestal.h"
-#include "widgets/mdlSetBoxSpec.h"
-#include "widgets/mdlWindowHook.h"
-#include "widgets/mdlZelvoFLVShell.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "gui/widgets/mdlIconKestal.h"
+#include "gui/widgets/mdlSetBoxSpec.h"
+#include "gui/widgets/mdlWindowHook.h"
+#include "gui/widgets/mdlZelvoFLVShell.h"
 
 #include <QDBusConnection>
 #include <QDesktopServices>

@@ -1,8 +1,8 @@
 // The image button as the user meets it: what a press, a release, a hover or a leave does
 // to its look (State and the painted frame), when it clicks, its pictures and tool tip.
 #include "TestSupport.h"
-#include "widgets/ZelvoButton.h"
-#include "widgets/ZelvoPictures.h"
+#include "gui/widgets/ZelvoButton.h"
+#include "gui/widgets/ZelvoPictures.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -2,7 +2,7 @@
 // row width, which tab a click picks and when TabClick comes, TabNow, the captions kept in
 // All_Caption, the current tab's look, and the panels laid under the rows.
 #include "TestSupport.h"
-#include "widgets/ZelvoTab.h"
+#include "gui/widgets/ZelvoTab.h"
 
 #include <QSignalSpy>
 #include <QTest>

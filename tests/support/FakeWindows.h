@@ -1,9 +1,9 @@
 #pragma once
 // Stand-ins for the program's two windows, for tests that need one without the real window:
 // what a test sets is what the window answers, and what is asked of it is recorded.
-#include "app/AppWindows.h"
-#include "app/ListWindow.h"
-#include "app/PlayerWindow.h"
+#include "core/common/AppWindows.h"
+#include "core/common/ListWindow.h"
+#include "core/common/PlayerWindow.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/DialogService.h"
+#include "core/files/DialogService.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "playback/MciInterpreter.h"
+#include "core/media/MciInterpreter.h"
 
 #include <algorithm>
 

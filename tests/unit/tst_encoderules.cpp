@@ -2,7 +2,7 @@
 // format rewrites a path, which format a dropped file picks, the browse filters, typed
 // names taken from the current folder, and what stops a conversion before anything runs.
 #include "TestSupport.h"
-#include "tools/EncodeRules.h"
+#include "core/jobs/EncodeRules.h"
 
 #include <QDir>
 #include <QTemporaryDir>

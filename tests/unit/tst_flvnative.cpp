@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "tools/ToolCommands.h"
+#include "core/jobs/ToolCommands.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // subfolders in reading order, full paths of the selection, the case-insensitive find, and
 // where the browser goes when its folder disappears.
 #include "TestSupport.h"
-#include "playlist/FolderBrowser.h"
+#include "core/lists/FolderBrowser.h"
 
 #include <QDir>
 #include <QTemporaryDir>

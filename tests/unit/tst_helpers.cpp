@@ -4,11 +4,11 @@
 #include "FakeWindows.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "app/mdlZelvoFLV.h"
-#include "playback/MainVol.h"
-#include "player/MarksModel.h"
-#include "player/PlayerState.h"
-#include "services/FileObject.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/FileObject.h"
+#include "core/media/MainVol.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 
 #include <QDir>
 #include <QFile>

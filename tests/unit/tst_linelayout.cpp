@@ -1,7 +1,7 @@
 // The playlist's lines: an entry laid out in each of the three layouts and read back,
 // switching layouts, short and empty lines, and which marks column counts as marks.
 #include "TestSupport.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/lists/mdlLineFormat.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // order, entities, damaged files), refusing what is no list, the exact bytes written, the
 // round trip through every format, and a failed write leaving the old list whole.
 #include "TestSupport.h"
-#include "playlist/ListFiles.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/lists/ListFiles.h"
+#include "core/lists/mdlLineFormat.h"
 
 #include <sys/resource.h>
 #include <csignal>

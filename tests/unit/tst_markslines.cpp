@@ -3,7 +3,7 @@
 // afterwards, and how a line turns back into frames.
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "playlist/MarksLines.h"
+#include "core/lists/MarksLines.h"
 
 #include <QtTest>
 

@@ -5,9 +5,9 @@
 #include "FlvWriter.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
-#include "playback/MCI.h"
-#include "playback/MciErrors.h"
-#include "playback/MciInterpreter.h"
+#include "core/media/MCI.h"
+#include "core/media/MciErrors.h"
+#include "core/media/MciInterpreter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The lists of the playlist window without the window: where added entries land, what is
 // selected after each operation, sort and shuffle orders, layouts, tips and drops.
 #include "TestSupport.h"
-#include "playlist/PlaylistModel.h"
-#include "playlist/mdlLineFormat.h"
+#include "core/lists/PlaylistModel.h"
+#include "core/lists/mdlLineFormat.h"
 
 #include <QFile>
 #include <QMimeData>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "tools/ToolCommands.h"
-#include "tools/mdlGetCmdOutput.h"
+#include "core/jobs/ToolCommands.h"
+#include "core/jobs/mdlGetCmdOutput.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

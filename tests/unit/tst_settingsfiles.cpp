@@ -1,7 +1,7 @@
 // The settings files as text: which lines count and how their values read, the fifteen lines
 // written, the playlists file with damaged headers, and the encodings and line ends read.
 #include "TestSupport.h"
-#include "app/SettingsFiles.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "MencoderJob.h"
 #include "TestSupport.h"
 #include "ToolPaths.h"
-#include "tools/ToolCommands.h"
+#include "core/jobs/ToolCommands.h"
 
 #include <QRegularExpression>
 #include <QTest>

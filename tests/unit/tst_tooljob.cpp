@@ -5,9 +5,9 @@
 // why where it can tell. (That a job runs to its end while a second is refused, the
 // player's save tests check.)
 #include "TestSupport.h"
-#include "app/mdlZelvoFLV.h"
-#include "tools/ResourceTools.h"
-#include "tools/SaveRangesJob.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/jobs/ResourceTools.h"
+#include "core/jobs/SaveRangesJob.h"
 
 #include <QDir>
 #include <QFile>

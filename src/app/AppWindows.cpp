@@ -1,6 +1,0 @@
-#include "app/AppWindows.h"
-
-AppWindows& appWindows() {
-    static AppWindows windows;
-    return windows;
-}

@@ -1,0 +1,6 @@
+#include "core/common/AppWindows.h"
+
+AppWindows& appWindows() {
+    static AppWindows windows;
+    return windows;
+}

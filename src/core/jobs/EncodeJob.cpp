@@ -1,0 +1,23 @@
+#include "core/jobs/EncodeJob.h"
+
+#include "core/common/mdlZelvoFLV.h"
+
+#include <QFileInfo>
+
+EncodeJob::EncodeJob(const QString& src, const QString& dst, const EncodeSettings& settings)
+    : ToolJob(QFileInfo(dst).absolutePath()) {
+    setOutput(dst);
+    setSources({src});
+    setToolMode(QStringLiteral("Encode"));
+    setStepCount(1);
+    beginStep(1);
+    // A target that cannot be deleted is not reported as made.
+    addFileStep([dst] {
+        killFile(dst);
+        return !QFileInfo::exists(dst);
+    });
+    addRun(encodeCommand(ffmpegPath, src, dst, settings), 1.0, dst, OnEmpty::Fail);
+    if (QFileInfo(dst).suffix().toLower() == QLatin1String("flv")) {
+        addRun(metaQuotedCommand(flvMetaPath, dst), 0.05, dst, OnEmpty::Fail);
+    }
+}

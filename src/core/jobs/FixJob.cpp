@@ -1,0 +1,70 @@
+#include "core/jobs/FixJob.h"
+
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/FileObject.h"
+#include "core/jobs/ToolCommands.h"
+
+#include <QFile>
+
+namespace {
+
+// Shares of the job's time: the metadata pass reads the copy once more.
+constexpr double copyShare = 1.0;
+constexpr double metaShare = 0.5;
+
+}  // namespace
+
+QString FixJob::intermediateName(const QString& ext) {
+    return QStringLiteral("~fix~tmpSP.") + ext;
+}
+
+QString FixJob::proposedName(const QString& source) {
+    const FileObject& fso = FileObject::shared();
+    return fso.GetBaseName(source) + QStringLiteral("_fix.") +
+           fso.GetExtensionName(source).toLower();
+}
+
+SaveRangesJob::Conflict FixJob::conflict(const QString& source, const QString& dest) {
+    // The same rules as a save of one range into one file.
+    return SaveRangesJob::conflict(SaveRangesJob::Cut, source, dest, 1);
+}
+
+FixJob::FixJob(const QString& source, const QString& dest)
+    : ToolJob(FileObject::shared().GetParentFolderName(dest)),
+      m_source(source),
+      m_ext(FileObject::shared().GetExtensionName(source).toLower()),
+      m_family(containerFamily(m_ext)) {
+    setOutput(dest);
+    setSources({source});
+    setToolMode(QStringLiteral("Fix") + QString::number(m_family));
+    setStepCount(1);
+    beginStep(1);
+    // An older destination goes first (the player lets go of it if it has it open); one
+    // that cannot be deleted ends the job before any tool runs.
+    addFileStep([this] {
+        killFile(output());
+        return !FileObject::shared().FileExists(output());
+    });
+    switch (m_family) {
+        case 1:
+            addFlvRepair();
+            break;
+        case 2:
+            addRun(fixMpegCommand(ffmpegPath, m_source, output()), copyShare, output(),
+                   OnEmpty::Fail);
+            break;
+        default:
+            // A container that cannot hold the sound as it is leaves an empty file: the sound
+            // may then be re-encoded, if the user agrees.
+            addRun(fixOtherCommand(mencoderPath, m_source, output()), copyShare, output(),
+                   OnEmpty::AskReencode, fixOtherCommand(mencoderPath, m_source, output(), true));
+            break;
+    }
+}
+
+void FixJob::addFlvRepair() {
+    const QString copy = intermediateName(m_ext);
+    addRun(fixFlvCommand(ffmpegPath, m_source, m_ext), copyShare, copy, OnEmpty::Fail);
+    addRun(metaCommand(flvMetaPath, copy), metaShare, copy, OnEmpty::Fail);
+    addFileStep([this, copy] { return QFile::rename(path(copy), output()); });
+}

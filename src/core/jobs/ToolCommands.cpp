@@ -1,0 +1,178 @@
+#include "core/jobs/ToolCommands.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// The two audio forms of a stream copy: the plain copy, and MP3 at 64 kbit/s for
+// containers that cannot take the source's audio as it is.
+QString audioPart(bool reencodeAudio) {
+    return reencodeAudio ? QStringLiteral(" -oac mp3lame -lameopts br=64")
+                         : QStringLiteral(" -oac copy");
+}
+
+const QString originalSize = QStringLiteral("原視訊大小");
+const QString mono = QStringLiteral("單聲道");
+
+}  // namespace
+
+int containerFamily(const QString& ext) {
+    const QString e = ext.toLower();
+    if (e == QLatin1String("flv")) {
+        return 1;
+    }
+    if (e == QLatin1String("mpeg") || e == QLatin1String("mpg") || e == QLatin1String("vob")) {
+        return 2;
+    }
+    return 3;
+}
+
+ToolCommand resourceCommand(const QString& resourcePath, const QString& modeWord) {
+    return ToolCommand(resourcePath).raw(QStringLiteral(" ")).arg(modeWord);
+}
+
+ToolCommand cutCommand(const QString& mencoderPath, const QString& ss, const QString& length,
+                       const QString& part, const QString& src, bool reencodeAudio) {
+    return ToolCommand(mencoderPath)
+        .raw(QStringLiteral(" -mc 1 -ovc copy"))
+        .raw(audioPart(reencodeAudio))
+        .raw(QStringLiteral(" -ss "))
+        .arg(ss)
+        .raw(QStringLiteral(" -endpos "))
+        .arg(length)
+        .raw(QStringLiteral(" -o "))
+        .arg(part)
+        .raw(QStringLiteral(" "))
+        .quoted(src);
+}
+
+ToolCommand remuxCommand(const QString& ffmpegPath, const QString& name) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -y -vcodec copy -acodec copy -i "))
+        .arg(name)
+        .raw(QStringLiteral(" "))
+        .arg(QStringLiteral("~fix") + name);
+}
+
+ToolCommand remuxToCommand(const QString& ffmpegPath, const QString& name, const QString& dest) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -y -vcodec copy -acodec copy -i "))
+        .arg(name)
+        .raw(QStringLiteral(" "))
+        .quoted(dest);
+}
+
+ToolCommand metaCommand(const QString& flvMetaPath, const QString& name) {
+    return ToolCommand(flvMetaPath).raw(QStringLiteral(" ")).arg(name);
+}
+
+ToolCommand metaQuotedCommand(const QString& flvMetaPath, const QString& dest) {
+    return ToolCommand(flvMetaPath).raw(QStringLiteral(" ")).quoted(dest);
+}
+
+ToolCommand joinPartsCommand(const QString& mencoderPath, const QString& ext,
+                             const QStringList& parts) {
+    ToolCommand c(mencoderPath);
+    c.raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -o ")).arg(QStringLiteral("~tmpSJoin.") + ext);
+    for (const QString& part : parts) {
+        c.raw(QStringLiteral(" ")).arg(part);
+    }
+    return c;
+}
+
+ToolCommand joinPartsToCommand(const QString& mencoderPath, const QString& dest,
+                               const QStringList& parts) {
+    ToolCommand c(mencoderPath);
+    c.raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -o ")).quoted(dest);
+    for (const QString& part : parts) {
+        c.raw(QStringLiteral(" ")).arg(part);
+    }
+    return c;
+}
+
+ToolCommand joinFilesCommand(const QString& mencoderPath, const QString& ext,
+                             const QStringList& files) {
+    ToolCommand c(mencoderPath);
+    c.raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -o ")).arg(QStringLiteral("~tmpSJoin.") + ext);
+    for (const QString& file : files) {
+        c.raw(QStringLiteral(" ")).quoted(file);
+    }
+    return c;
+}
+
+ToolCommand joinFilesToCommand(const QString& mencoderPath, const QString& dest,
+                               const QStringList& files, bool reencodeAudio) {
+    ToolCommand c(mencoderPath);
+    c.raw(QStringLiteral(" -mc 1 -ovc copy"))
+        .raw(audioPart(reencodeAudio))
+        .raw(QStringLiteral(" -o "))
+        .quoted(dest);
+    for (const QString& file : files) {
+        c.raw(QStringLiteral(" ")).quoted(file);
+    }
+    return c;
+}
+
+ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, const QString& time,
+                            const QString& img) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -i "))
+        .quoted(src)
+        .raw(QStringLiteral(" -y -ss "))
+        .arg(time)
+        .raw(QStringLiteral(" -t 0.001 "))
+        .arg(QStringLiteral("~tmpSP%03d.") + img);
+}
+
+ToolCommand fixFlvCommand(const QString& ffmpegPath, const QString& src, const QString& ext) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -y -vcodec copy -acodec copy -i "))
+        .quoted(src)
+        .raw(QStringLiteral(" "))
+        .arg(QStringLiteral("~fix~tmpSP.") + ext);
+}
+
+ToolCommand fixMpegCommand(const QString& ffmpegPath, const QString& src, const QString& dest) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -y -vcodec copy -acodec copy -i "))
+        .quoted(src)
+        .raw(QStringLiteral(" "))
+        .quoted(dest);
+}
+
+ToolCommand fixOtherCommand(const QString& mencoderPath, const QString& src, const QString& dest,
+                            bool reencodeAudio) {
+    // Unlike cutting and joining, the repair copy runs without "-mc 1".
+    return ToolCommand(mencoderPath)
+        .raw(QStringLiteral(" -ovc copy"))
+        .raw(audioPart(reencodeAudio))
+        .raw(QStringLiteral(" -o "))
+        .quoted(dest)
+        .raw(QStringLiteral(" "))
+        .quoted(src);
+}
+
+ToolCommand encodeCommand(const QString& ffmpegPath, const QString& src, const QString& dst,
+                          const EncodeSettings& settings) {
+    ToolCommand c(ffmpegPath);
+    c.raw(QStringLiteral(" -y -i ")).quoted(src);
+    if (settings.panel >= 2) {
+        // Audio panels: no picture, so none of the video settings apply.
+        c.raw(QStringLiteral(" -vn "));
+    } else {
+        if (QFileInfo(dst).suffix().toLower() == QLatin1String("wmv")) {
+            c.raw(QStringLiteral(" -vcodec wmv2 "));
+        }
+        if (settings.videoSize != originalSize) {
+            c.raw(QStringLiteral(" -s ")).arg(settings.videoSize);
+        }
+        c.raw(QStringLiteral(" -r ")).arg(settings.frameRate);
+        c.raw(QStringLiteral(" -b ")).arg(settings.videoBitrate);
+    }
+    c.raw(QStringLiteral(" -ar ")).arg(settings.samplingRate);
+    c.raw(QStringLiteral(" -ab ")).arg(settings.audioBitrate);
+    c.raw(QStringLiteral(" -ac "))
+        .arg(settings.channels == mono ? QStringLiteral("1") : QStringLiteral("2"));
+    c.raw(QStringLiteral(" ")).quoted(dst);
+    return c;
+}

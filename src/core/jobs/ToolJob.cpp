@@ -1,0 +1,261 @@
+#include "core/jobs/ToolJob.h"
+
+#include "core/common/mdlZelvoFLV.h"
+#include "core/jobs/ResourceTools.h"
+#include "core/jobs/ToolTexts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+QPointer<ToolJob> runningJob;
+
+// Less room than this left beside a failed output: the disk ran full.
+constexpr qint64 nearlyFullBytes = 1 << 20;
+
+}  // namespace
+
+ToolJob::ToolJob(const QString& folder, QObject* parent)
+    : QObject(parent), m_folder(addSeparator(folder)) {
+    connect(&m_process, &ToolProcess::progress, this, &ToolJob::toolProgress);
+    connect(&m_process, &ToolProcess::finished, this, &ToolJob::runEnded);
+}
+
+ToolJob::~ToolJob() {
+    if (runningJob == this) {
+        runningJob = nullptr;
+    }
+}
+
+QString ToolJob::path(const QString& name) const {
+    return QFileInfo(name).isAbsolute() ? name : m_folder + name;
+}
+
+void ToolJob::addRun(const ToolCommand& command, double weight, const QString& expect,
+                     OnEmpty onEmpty, const ToolCommand& reencode) {
+    Step step;
+    step.command = command;
+    step.weight = weight;
+    step.expect = expect;
+    step.onEmpty = onEmpty;
+    step.reencode = reencode;
+    step.count = m_currentCount;
+    m_steps.append(step);
+}
+
+void ToolJob::addFileStep(std::function<bool()> fileStep) {
+    Step step;
+    step.fileStep = std::move(fileStep);
+    step.count = m_currentCount;
+    m_steps.append(step);
+}
+
+ToolJob* ToolJob::running() {
+    return runningJob;
+}
+
+bool ToolJob::usable(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+void ToolJob::killTempFiles(const QString& folder) {
+    // The player never has these open, so it is not asked to let go of them.
+    killFile(addSeparator(folder) + toolTexts::tempPattern(), true);
+    killFile(addSeparator(folder) + toolTexts::fixTempPattern(), true);
+}
+
+bool ToolJob::isTempName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    for (const QString& pattern : {toolTexts::tempPattern(), toolTexts::fixTempPattern()}) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern));
+        if (re.match(name).hasMatch()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ToolJob::start() {
+    if (m_result != Result::NotRun) {
+        return;
+    }
+    if (runningJob) {
+        // Another job owns the tools and the working folders: touch nothing.
+        m_result = Result::Failed;
+        QMetaObject::invokeMethod(this, &ToolJob::finished, Qt::QueuedConnection);
+        return;
+    }
+    runningJob = this;
+    m_result = Result::Running;
+    if (!m_toolMode.isEmpty()) {
+        Step install;
+        install.command = resourceTools::installCommand(m_toolMode);
+        install.installer = true;
+        m_steps.prepend(install);
+    }
+    for (const Step& step : std::as_const(m_steps)) {
+        m_totalWeight += step.weight;
+    }
+    reportProgress(0.0);
+    // The first step runs once the caller has connected to the job's signals.
+    QMetaObject::invokeMethod(this, &ToolJob::runSteps, Qt::QueuedConnection);
+}
+
+void ToolJob::requestBreak() {
+    if (!isRunning() || m_breakRequested) {
+        return;
+    }
+    m_breakRequested = true;
+    m_process.stop();
+}
+
+void ToolJob::runSteps() {
+    while (m_next < m_steps.size()) {
+        if (m_breakRequested) {
+            finish(Result::Aborted);
+            return;
+        }
+        const Step& step = m_steps.at(m_next);
+        if (step.count > 0 && step.count != m_shownCount) {
+            m_shownCount = step.count;
+            Q_EMIT stepStarted(m_stepCount, step.count);
+        }
+        if (step.fileStep) {
+            ++m_next;
+            if (!step.fileStep()) {
+                finish(Result::Failed);
+                return;
+            }
+            continue;
+        }
+        m_repeated = false;
+        m_process.start(
+            step.command, m_folder,
+            step.installer ? resourceTools::installEnvironment() : QProcessEnvironment());
+        return;  // runEnded goes on
+    }
+    finish(usable(m_output) ? Result::Succeeded : Result::Failed);
+}
+
+void ToolJob::runEnded(int exitCode) {
+    if (!isRunning()) {
+        return;
+    }
+    const Step& step = m_steps.at(m_next);
+    m_lastOutput = m_process.output();
+    m_notes << m_process.notes();
+    if (m_breakRequested) {
+        finish(Result::Aborted);
+        return;
+    }
+    if (m_process.failedToStart() || (step.installer && exitCode != 0)) {
+        m_startFailed = true;
+        m_failedProgram = (m_repeated ? step.reencode : step.command).program();
+        if (step.installer) {
+            finish(Result::Failed);
+            return;
+        }
+    }
+    if (!step.expect.isEmpty() && !usable(path(step.expect))) {
+        if (step.onEmpty == OnEmpty::Fail) {
+            finish(Result::Failed);
+            return;
+        }
+        if (step.onEmpty == OnEmpty::AskReencode) {
+            // Only a file the tool made but could not fill asks; no file at all means the
+            // source could not be read, which re-encoding does not mend.
+            if (m_repeated || !QFileInfo::exists(path(step.expect)) || !askReencode ||
+                !askReencode()) {
+                finish(Result::Failed);
+                return;
+            }
+            m_repeated = true;
+            m_process.start(step.reencode, m_folder);
+            return;
+        }
+    }
+    m_doneWeight += step.weight;
+    reportProgress(0.0);
+    ++m_next;
+    runSteps();
+}
+
+void ToolJob::toolProgress(int percent) {
+    if (isRunning() && m_next < m_steps.size()) {
+        reportProgress(percent < 0 ? 0.0 : percent / 100.0);
+    }
+}
+
+void ToolJob::reportProgress(double fraction) {
+    if (m_totalWeight <= 0.0) {
+        return;
+    }
+    const double current = m_next < m_steps.size() ? m_steps.at(m_next).weight * fraction : 0.0;
+    const auto percent = static_cast<int>(
+        std::floor(qBound(0.0, 100.0 * (m_doneWeight + current) / m_totalWeight, 100.0)));
+    if (percent > m_percent) {
+        m_percent = percent;
+        Q_EMIT progressChanged(percent);
+    }
+}
+
+void ToolJob::finish(Result result) {
+    if (result == Result::Failed) {
+        // Looked at before the clean-up: a full disk has room again afterwards.
+        diagnose();
+    }
+    if (result != Result::Succeeded && !m_output.isEmpty()) {
+        killFile(m_output, true);
+    }
+    killTempFiles(m_folder);
+    if (!m_toolMode.isEmpty()) {
+        resourceTools::remove(QStringLiteral("notCapMCI"));
+    }
+    m_result = result;
+    if (runningJob == this) {
+        runningJob = nullptr;
+    }
+    Q_EMIT finished();
+}
+
+void ToolJob::diagnose() {
+    m_cause = Cause::Unknown;
+    if (m_startFailed) {
+        m_cause = Cause::ToolMissing;
+        m_causeSubject = QFileInfo(m_failedProgram).fileName();
+        return;
+    }
+    for (const QString& source : std::as_const(m_sources)) {
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_cause = Cause::SourceUnreadable;
+            m_causeSubject = source;
+            return;
+        }
+    }
+    m_causeSubject = m_folder;
+    // A pseudo file system such as /proc has no room at all and is no full disk.
+    const QStorageInfo storage(m_folder);
+    const bool full = m_lastOutput.contains("No space left on device") ||
+                      (storage.isValid() && storage.bytesTotal() > 0 &&
+                       storage.bytesAvailable() < nearlyFullBytes);
+    QTemporaryFile probe(m_folder + QStringLiteral(".zelvo-XXXXXX"));
+    if (!QFileInfo(m_folder).isDir() || !probe.open()) {
+        m_cause = full ? Cause::DiskFull : Cause::FolderNotWritable;
+        return;
+    }
+    if (full) {
+        m_cause = Cause::DiskFull;
+        return;
+    }
+    m_causeSubject.clear();
+}

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "core/jobs/ToolCommand.h"
+#include "core/jobs/ToolProcess.h"
+
+#include <QList>
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// One editing operation as the outside tools do it: a list of steps run one at a time in
+// the job's own folder. A step is either a tool run (its command line, the file it must
+// leave, what an empty or missing file means) or a file step between runs (a move, a
+// delete, a check). Part and join names in the command lines are resolved in the job's
+// folder, which every run gets as its working folder; the program's own current folder
+// plays no part. Only one job runs at a time.
+//
+// The job installs the tools its mode needs as its first run, and whatever the outcome it
+// removes its temporary files ("~tmpS*.*", "~fix~tmpS*.*" in its folder) and the tools
+// again; a failed or stopped job also removes its output, so nothing half made stays.
+// It never waits: it reports each step, how far the whole job has got, and its end.
+class ToolJob : public QObject {
+    Q_OBJECT
+
+public:
+    // What a run's expected file, missing or empty afterwards, means.
+    enum class OnEmpty {
+        Continue,     // nothing yet: a later step checks
+        Fail,         // the job has failed
+        AskReencode,  // empty: ask whether to repeat the run with the sound re-encoded;
+                      // no to that, or no file at all, fails
+    };
+    enum class Result { NotRun, Running, Succeeded, Failed, Aborted };
+    Q_ENUM(Result)
+    // Why a job failed, where the job can tell.
+    enum class Cause { Unknown, ToolMissing, SourceUnreadable, FolderNotWritable, DiskFull };
+    Q_ENUM(Cause)
+
+    // folder: where the job works and its parts go (absolute; a trailing "/" is added).
+    explicit ToolJob(const QString& folder, QObject* parent = nullptr);
+    ~ToolJob() override;
+
+    QString folder() const { return m_folder; }
+    // A name in the job's folder as an absolute path; an absolute path stays as it is.
+    QString path(const QString& name) const;
+
+    // The file the job makes; the job has succeeded when it is there with a length above 0.
+    void setOutput(const QString& path) { m_output = path; }
+    QString output() const { return m_output; }
+    // The files the job reads, named in the failure report when they cannot be read.
+    void setSources(const QStringList& paths) { m_sources = paths; }
+    // The resource program's mode word ("Edit1", "Fix3", ...): those tools are installed
+    // before the first step and removed after the last.
+    void setToolMode(const QString& modeWord) { m_toolMode = modeWord; }
+
+    // The steps. Runs and file steps added after beginStep(k) belong to step k of the busy
+    // text's count line ("正處理第 k 個"); setStepCount gives its total.
+    void setStepCount(int count) { m_stepCount = count; }
+    int stepCount() const { return m_stepCount; }
+    void beginStep(int index) { m_currentCount = index; }
+    // weight: the run's share of the whole job's progress, against the other runs'.
+    void addRun(const ToolCommand& command, double weight, const QString& expect = QString(),
+                OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
+    // A file step: false fails the job.
+    void addFileStep(std::function<bool()> step);
+
+    // Asked when a run's stream copy left an empty file (AskReencode); without an answer
+    // the run is not repeated.
+    std::function<bool()> askReencode;
+
+    // Runs the steps; finished() follows, also for a job that cannot start because another
+    // one is running (Failed, with nothing touched).
+    void start();
+    // Break: the running tool is stopped and the job ends as Aborted.
+    void requestBreak();
+
+    Result result() const { return m_result; }
+    bool isRunning() const { return m_result == Result::Running; }
+    // The job that is running now, or nullptr.
+    static ToolJob* running();
+
+    // After a failure: what the job found wrong, and the file or folder it concerns.
+    // What the runs said the user should hear of their work (ToolProcess::notes), in
+    // order; the completion report shows it.
+    QStringList notes() const { return m_notes; }
+
+    Cause cause() const { return m_cause; }
+    QString causeSubject() const { return m_causeSubject; }
+
+    // Removes the tools' temporary files from folder.
+    static void killTempFiles(const QString& folder);
+    // A file of this name would be removed by that clean-up.
+    static bool isTempName(const QString& path);
+    // A file there with a length above 0.
+    static bool usable(const QString& path);
+
+Q_SIGNALS:
+    // Step index (1-based) of count is about to run.
+    void stepStarted(int count, int index);
+    // The whole job's progress in percent; it never goes back.
+    void progressChanged(int percent);
+    void finished();
+
+private:
+    struct Step {
+        ToolCommand command;
+        std::function<bool()> fileStep;
+        QString expect;
+        OnEmpty onEmpty = OnEmpty::Continue;
+        ToolCommand reencode;
+        double weight = 0.0;
+        int count = 0;
+        bool installer = false;
+    };
+
+    void runSteps();
+    void runEnded(int exitCode);
+    void toolProgress(int percent);
+    void reportProgress(double fraction);
+    void finish(Result result);
+    void diagnose();
+
+    QString m_folder;
+    QString m_output;
+    QStringList m_sources;
+    QString m_toolMode;
+    QList<Step> m_steps;
+    int m_stepCount = 0;
+    int m_currentCount = 0;
+
+    ToolProcess m_process;
+    int m_next = 0;  // the step to run next
+    int m_shownCount = 0;
+    bool m_repeated = false;  // the running step is the re-encoding repeat
+    bool m_breakRequested = false;
+    bool m_startFailed = false;
+    QString m_failedProgram;
+    QByteArray m_lastOutput;
+    QStringList m_notes;
+    double m_totalWeight = 0.0;
+    double m_doneWeight = 0.0;
+    int m_percent = -1;
+    Result m_result = Result::NotRun;
+    Cause m_cause = Cause::Unknown;
+    QString m_causeSubject;
+};

@@ -1,0 +1,493 @@
+#include "gui/player/PlaybackControl.h"
+
+#include "core/common/AppWindows.h"
+#include "core/common/ListWindow.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/CommDialog.h"
+#include "core/files/FileObject.h"
+#include "core/lists/mdlLineFormat.h"
+#include "gui/busy/BusySession.h"
+#include "gui/busy/frmBuzy.h"
+#include "gui/player/MainMenus.h"
+#include "gui/player/RangeMarks.h"
+#include "gui/player/SpeedSteps.h"
+#include "gui/player/StatusTimer.h"
+#include "gui/player/VideoSizing.h"
+#include "gui/player/frmMain.h"
+#include "gui/player/frmMainTexts.h"
+#include "gui/widgets/ZelvoButton.h"
+#include "gui/widgets/mdlIconKestal.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QTime>
+#include <QWidget>
+
+namespace {
+
+const QString kAlias = QStringLiteral("Zelvo.FLV");
+const QString kSingleFileMarker = QStringLiteral("on2");
+
+}  // namespace
+
+PlaybackControl::PlaybackControl(frmMain& w) : m_w(w) {}
+
+int PlaybackControl::moveTarget(int direction, int index, int count) {
+    if (direction == 1) {
+        return index >= count - 1 ? 0 : index + 1;
+    }
+    if (index == 0) {
+        index = count;
+    }
+    return index - 1;
+}
+
+void PlaybackControl::playSingle(const QString& text, bool fromList) {
+    QString item = text;
+    item.remove(QLatin1Char('"'));
+    if (m_w.checkDealRng() && !fromList) {
+        // newPlay then goes back to single-file mode after its question.
+        m_marksEditMarker = kSingleFileMarker;
+    }
+    listPlayState = fromList ? 2 : 3;
+    playListLine(item);
+    if (m_w.isMinimized()) {
+        m_w.showNormal();
+    } else {
+        m_w.show();
+    }
+    m_w.state().settingsLoading = false;
+}
+
+void PlaybackControl::playListLine(const QString& text) {
+    QString marks;
+    QString path;
+    if (!text.isEmpty()) {
+        path = splitItemMarks(text, &marks);
+    } else if (ListWindow* list = appWindows().list) {
+        // The browser lists plain files; a playlist line may carry marks.
+        path = list->browserActive() ? list->selectedItem()
+                                     : splitItemMarks(list->selectedItem(), &marks);
+    }
+    m_w.newPlay(upperDriveLetter(path), marks);
+}
+
+void PlaybackControl::newPlay(const QString& file, const QString& marks) {
+    // A copy: the caller may pass lastPlayed itself, which changes below.
+    const QString path = file;
+    const frmMain::MciBusy busy(m_w);
+    PlayerPanel* panel = m_w.picPlusBk;
+    RangeMarks& strip = m_w.marks();
+    MCI& mci = m_w.mciMain;
+
+    if (strip.checkDealRng()) {
+        if (mci.getStatus() == QLatin1String("playing")) {
+            mbPause_Click();
+        }
+        if (msgBox(frmMainTexts::playWhileMarking(path), MsgButtons::YesNo, titles::notice(),
+                   MsgIcon::Question, &m_w) != MsgResult::Yes) {
+            return;
+        }
+        listPlayState = 0;
+        shareBnStop(true, true, false);
+        listPlayState = m_marksEditMarker == kSingleFileMarker ? 3 : 2;
+        QCoreApplication::processEvents();
+    }
+    // No status tick may look at a device that is being replaced.
+    m_w.checkTimer().stop();
+    m_marksEditMarker.clear();
+    strip.clearMarks();
+
+    m_w.state().lastPlayed = mci.FileName();
+    m_w.menus().mnuPlayLast->setEnabled(!m_w.state().lastPlayed.isEmpty());
+
+    m_w.marksModel().marksEdited = false;
+    m_w.state().totalFrames = 0;
+    m_w.statusTimer().putThumb(0);
+
+    mci.closeMCI(QString());
+    mci.setIsAudioOnly(false);
+
+    mdlIconKestal::drawFileIcon(panel->picAssIcon, path);
+    const QString name = FileObject::shared().GetFileName(path);
+    m_w.state().fileTag = name;
+    m_w.setWindowTitle(frmMainTexts::fileCaption(name));
+    m_w.setStatusText(frmMainTexts::statusStart());
+    m_w.speedSteps().checkSpeedItem(4, 1000);
+
+    // The session draws into the window's client area, below the menu bar, where
+    // "put" places the picture over the video area.
+    mci.openMCI(path, m_w.winId(), kAlias);
+    mci.setVolume(500);
+
+    m_w.sizing().myPutSize(true);
+    strip.loadMarksText(marks);
+    // The capture session opens once the file's first frame is on its way, not before.
+    m_w.setupCaptureSession(path);
+
+    if (mci.isSuccess()) {
+        enterPlaying(false);
+        checkStreamLength();
+        if (ListWindow* list = appWindows().list) {
+            list->loadMark();
+        }
+        setFileMenus(true);
+        Q_EMIT m_w.playStarted(path, marks);
+    } else {
+        failPlay(QString());
+    }
+}
+
+void PlaybackControl::enterPlaying(bool fromResume) {
+    PlayerPanel* panel = m_w.picPlusBk;
+    if (!fromResume) {
+        setTransportLook(false);
+        setPlayButtons(2);
+    }
+    panel->showTimeLabels(true);
+    if (m_w.mciMain.isRngPlaying()) {
+        panel->mbRngStart->setState(ZelvoButton::Disabled);
+        panel->mbRngEnd->setState(ZelvoButton::Disabled);
+    } else if (m_w.marksModel().stripShown()) {
+        panel->mbRngStart->setState(ZelvoButton::Normal);
+    }
+    m_w.statusTimer().volumeRefresh(false);
+    m_w.state().playerState = 1;
+    fncEbCheck();
+    m_w.checkTimer().start();
+}
+
+void PlaybackControl::checkStreamLength() {
+    if (m_w.mciMain.getTotalSeconds() > 0.0f) {
+        return;
+    }
+    // A stream, or a file of unknown length: nothing to go on to, nothing to mark.
+    if (ListWindow* list = appWindows().list) {
+        list->mbStopLoop_Click();
+    } else {
+        listPlayState = 0;
+    }
+    m_w.picPlusBk->mbRngStart->setState(ZelvoButton::Disabled);
+    m_w.picPlusBk->mbRngEnd->setState(ZelvoButton::Disabled);
+    m_w.picPlusBk->showTimeLabels(false);
+}
+
+void PlaybackControl::failPlay(const QString& path) {
+    listPlayState = 0;
+    if (ListWindow* list = appWindows().list) {
+        list->loadMark();
+    }
+    setFileMenus(false);
+    const QString file = path.isEmpty() ? m_w.mciMain.FileName() : path;
+    m_w.picPlusBk->showTimeLabels(false);
+    if (BusySession::shared().dialog() != nullptr && !BusySession::shared().isRunningJob()) {
+        BusySession::shared().buzySateShow(false, &m_w);
+    }
+    shareBnStop(true, true, false);
+    m_w.setStatusText(frmMainTexts::statusFailed());
+    m_w.menus().mnuSaveCap->setEnabled(false);
+    playErrorMsg(file, frmMainTexts::cannotPlayHead());
+}
+
+MsgResult PlaybackControl::playErrorMsg(const QString& path, const QString& head) {
+    const bool flv = FileObject::shared().GetExtensionName(path).toLower() == QLatin1String("flv");
+    const MsgResult answer = msgBox(frmMainTexts::playError(head, path, flv),
+                                    flv ? MsgButtons::OkCancel : MsgButtons::Ok, titles::error(),
+                                    MsgIcon::Critical, &m_w);
+    if (flv && answer == MsgResult::Ok) {
+        m_w.munCodec_Click();
+        QCoreApplication::processEvents();
+    }
+    return answer;
+}
+
+void PlaybackControl::mbPlay_Click() {
+    const frmMain::MciBusy busy(m_w);
+    MCI& mci = m_w.mciMain;
+    setTransportLook(true);
+    setPlayButtons(2);
+    const int before = m_w.state().playerState;
+    if (before != 4) {
+        mci.playMCI(0, m_w.state().totalFrames, false, false, false);
+        mci.rngCancel();
+        if (!mci.isSuccess()) {
+            // The device may have been closed under us (a tool took the file): reopen.
+            m_w.playSingle(mci.FileName(), false);
+            return;
+        }
+    } else {
+        mci.resumeMCI();
+    }
+    if (mci.isSuccess()) {
+        if (before == 5) {
+            listPlayState = 2;
+        }
+        enterPlaying(true);
+        m_w.statusTimer().tick();
+    } else {
+        failPlay(QString());
+    }
+}
+
+void PlaybackControl::mbPause_Click() {
+    const frmMain::MciBusy busy(m_w);
+    setTransportLook(false);
+    m_w.picPlusBk->mbPause->setState(ZelvoButton::Down);
+    QCoreApplication::processEvents();
+    shareBnPause();
+    m_w.statusTimer().tick();
+}
+
+void PlaybackControl::shareBnPause() {
+    m_w.mciMain.pauseMCI();
+    m_w.state().playerState = 4;
+    setPlayButtons(0);
+}
+
+void PlaybackControl::mbStop_Click() {
+    const bool goOn =
+        listPlayState == 2 && appWindows().list != nullptr && appWindows().list->playSetting() >= 2;
+    shareBnStop(false, goOn, false);
+}
+
+void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
+    const frmMain::MciBusy busy(m_w);
+    RangeMarks& strip = m_w.marks();
+    MCI& mci = m_w.mciMain;
+    if (m_w.marksModel().lastSegmentOpen()) {
+        strip.mbRngEnd_Click();
+    }
+    mci.rngCancel();
+    const bool over = listIsOver();
+    // Only a stop that goes on to another list entry keeps the position.
+    if (!(goOn && !mci.isCDa() && !over)) {
+        mci.stopMCI(QString(), 0);
+    }
+    ifStopped(false);
+    if (checkMarks && m_w.marksModel().marksEdited) {
+        ListWindow* list = appWindows().list;
+        if (m_w.marksModel().stripShown() && list != nullptr && list->playSetting() != 0) {
+            mci.stopMCI(QString(), 0);
+            QCoreApplication::processEvents();
+            msgBox(frmMainTexts::marksModeChanged(), MsgButtons::Ok, titles::notice(),
+                   MsgIcon::Information, &m_w);
+            list->mnuPlaySetting_Click(0);
+        }
+        return;
+    }
+    if (!noAdvance) {
+        stepList(+1, false);
+    }
+    m_w.returnFocus(false);
+}
+
+bool PlaybackControl::listIsOver() {
+    const ListWindow* list = appWindows().list;
+    const bool canGoOn =
+        list != nullptr && (list->browserActive() ? list->count() > 0 : list->hasPlaylist());
+    if (!canGoOn || list->playSetting() == 0) {
+        listPlayState = 0;
+        return true;
+    }
+    return false;
+}
+
+void PlaybackControl::ifStopped(bool x) {
+    PlayerPanel* panel = m_w.picPlusBk;
+    m_w.checkTimer().stop();
+    m_w.statusTimer().putThumb(m_w.mciMain.getCurFrame());
+    m_w.setStatusText(m_w.state().fileTag.isEmpty() ? frmMainTexts::statusNoFile()
+                                                    : frmMainTexts::statusEnded());
+    if (m_w.state().twipsPerFrame != 1.0f) {
+        panel->lblCurTime->setText(formatTime(0.0, m_w.state().curTimeMode, 0));
+    }
+    // With no file nothing can be played, paused or stepped yet.
+    const int fileLook = x ? ZelvoButton::Disabled : ZelvoButton::Normal;
+    for (int i = 0; i < 3; ++i) {
+        panel->mbPlay[i]->setVisible(i == 0);
+    }
+    panel->mbPlay[0]->setState(fileLook);
+    panel->mbPause->setState(ZelvoButton::Disabled);
+    panel->mbStop->setState(fileLook);
+    panel->mbBackward->setState(fileLook);
+    panel->mbForward->setState(fileLook);
+    panel->mbRngStart->setState(ZelvoButton::Disabled);
+    panel->mbRngEnd->setState(ZelvoButton::Disabled);
+    m_w.state().playerState = 5;
+    fncEbCheck();
+}
+
+void PlaybackControl::fncEbCheck() {
+    // Previous and next make sense only with another entry to go to.
+    // They sleep while the playlist window is closed: there is no list to see.
+    ListWindow* list = appWindows().list;
+    const bool listShown =
+        list != nullptr && (list->form() == nullptr || list->form()->isVisible());
+    const bool canStep =
+        listShown && (list->browserActive() || list->hasPlaylist()) && list->count() > 1;
+    const int look = canStep ? ZelvoButton::Normal : ZelvoButton::Disabled;
+    m_w.picPlusBk->mbLastItem->setState(look);
+    m_w.picPlusBk->mbNextItem->setState(look);
+}
+
+void PlaybackControl::listStepButton(int direction) {
+    stepList(direction, true);
+    m_w.returnFocus(false);
+}
+
+void PlaybackControl::stepList(int direction, bool explicitStep) {
+    m_w.checkTimer().stop();
+    ListWindow* list = appWindows().list;
+    int count = 0;
+    int index = -1;
+    if (list != nullptr && (list->browserActive() || list->hasPlaylist())) {
+        count = list->count();
+        index = list->listIndex();
+    }
+    if (direction != 1) {
+        direction = -1;
+    }
+    if (explicitStep) {
+        listPlayState = 2;
+    }
+    if ((explicitStep || listPlayState == 2) && count > 0) {
+        const int mode = explicitStep ? 2 : list->playSetting();
+        switch (mode) {
+            case 0:
+                listPlayState = 0;
+                break;
+            case 1:
+                playListLine(QString());
+                break;
+            case 2:
+                moveListSelection(direction, index, count);
+                playListLine(QString());
+                break;
+            case 3:
+                selectRnd();
+                playListLine(QString());
+                break;
+            default:
+                break;
+        }
+    }
+    if (listPlayState == 3 || count == 0) {
+        listPlayState = 0;
+    }
+}
+
+void PlaybackControl::moveListSelection(int direction, int index, int count) {
+    ListWindow* list = appWindows().list;
+    const int next = moveTarget(direction, index, count);
+    if (next >= 0 && next < list->count()) {
+        list->setListIndex(next);
+    }
+    list->setMoveLooks(next >= 1 ? ZelvoButton::Normal : ZelvoButton::Disabled,
+                       next < count - 1 ? ZelvoButton::Normal : ZelvoButton::Disabled);
+}
+
+void PlaybackControl::selectRnd() {
+    ListWindow* list = appWindows().list;
+    if (list == nullptr || list->count() < 1) {
+        return;
+    }
+    const int count = list->count();
+    QRandomGenerator random(static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay()));
+    const int next = static_cast<int>(random.generateDouble() * count);
+    list->setListIndex(next);
+    if (!list->browserActive()) {
+        list->setMoveLooks(next >= 1 ? ZelvoButton::Normal : ZelvoButton::Disabled,
+                           next < count - 1 ? ZelvoButton::Normal : ZelvoButton::Disabled);
+    }
+}
+
+void PlaybackControl::pausePrFn() {
+    if (m_w.state().playerState == 1) {
+        mbPause_Click();
+        m_w.update();
+    }
+}
+
+void PlaybackControl::closeRunFn(const QString& path) {
+    const QString open = m_w.mciMain.FileName();
+    if (path.isEmpty() || open.isEmpty() || QFileInfo(path) != QFileInfo(open)) {
+        return;
+    }
+    // The file name stays: the play button reopens it once the file is free again.
+    const frmMain::MciBusy busy(m_w);
+    m_w.mciMain.rngCancel();
+    m_w.mciMain.closeMCI(QString());
+    ifStopped(false);
+}
+
+void PlaybackControl::mnuOpen_Click() {
+    pausePrFn();
+    CommDialog dialog;
+    dialog.setOwnerWindow(&m_w);
+    dialog.setFilter(openFilter);
+    dialog.setFilterIndex(1);
+    dialog.setDialogTitle(QString());
+    const QString path = dialog.ShowOpen(true, false);
+    if (!path.isEmpty()) {
+        m_w.playSingle(path, false);
+    }
+}
+
+void PlaybackControl::mnuPlayLast_Click() {
+    if (m_w.state().lastPlayed.isEmpty()) {
+        return;
+    }
+    listPlayState = 3;
+    m_w.newPlay(m_w.state().lastPlayed, QString());
+}
+
+void PlaybackControl::setFileMenus(bool enabled) {
+    const MainMenus& menus = m_w.menus();
+    const bool picture = !m_w.mciMain.FileName().isEmpty() && !m_w.mciMain.isAudioOnly();
+    menus.mnuSaveCap->setEnabled(picture);
+    menus.mnuKeepDef->setEnabled(picture);
+    menus.mnuKeepWH->setEnabled(picture);
+    menus.mnuExplorer->setEnabled(enabled);
+    menus.mnuSaveFile->setEnabled(enabled);
+    menus.mnuAddToList->setEnabled(enabled);
+}
+
+ZelvoButton* PlaybackControl::currentPlayButton() const {
+    return m_w.picPlusBk->mbPlay[rangeMode()];
+}
+
+int PlaybackControl::rangeMode() const {
+    if (!m_w.mciMain.isRngPlaying()) {
+        return 0;
+    }
+    return m_w.mciMain.rngRepeat() ? 2 : 1;
+}
+
+void PlaybackControl::setPlayButtons(int state) {
+    const int current = rangeMode();
+    for (int i = 0; i < 3; ++i) {
+        m_w.picPlusBk->mbPlay[i]->setVisible(i == current);
+    }
+    m_w.picPlusBk->mbPlay[current]->setState(state);
+    QCoreApplication::processEvents();
+}
+
+void PlaybackControl::setTransportLook(bool playing) {
+    // Playing or paused, a file is open: everything that acts on it is usable. The play
+    // and pause buttons then show which of the two is down.
+    Q_UNUSED(playing)
+    PlayerPanel* panel = m_w.picPlusBk;
+    panel->mbPause->setState(ZelvoButton::Normal);
+    panel->mbStop->setState(ZelvoButton::Normal);
+    panel->mbBackward->setState(ZelvoButton::Normal);
+    panel->mbForward->setState(ZelvoButton::Normal);
+    const bool ranging = m_w.mciMain.isRngPlaying();
+    panel->mbRngStart->setState(ranging ? ZelvoButton::Disabled : ZelvoButton::Normal);
+    panel->mbRngEnd->setState(!ranging && m_w.marksModel().stripShown() ? ZelvoButton::Normal
+                                                                        : ZelvoButton::Disabled);
+    fncEbCheck();
+}

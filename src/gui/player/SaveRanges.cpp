@@ -1,0 +1,164 @@
+#include "gui/player/SaveRanges.h"
+
+#include "core/common/AppWindows.h"
+#include "core/common/ListWindow.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/CommDialog.h"
+#include "core/files/DialogService.h"
+#include "core/files/FileObject.h"
+#include "core/jobs/SaveRangesJob.h"
+#include "core/jobs/ToolCommands.h"
+#include "core/lists/ListFiles.h"
+#include "gui/busy/BusySession.h"
+#include "gui/player/RangeMarks.h"
+#include "gui/player/frmMain.h"
+#include "gui/player/frmMainTexts.h"
+#include "gui/playlist/frmListTexts.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QSaveFile>
+
+namespace {
+
+void errorBox(const QString& text, QObject* owner) {
+    msgBox(text, MsgButtons::Ok, titles::error(), MsgIcon::None, owner);
+}
+
+// Copies from to to through a temporary file beside to, so a failed copy leaves an
+// older file of that name as it was.
+bool copyFile(const QString& from, const QString& to) {
+    QFile in(from);
+    QSaveFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    constexpr qint64 chunk = 1 << 20;
+    while (!in.atEnd()) {
+        const QByteArray data = in.read(chunk);
+        if (data.isEmpty() || out.write(data) != data.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+}  // namespace
+
+void SaveRanges::saveRanges(int mode) {
+    // One tool job at a time: a second save waits for nothing and touches nothing.
+    if (BusySession::shared().isRunningJob()) {
+        return;
+    }
+    MarksModel& marks = m_w.marksModel();
+    if (marks.lastSegmentOpen()) {
+        m_w.marks().mbRngEnd_Click();
+    }
+    const FileObject& fso = FileObject::shared();
+    const QString source = m_w.mciMain.FileName();
+    const QString ext = fso.GetExtensionName(source).toLower();
+    const QString word = frmMainTexts::saveModeWord(mode);
+    m_w.pausePrFn();
+
+    if (m_w.state().secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
+        errorBox(frmMainTexts::saveNoMarks(), &m_w);
+        return;
+    }
+    if (m_w.mciMain.isAudioOnly()) {
+        errorBox(frmMainTexts::saveNoPicture(word), &m_w);
+        return;
+    }
+    if (msgBox(frmMainTexts::saveConfirm(mode, source), MsgButtons::OkCancel, QString(),
+               MsgIcon::None, &m_w) != MsgResult::Ok) {
+        return;
+    }
+    const QString outPath = chooseOutput(mode, source, ext);
+    if (outPath.isEmpty()) {
+        return;
+    }
+
+    QList<SaveRangesJob::Range> ranges;
+    for (int i = 0; i <= marks.lastSegmentIndex(); ++i) {
+        float from = 0.0f;
+        float to = 0.0f;
+        marks.segmentSeconds(i, from, to);
+        ranges << SaveRangesJob::wholeSeconds(from, to);
+    }
+    const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
+    const SaveRangesJob::Conflict conflict =
+        SaveRangesJob::conflict(jobMode, source, outPath, static_cast<int>(ranges.size()));
+    if (conflict != SaveRangesJob::Conflict::None) {
+        errorBox(frmMainTexts::saveSourceConflict(static_cast<int>(conflict), source), &m_w);
+        return;
+    }
+
+    SaveRangesJob job(jobMode, source, outPath, ranges);
+    BusySession::shared().runJob(job, &m_w,
+                                 mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit);
+}
+
+QString SaveRanges::chooseOutput(int mode, const QString& source, const QString& ext) {
+    CommDialog dialog;
+    dialog.setOwnerWindow(&m_w);
+    dialog.setInitDir(getWorkDir(source));
+    if (mode == 1) {
+        dialog.setDialogTitle(frmMainTexts::splitFolderTitle(ext));
+        const QString folder = dialog.ShowDir(true);
+        dialog.setDialogTitle(QString());
+        return folder.isEmpty() ? QString() : folder + SaveRangesJob::splitName(0, ext);
+    }
+    dialog.setFilter(frmMainTexts::cutFilter(ext));
+    dialog.setFilterIndex(1);
+    dialog.setDefaultExt(QStringLiteral(".") + ext);
+    dialog.setFileName(FileObject::shared().GetBaseName(source) + QStringLiteral("_part.") + ext);
+    return dialog.ShowSave(true);
+}
+
+void SaveRanges::mnuSaveFile_Click() {
+    m_w.pausePrFn();
+    saveFile(m_w.mciMain.FileName(), false);
+}
+
+void SaveRanges::saveFile(const QString& path, bool fromList) {
+    if (path.isEmpty()) {
+        return;
+    }
+    const FileObject& fso = FileObject::shared();
+    const QString ext = fso.GetExtensionName(fso.GetFileName(path)).toLower();
+    CommDialog dialog;
+    QWidget* list = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
+    QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_w;
+    // A playlist may also be saved in the list formats other players read.
+    const bool playlist = fromList && isListFile(path);
+    dialog.setOwnerWindow(owner);
+    dialog.setFilter(playlist ? frmListTexts::saveListFilter() : frmMainTexts::saveFileFilter(ext));
+    dialog.setDialogTitle(playlist ? frmListTexts::saveListTitle() : QString());
+    dialog.setFilterIndex(1);
+    dialog.setFileName(QString());
+    dialog.setDefaultExt(QStringLiteral(".") + ext);
+    dialog.ShowSave(true);
+    const QString chosen = dialog.FileName();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    if (playlist && listFileFormat(chosen) != ListFileFormat::Plt) {
+        if (!writeListFile(chosen, readListFile(path).items, listFileFormat(chosen))) {
+            errorBox(frmMainTexts::saveFileFailed(), owner);
+            return;
+        }
+        BusySession::shared().doneAfterSave(chosen, false, 0, false);
+        return;
+    }
+    // A copy onto itself would truncate the file it reads from: it is already there.
+    if (SaveRangesJob::conflict(SaveRangesJob::Cut, path, chosen, 1) ==
+        SaveRangesJob::Conflict::SameFile) {
+        errorBox(frmMainTexts::saveSourceConflict(1, path), owner);
+        return;
+    }
+    if (!copyFile(path, chosen)) {
+        errorBox(frmMainTexts::saveFileFailed(), owner);
+        return;
+    }
+    BusySession::shared().doneAfterSave(chosen, false, 0, false);
+}

@@ -1,0 +1,246 @@
+#include "gui/player/StatusTimer.h"
+
+#include "core/common/AppWindows.h"
+#include "core/common/ListWindow.h"
+#include "core/common/mdlZelvoFLV.h"
+#include "core/media/MainVol.h"
+#include "gui/player/MainMenus.h"
+#include "gui/player/RangeMarks.h"
+#include "gui/player/frmMain.h"
+#include "gui/player/frmMainTexts.h"
+#include "gui/widgets/ZelvoButton.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cmath>
+
+StatusTimer::StatusTimer(frmMain& w) : m_w(w) {
+    PlayerPanel* panel = m_w.picPlusBk;
+    for (QObject* box :
+         {static_cast<QObject*>(panel->picHsb), static_cast<QObject*>(panel->picHsbBack),
+          static_cast<QObject*>(panel->picHsb2), static_cast<QObject*>(panel->picVolSdr),
+          static_cast<QObject*>(panel->picVolPos)}) {
+        box->installEventFilter(this);
+    }
+    connect(&m_w.checkTimer(), &QTimer::timeout, this, &StatusTimer::timerTick);
+    connect(panel->mbSound, &ZelvoButton::Click, this, &StatusTimer::mbSound_Click);
+    m_thumbLeft = panel->picHsb2->x();
+}
+
+void StatusTimer::timerTick() {
+    if (m_w.isMciBusy()) {
+        return;
+    }
+    tick();
+}
+
+void StatusTimer::tick() {
+    // A tick that ends a file may start the next one, whose opening lets the timer fire.
+    if (m_inTick) {
+        return;
+    }
+    m_inTick = true;
+    MCI& mci = m_w.mciMain;
+    const qint32 cur = mci.getCurFrame();
+    if ((cur != lastTickFrame || m_w.state().playerState == 4) && m_w.state().totalFrames > 1 &&
+        !m_dragging) {
+        showPosition(cur);
+    }
+
+    bool end = false;
+    if (mci.isRngPlaying() && m_w.state().playerState != 4) {
+        end = (mci.rngEnd() > 0 && cur >= mci.rngEnd()) || cur == lastTickFrame;
+    }
+    const QString status = mci.getStatus();
+    end = end || (status == QLatin1String("stopped") && m_w.state().playerState != 4);
+    if (end) {
+        endReached();
+    }
+    lastTickFrame = cur;
+    m_inTick = false;
+}
+
+void StatusTimer::showPosition(qint32 frame) {
+    const PlayerState& state = m_w.state();
+    putThumb(frame);
+    // The part of the media played: where the thumb's centre stands on the bar.
+    const double part =
+        std::max(0.0, static_cast<double>(frame) / std::max<qint32>(1, state.totalFrames));
+    float seconds = static_cast<float>(state.totalSeconds * part);
+    m_w.picPlusBk->lblCurTime->setText(formatTime(seconds, state.curTimeMode, 0));
+    m_w.setStatusText(frmMainTexts::statusPlaying(state.playerState == 4, std::lround(part * 100.0),
+                                                  std::lround(state.speed / 10.0)),
+                      frame);
+    if (m_w.marksModel().lastSegmentOpen()) {
+        bool ok = false;
+        m_w.marks().closeSegment(false, -1, ok);
+    }
+}
+
+void StatusTimer::endReached() {
+    MCI& mci = m_w.mciMain;
+    RangeMarks& marks = m_w.marks();
+    const MarksModel& model = m_w.marksModel();
+    const int last = model.lastSegmentIndex();
+    if (mci.rngRepeat()) {
+        // All segments repeat in turn.
+        marks.playNextRS(1, model.playSeg >= last ? 0 : model.playSeg + 1, 0, -1, -1, false);
+    } else if (mci.rngEnd() > 0 && model.playSeg < last) {
+        marks.playNextRS(0, model.playSeg + 1, 0, -1, -1, false);
+    } else {
+        mci.rngCancel();
+        const ListWindow* list = appWindows().list;
+        m_w.shareBnStop(false, list != nullptr && list->playSetting() != 0, false);
+    }
+}
+
+void StatusTimer::putThumb(qint32 frame) {
+    const PlayerPanel* panel = m_w.picPlusBk;
+    setThumbLeft(static_cast<double>(m_w.state().twipsPerFrame) * frame -
+                 PlayerPanel::kThumbWidth / 2.0 + panel->picHsb->x());
+}
+
+void StatusTimer::setThumbLeft(double left) {
+    m_thumbLeft = left;
+    QWidget* thumb = m_w.picPlusBk->picHsb2;
+    thumb->move(static_cast<int>(std::lround(left)), thumb->y());
+}
+
+bool StatusTimer::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease) {
+        return false;
+    }
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    PlayerPanel* panel = m_w.picPlusBk;
+    if (watched == panel->picHsb || watched == panel->picHsbBack) {
+        if (type == QEvent::MouseButtonPress) {
+            // The background hands its clicks to the bar, in the bar's own coordinates.
+            const double x =
+                watched == panel->picHsb
+                    ? mouse->position().x()
+                    : mouse->position().x() + panel->picHsbBack->x() - panel->picHsb->x();
+            seekBarDown(mouse, x);
+        }
+        return true;
+    }
+    if (watched == panel->picHsb2) {
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_dragging = m_w.checkTimer().isActive();
+        } else if (type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) {
+            thumbDrag(mouse, type == QEvent::MouseButtonRelease);
+        }
+        return true;
+    }
+    if (watched == panel->picVolSdr && type == QEvent::MouseButtonPress) {
+        volumeTrackDown(mouse);
+        return true;
+    }
+    if (watched == panel->picVolPos && type == QEvent::MouseMove) {
+        volumeKnobMove(mouse);
+        return true;
+    }
+    return false;
+}
+
+void StatusTimer::seekBarDown(const QMouseEvent* event, double x) {
+    if (event->button() != Qt::LeftButton || !m_w.checkTimer().isActive() ||
+        !m_w.picPlusBk->picHsb->isEnabled()) {
+        return;
+    }
+    const frmMain::MciBusy busy(m_w);
+    const bool play = m_w.state().playerState != 4;
+    const auto frame =
+        static_cast<qint32>(std::lround(x / static_cast<double>(m_w.state().twipsPerFrame)));
+    m_w.mciMain.setCurFrame(frame, play);
+    setThumbLeft(x - PlayerPanel::kThumbWidth / 2.0 + m_w.picPlusBk->picHsb->x());
+    // A seek leaves the range being played.
+    m_w.marks().stopMarkPlay();
+}
+
+bool StatusTimer::thumbDrag(const QMouseEvent* event, bool release) {
+    if (!m_dragging) {
+        return false;
+    }
+    if (!release && !(event->buttons() & Qt::LeftButton)) {
+        return false;
+    }
+    const QWidget* bar = m_w.picPlusBk->picHsb;
+    const double left = bar->x();
+    const double right = bar->x() + bar->width();
+    const double pos = std::clamp(m_thumbLeft + event->position().x(), left, right);
+    if (release) {
+        m_dragging = false;
+        const frmMain::MciBusy busy(m_w);
+        const bool play = m_w.state().playerState != 4;
+        const auto frame = static_cast<qint32>(
+            std::lround((pos - left) / static_cast<double>(m_w.state().twipsPerFrame)));
+        m_w.mciMain.setCurFrame(frame, play);
+        m_w.picPlusBk->picHsbBack->update();
+        m_w.picPlusBk->picHsb->update();
+    }
+    setThumbLeft(pos - PlayerPanel::kThumbWidth / 2.0);
+    m_w.marks().stopMarkPlay();
+    return true;
+}
+
+// ---- volume ----------------------------------------------------------------------------
+
+void StatusTimer::volumeRefresh(bool init) {
+    MainVol& volume = m_w.mainVolume();
+    ZelvoButton* sound = m_w.picPlusBk->mbSound;
+    sound->setState(volume.MainMute() ? ZelvoButton::Down : ZelvoButton::Normal);
+    if (!init && m_w.mciMain.isVideoOnly()) {
+        sound->setState(ZelvoButton::Disabled);
+    }
+    placeKnob(volume.MainVolume());
+}
+
+double StatusTimer::volumeScale() const {
+    return static_cast<double>(m_w.mainVolume().MaxMainVolume()) - m_w.mainVolume().MinMainVolume();
+}
+
+void StatusTimer::placeKnob(qint32 volume) {
+    const QWidget* track = m_w.picPlusBk->picVolSdr;
+    const double scale = volumeScale();
+    const double along = scale > 0.0 ? volume * track->width() / scale : 0.0;
+    m_knobLeft = along + track->x() - PlayerPanel::kKnobWidth / 2.0;
+    QWidget* knob = m_w.picPlusBk->picVolPos;
+    knob->move(static_cast<int>(std::lround(m_knobLeft)), knob->y());
+}
+
+void StatusTimer::volumeTrackDown(const QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // The track's own scale runs from 0 to (maximum - minimum) across its width.
+    const double x =
+        event->position().x() * volumeScale() / std::max(1, m_w.picPlusBk->picVolSdr->width());
+    m_w.mainVolume().setMainVolume(static_cast<qint32>(std::lround(x)));
+    placeKnob(m_w.mainVolume().MainVolume());
+}
+
+void StatusTimer::volumeKnobMove(const QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    const QWidget* track = m_w.picPlusBk->picVolSdr;
+    const double left = track->x();
+    const double right = track->x() + track->width();
+    const double at = m_knobLeft + event->position().x();
+    const double pos = std::clamp(at, left, right);
+    // The volume follows the pointer itself; the mixer keeps it within its bounds.
+    m_w.mainVolume().setMainVolume(static_cast<qint32>(
+        std::lround((at - left) * volumeScale() / std::max(1, track->width()))));
+    m_knobLeft = pos - PlayerPanel::kKnobWidth / 2.0;
+    QWidget* knob = m_w.picPlusBk->picVolPos;
+    knob->move(static_cast<int>(std::lround(m_knobLeft)), knob->y());
+}
+
+void StatusTimer::mbSound_Click() {
+    m_w.mainVolume().setMainMute(m_w.picPlusBk->mbSound->State() == ZelvoButton::Down);
+}
