@@ -212,10 +212,10 @@ public:
 private:
     // Opens the source with marks (frames; none: "") and pauses it; the ranges the tools
     // will get.
-    QList<SaveRangesJob::Range> open(const QString& marks);
+    QList<SaveRangesJob::WholeSeconds> open(const QString& marks);
     // One saveRanges call with the dialogs answered; wall and own CPU seconds.
     void save(int mode, const QString& answer, double* wall, double* cpu);
-    double directCopies(const QList<SaveRangesJob::Range>& ranges, const QString& out);
+    double directCopies(const QList<SaveRangesJob::WholeSeconds>& ranges, const QString& out);
     void cleanFolder(const QString& path);
     // The program's own CPU during the saves, beside the same window idle as long.
     void printCpu(const QString& what, const QList<double>& cpu, const QList<double>& wall);
@@ -227,7 +227,7 @@ private:
     ScriptedDialogs m_dialogs;
 };
 
-QList<SaveRangesJob::Range> Bench::open(const QString& marks) {
+QList<SaveRangesJob::WholeSeconds> Bench::open(const QString& marks) {
     m_w->playSingle(marks.isEmpty() ? m_source : m_source + QStringLiteral("∥") + marks, false);
     check(waitFor(
               [this] {
@@ -242,12 +242,12 @@ QList<SaveRangesJob::Range> Bench::open(const QString& marks) {
     const MarksModel& model = m_w->marksModel();
     check(model.marksText() == marks, QStringLiteral("marks not taken: ") + marks);
     // The same whole seconds the save hands to the tools.
-    QList<SaveRangesJob::Range> ranges;
+    QList<SaveRangesJob::WholeSeconds> ranges;
     for (int i = 0; i <= model.lastSegmentIndex(); ++i) {
         float from = 0;
         float to = 0;
         model.segmentSeconds(i, from, to);
-        ranges << SaveRangesJob::wholeSeconds(from, to);
+        ranges << SaveRangesJob::wholeSeconds({from, to});
     }
     return ranges;
 }
@@ -269,19 +269,20 @@ void Bench::save(int mode, const QString& answer, double* wall, double* cpu) {
           QStringLiteral("the save did not succeed: ") + m_dialogs.lastMessage().text);
 }
 
-double Bench::directCopies(const QList<SaveRangesJob::Range>& ranges, const QString& out) {
+double Bench::directCopies(const QList<SaveRangesJob::WholeSeconds>& ranges, const QString& out) {
     double wall = 0;
     for (int i = 0; i < ranges.size(); ++i) {
         const QString name = ranges.size() == 1
                                  ? QStringLiteral("direct.flv")
                                  : SaveRangesJob::splitName(i, QStringLiteral("flv"));
-        wall += timedRun(QStringLiteral("ffmpeg"),
-                         {QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
-                          QStringLiteral("-loglevel"), QStringLiteral("error"),
-                          QStringLiteral("-ss"), ranges.at(i).ss, QStringLiteral("-i"), m_source,
-                          QStringLiteral("-t"), ranges.at(i).length, QStringLiteral("-c"),
-                          QStringLiteral("copy"), QStringLiteral("-y"), out + name},
-                         out);
+        wall += timedRun(
+            QStringLiteral("ffmpeg"),
+            {QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
+             QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-ss"),
+             QString::number(ranges.at(i).ss), QStringLiteral("-i"), m_source, QStringLiteral("-t"),
+             QString::number(ranges.at(i).length), QStringLiteral("-c"), QStringLiteral("copy"),
+             QStringLiteral("-y"), out + name},
+            out);
         check(fileSize(out + name) > 0, QStringLiteral("ffmpeg wrote nothing"));
     }
     return wall;
@@ -312,8 +313,8 @@ void Bench::cut() {
     const qint32 frames = m_w->mciMain.getTotalFrames();
     const QString marks =
         QStringLiteral("%1-%2").arg(frames / 4).arg(frames - frames / 4);  // the middle half
-    const QList<SaveRangesJob::Range> ranges = open(marks);
-    const SaveRangesJob::Range range = ranges.constFirst();
+    const QList<SaveRangesJob::WholeSeconds> ranges = open(marks);
+    const SaveRangesJob::WholeSeconds range = ranges.constFirst();
     const QString ext = QStringLiteral("flv");
     const QString programOut = folder(m_work + QStringLiteral("cut-program"));
     const QString directOut = folder(m_work + QStringLiteral("cut-ffmpeg"));
@@ -463,7 +464,7 @@ void Bench::split() {
     for (int i = 0; i < 10; ++i) {
         pieces << QStringLiteral("%1-%2").arg(frames * i / 10).arg(frames * (i + 1) / 10);
     }
-    const QList<SaveRangesJob::Range> ranges = open(pieces.join(QLatin1Char(' ')));
+    const QList<SaveRangesJob::WholeSeconds> ranges = open(pieces.join(QLatin1Char(' ')));
     const QString programOut = folder(m_work + QStringLiteral("split-program"));
     const QString directOut = folder(m_work + QStringLiteral("split-ffmpeg"));
     QList<double> program, cpu, direct;
@@ -499,8 +500,8 @@ void Bench::split() {
     const double p = median(program);
     const double d = median(direct);
     QStringList seconds;
-    for (const SaveRangesJob::Range& r : ranges) {
-        seconds << r.ss + QLatin1Char('+') + r.length;
+    for (const SaveRangesJob::WholeSeconds& r : ranges) {
+        seconds << QString::number(r.ss) + QLatin1Char('+') + QString::number(r.length);
     }
     print(QStringLiteral("### Split into 10 (seconds %1), median of %2")
               .arg(seconds.join(QLatin1Char(' ')))

@@ -286,6 +286,9 @@ private Q_SLOTS:
         row("source with a temporary name", "h264.flv", two, 1, "~tmpSP001.flv", "Ok DIR/ Ok",
             u8("來源檔案的名稱與暫存檔相同，會被清除：\r\n<src>\r\n\r\n"
                "請先將來源檔案改名，或另外選擇資料夾！"));
+        // The clean-up after the job would remove it again.
+        row("cut to a temporary name", "h264.flv", two, 0, "", "Ok DIR/~tmpSnew.flv Ok",
+            u8("新檔案的名稱與暫存檔相同，會被清除：\r\nDIR/~tmpSnew.flv\r\n\r\n請另外選擇檔名！"));
         // The report names the cause before the usual lines.
         row("folder that cannot be written", "h264.flv", two, 0, "", "Ok LOCKED/cut.flv Ok",
             u8("無法寫入這個資料夾：<dir>\r\n") + kFailure);
@@ -331,8 +334,9 @@ private Q_SLOTS:
             QVERIFY(m_dialogs->lastMessage().text.startsWith(
                 u8("本軟體可以不經轉檔而直接裁剪 FLV 檔案等等：\r\n") + src));
         } else {
-            QCOMPARE(m_dialogs->messageTexts().constLast(),
-                     message.replace(u8("<src>"), src).replace(u8("<dir>"), locked));
+            QCOMPARE(m_dialogs->messageTexts().constLast(), message.replace(u8("<src>"), src)
+                                                                .replace(u8("<dir>"), locked)
+                                                                .replace(u8("DIR/"), dir));
             QCOMPARE(m_dialogs->lastMessage().title, u8("錯誤訊息"));
         }
         QCOMPARE(testsupport::digest(src), sum);

@@ -130,10 +130,6 @@ private Q_SLOTS:
         row("mpg at 20 fps", 0, "clip.flv", "out.mpg", "20", Refusal::None);
         row("mpeg at 15 fps", 0, "clip.flv", "out.mpeg", "15", Refusal::None);
         row("music panel at 15 fps", 2, "clip.flv", "out.mpg", "15", Refusal::None);
-        row("source named as a temporary file", 1, "~tmpSold.flv", "out.flv", "25",
-            Refusal::SourceTempName);
-        row("target named as a temporary file", 2, "clip.flv", "~tmpSnew.mp3", "25",
-            Refusal::TargetTempName);
     }
     void refusals() {
         QFETCH(int, panel);

@@ -189,7 +189,7 @@ private Q_SLOTS:
         const QString src = testsupport::media(media);
         const QString part = u8("~tmpSP001.flv");
         QCOMPARE(
-            exec(cutCommand(m_mcd, QString::number(start), QString::number(length), part, src)), 0);
+            exec(cutCommand(m_mcd, start, length, part, src)), 0);
         const QString cut = work(part);
         const QString written = testsupport::digest(cut);
         const QByteArray path = qgetenv("PATH");
@@ -249,8 +249,8 @@ private Q_SLOTS:
     void join() {
         const QString src = testsupport::media(u8("h264.flv"));
         const QStringList parts{u8("~tmpSP001.flv"), u8("~tmpSP002.flv")};
-        QCOMPARE(exec(cutCommand(m_mcd, u8("3"), u8("5"), parts[0], src)), 0);
-        QCOMPARE(exec(cutCommand(m_mcd, u8("15"), u8("4"), parts[1], src)), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, 3, 5, parts[0], src)), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, 15, 4, parts[1], src)), 0);
         QCOMPARE(exec(joinPartsCommand(m_mcd, u8("flv"), parts)), 0);
         const QString joined = work(u8("~tmpSJoin.flv"));
         verifyIndex(joined);
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QVERIFY(exec(fixFlvCommand(m_fmg, src, u8("flv")), &said) != 0);
         QVERIFY2(said.contains("holds no FLV audio or video"), said.data());
         QCOMPARE(testsupport::filesIn(m_work->path()), QStringList(u8("src.flv")));
-        QVERIFY(exec(cutCommand(m_mcd, u8("3"), u8("4"), u8("~tmpSP001.flv"), src)) >= 0);
+        QVERIFY(exec(cutCommand(m_mcd, 3, 4, u8("~tmpSP001.flv"), src)) >= 0);
         QFile::remove(work(u8("~tmpSP001.flv")));
         QCOMPARE(testsupport::filesIn(m_work->path()), QStringList(u8("src.flv")));
         QCOMPARE(readAll(src), bytes);

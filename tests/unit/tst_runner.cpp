@@ -123,7 +123,7 @@ class TestRunner : public QObject, testsupport::ToolFolders {
     // sources the remux into "~fix" + part and back, then for FLV the metadata.
     bool runParts(int family, int ss, const QString& part, const QString& src, bool mp3) {
         const QString fix = work(u8("~fix") + part);
-        if (exec(cutCommand(m_mcd, QString::number(ss), u8("6"), part, src, mp3)) != 0) {
+        if (exec(cutCommand(m_mcd, ss, 6, part, src, mp3)) != 0) {
             return false;
         }
         if (family == 3) {
@@ -261,7 +261,7 @@ private Q_SLOTS:
             media.startsWith(u'/') || media.isEmpty() ? media : testsupport::media(media);
         QVERIFY(kind != 3 || QFile::copy(src, work(out)));
         const ToolCommand commands[] = {
-            cutCommand(m_mcd, u8("13"), u8("6"), out, src), fixOtherCommand(m_mcd, src, out),
+            cutCommand(m_mcd, 13, 6, out, src), fixOtherCommand(m_mcd, src, out),
             encodeCommand(m_fmg, src, out, EncodeSettings()),
             joinPartsCommand(m_mcd, u8("mpg"), {out}), ToolCommand(src).raw(u8(" -o ")).arg(out)};
         ToolProcess process;
@@ -448,10 +448,10 @@ private Q_SLOTS:
         QFETCH(QString, after);
         const QString src = testsupport::media(media);
         QString part = u8("~tmpSP001.flv");
-        QCOMPARE(exec(cutCommand(m_mcd, u8("13"), u8("6"), part, src)), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, 13, 6, part, src)), 0);
         if (join) {
             const QStringList parts{part, u8("~tmpSP002.flv")};
-            QCOMPARE(exec(cutCommand(m_mcd, u8("3"), u8("5"), parts[1], src)), 0);
+            QCOMPARE(exec(cutCommand(m_mcd, 3, 5, parts[1], src)), 0);
             QCOMPARE(exec(joinPartsCommand(m_mcd, u8("flv"), parts)), 0);
             part = u8("~tmpSJoin.flv");
         }
@@ -530,7 +530,7 @@ private Q_SLOTS:
         QFETCH(QString, streams);
         // A short source keeps the run quick; the copy cut makes it.
         const QString src = work(u8("源 ") + source);
-        QCOMPARE(exec(cutCommand(m_mcd, u8("4"), u8("8"), src, testsupport::media(source))), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, 4, 8, src, testsupport::media(source))), 0);
         const QString dst = work(target);
         QCOMPARE(exec(encodeCommand(m_fmg, src, dst, settings)), 0);
         if (target.endsWith(u8(".flv"))) {
@@ -575,7 +575,7 @@ private Q_SLOTS:
         QCOMPARE(exec(fixMpegCommand(m_fmg, src, fixed)), 0);
         QCOMPARE(exec(metaQuotedCommand(m_fmd, fixed)), 0);
         verifyFlv(fixed);
-        QCOMPARE(exec(snapshotCommand(m_fmg, src, time, img)), 0);
+        QCOMPARE(exec(snapshotCommand(m_fmg, src, time.toDouble(), img)), 0);
         QCOMPARE(ffprobeLines("-count_frames|-show_entries|stream=codec_name,width,nb_read_frames",
                               work(u8("~tmpSP001.") + img)),
                  QStringList(codec + u8(",640,1")));
@@ -642,7 +642,7 @@ private Q_SLOTS:
         const QString out = work(output);
         const ToolCommand noY = ToolCommand(m_fmg).raw(u8(" -i ")).quoted(src);
         const ToolCommand commands[] = {
-            cutCommand(m_mcd, u8("3"), u8("4"), output, src),
+            cutCommand(m_mcd, 3, 4, output, src),
             fixMpegCommand(m_fmg, src, out),
             metaCommand(m_fmd, src),
             joinFilesToCommand(m_mcd, out, {testsupport::media(u8("h263.flv")), src}),
@@ -761,7 +761,7 @@ private Q_SLOTS:
         const QStringList all = sourceFrames.value(ext);
         QCOMPARE(all.size(), 750);
         const QString part = u8("~tmpSP001.") + ext;
-        QCOMPARE(exec(cutCommand(m_mcd, QString::number(start), u8("6"), part, src)), 0);
+        QCOMPARE(exec(cutCommand(m_mcd, start, 6, part, src)), 0);
         const QStringList piece = testsupport::frameDigests(work(part));
         QVERIFY(!piece.isEmpty());
         // Source frame n is shown from n / 25 s after the picture's start, which the sound

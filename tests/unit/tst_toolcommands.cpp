@@ -84,11 +84,11 @@ private Q_SLOTS:
             QTest::newRow(tag) << c << u8(text);
         };
         const QString src = u8("/home/u/影片 測試.flv");
-        row("cut one segment", cutCommand(mcd, u8("12"), u8("9"), u8("~tmpSP001.flv"), src),
+        row("cut one segment", cutCommand(mcd, 12, 9, u8("~tmpSP001.flv"), src),
             "/tmp/~tmpExtMcd -mc 1 -ovc copy -oac copy -ss 12 -endpos 9 -o ~tmpSP001.flv "
             "\"/home/u/影片 測試.flv\"");
         row("cut with mp3 audio",
-            cutCommand(mcd, u8("90"), u8("5"), u8("~tmpSP004.avi"), u8("/v/a \"b\".avi"), true),
+            cutCommand(mcd, 90, 5, u8("~tmpSP004.avi"), u8("/v/a \"b\".avi"), true),
             "/tmp/~tmpExtMcd -mc 1 -ovc copy -oac mp3lame -lameopts br=64 -ss 90 -endpos 5 -o "
             "~tmpSP004.avi \"/v/a \"b\".avi\"");
         row("remux of a part", remuxCommand(fmg, u8("~tmpSP002.flv")),
@@ -118,9 +118,9 @@ private Q_SLOTS:
             joinFilesToCommand(mcd, u8("/out/a_merge.avi"), list("/v/a.avi|/v/b.avi"), true),
             "/tmp/~tmpExtMcd -mc 1 -ovc copy -oac mp3lame -lameopts br=64 -o \"/out/a_merge.avi\" "
             "\"/v/a.avi\" \"/v/b.avi\"");
-        row("snapshot, single jpg", snapshotCommand(fmg, src, u8("12.340"), u8("jpg")),
+        row("snapshot, single jpg, cut to hundredths", snapshotCommand(fmg, src, 12.345, u8("jpg")),
             "/tmp/~tmpExtFmg -i \"/home/u/影片 測試.flv\" -y -ss 12.340 -t 0.001 ~tmpSP%03d.jpg");
-        row("snapshot, series png", snapshotCommand(fmg, u8("/v/clip.flv"), u8("0.000"), u8("png")),
+        row("snapshot, series png", snapshotCommand(fmg, u8("/v/clip.flv"), 0.000, u8("png")),
             "/tmp/~tmpExtFmg -i \"/v/clip.flv\" -y -ss 0.000 -t 0.001 ~tmpSP%03d.png");
         row("fix, flv", fixFlvCommand(fmg, u8("/v/clip.flv"), u8("flv")),
             "/tmp/~tmpExtFmg -y -vcodec copy -acodec copy -i \"/v/clip.flv\" ~fix~tmpSP.flv");

@@ -26,7 +26,14 @@ namespace {
 using Ranges = QList<SaveRangesJob::Range>;
 using Steps = QList<QPair<int, int>>;
 
-const Ranges threeRanges = {{u8("4"), u8("6")}, {u8("20"), u8("4")}, {u8("26"), u8("3")}};
+const Ranges threeRanges = {{4, 10}, {20, 24}, {26, 29}};
+
+// What a job of mode makes from its first output.
+QStringList outputs(SaveRangesJob::Mode mode, const QString& path, int ranges) {
+    return SaveRangesJob::outputsFor(
+        mode, mode == SaveRangesJob::Cut ? path : QFileInfo(path).absolutePath(), u8("flv"),
+        ranges);
+}
 
 bool toolsInstalled() {
     return QFileInfo::exists(mencoderPath) || QFileInfo::exists(ffmpegPath) ||
@@ -92,8 +99,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), source));
         const QString outPath = out + (mode == 0 ? u8("-結果.flv") : u8("split_001.flv"));
 
-        SaveRangesJob job(mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split, source, outPath,
-                          threeRanges);
+        const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
+        SaveRangesJob job(jobMode, source, outputs(jobMode, outPath, 3), threeRanges);
         JobWatch watch(job);
         job.start();
         QVERIFY(watch.ended.wait(120000));
@@ -121,11 +128,12 @@ private Q_SLOTS:
         for (const char* name : {"cut.flv", "~tmpSP001.flv", "~fix~tmpSJoin.flv"}) {
             QVERIFY(testsupport::writeFile(second + u8(name), "keep"));
         }
-        SaveRangesJob running(SaveRangesJob::Split, m_long, first + u8("split_001.flv"),
-                              {{u8("0"), u8("300")}, {u8("300"), u8("300")}});
+        SaveRangesJob running(SaveRangesJob::Split, m_long,
+                              outputs(SaveRangesJob::Split, first + u8("split_001.flv"), 2),
+                              {{0, 300}, {300, 600}});
         JobWatch watch(running);
         SaveRangesJob refused(SaveRangesJob::Cut, testsupport::media(u8("h264.flv")),
-                              second + u8("cut.flv"), threeRanges);
+                              {second + u8("cut.flv")}, threeRanges);
         JobWatch refusedWatch(refused);
         connect(&running, &ToolJob::progressChanged, this, [&](int percent) {
             if (percent > 0 && refused.result() == ToolJob::Result::NotRun) {
@@ -181,9 +189,9 @@ private Q_SLOTS:
                 QSKIP("a small file system needs the right to mount one");
             }
             source = m_long;
-            ranges = {{u8("0"), u8("120")}};  // 2.5 MB
+            ranges = {{0, 120}};  // 2.5 MB
         }
-        SaveRangesJob job(SaveRangesJob::Cut, source, out + u8("cut.flv"), ranges);
+        SaveRangesJob job(SaveRangesJob::Cut, source, {out + u8("cut.flv")}, ranges);
         JobWatch watch(job);
         job.start();
         QVERIFY(watch.ended.wait(60000));
@@ -197,6 +205,61 @@ private Q_SLOTS:
         QCOMPARE(job.cause(), cause);
         QCOMPARE(job.causeSubject(), subject);
         QCOMPARE(left, QStringList());
+    }
+
+    void whatAFailureLeaves_data() {
+        QTest::addColumn<QStringList>("before");   // files in the folder before the job
+        QTest::addColumn<QStringList>("outputs");  // the job's outputs, in order
+        QTest::addColumn<int>("series");           // 1: each output is finished as it is made
+        QTest::addColumn<int>("made");             // outputs made before the job fails
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("a replaced file half made")
+            << QStringList{u8("a.flv")} << QStringList{u8("a.flv")} << 0 << 0 << QStringList();
+        const QStringList pieces{u8("split_001.flv"), u8("split_002.flv"), u8("split_003.flv")};
+        QTest::newRow("pieces not yet reached stay")
+            << pieces << pieces << 0 << 1 << QStringList{u8("split_003.flv")};
+        QTest::newRow("finished pictures stay")
+            << QStringList{u8("snapshot_003.png")}
+            << QStringList{u8("snapshot_001.png"), u8("snapshot_002.png"), u8("snapshot_003.png")}
+            << 1 << 2 << QStringList{u8("snapshot_001.png"), u8("snapshot_002.png")};
+        QTest::newRow("a name with wildcards is only itself")
+            << QStringList{u8("a?.flv"), u8("ab.flv"), u8(" a?.flv")} << QStringList{u8("a?.flv")}
+            << 0 << 0 << QStringList{u8(" a?.flv"), u8("ab.flv")};
+    }
+    // A failed job removes what it began to replace and did not finish, and nothing else.
+    void whatAFailureLeaves() {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, outputs);
+        QFETCH(int, series);
+        QFETCH(int, made);
+        QFETCH(QStringList, after);
+        const QString out = folder("out");
+        for (const QString& name : before) {
+            QVERIFY(testsupport::writeFile(out + name, "older"));
+        }
+        ToolJob job(out);
+        QStringList paths;
+        for (const QString& name : outputs) {
+            paths << out + name;
+        }
+        job.setOutputs(paths);
+        for (int i = 0; i < made; ++i) {
+            job.addFileStep([&job, series, path = paths.at(i)] {
+                const bool written = job.claimOutput(path) && testsupport::writeFile(path, "new");
+                if (series == 1) {
+                    job.keepOutput(path);
+                }
+                return written;
+            });
+        }
+        job.addFileStep([&job, path = paths.at(made)] {
+            return job.claimOutput(path) && testsupport::writeFile(path, "half") && false;
+        });
+        JobWatch watch(job);
+        job.start();
+        QVERIFY(watch.ended.wait(10000));
+        QCOMPARE(job.result(), ToolJob::Result::Failed);
+        QCOMPARE(testsupport::filesIn(out), after);
     }
 };
 

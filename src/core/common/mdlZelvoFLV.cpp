@@ -6,6 +6,8 @@
 #include "core/files/FileObject.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -198,6 +200,18 @@ void killFile(const QString& path, bool noClose) {
         player->closeRunFn(path);
     }
     files.DeleteFile(path);
+}
+
+void killExactFile(const QString& path, bool noClose) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.isDir() || (!info.exists() && !info.isSymLink())) {
+        return;
+    }
+    PlayerWindow* player = appWindows().player;
+    if (!noClose && player != nullptr) {
+        player->closeRunFn(path);
+    }
+    QFile::remove(path);
 }
 
 int ceilSingle(float x) {

@@ -78,6 +78,10 @@ QString getWorkDir(const QString& path);
 // Deletes the files the path names ("*" and "?" allowed in the file-name part),
 // never folders. Unless noClose, the player is first asked to let go of the file.
 void killFile(const QString& path, bool noClose = false);
+// Deletes the one file of exactly this name: "*" and "?" are characters of the name and
+// blanks around it are kept, so an output named "a?.flv" never takes "ab.flv" with it.
+// Never a folder. Unless noClose, the player is first asked to let go of the file.
+void killExactFile(const QString& path, bool noClose = false);
 
 // The smallest whole number not below x.
 int ceilSingle(float x);

@@ -12,10 +12,7 @@ EncodeJob::EncodeJob(const QString& src, const QString& dst, const EncodeSetting
     setStepCount(1);
     beginStep(1);
     // A target that cannot be deleted is not reported as made.
-    addFileStep([dst] {
-        killFile(dst);
-        return !QFileInfo::exists(dst);
-    });
+    addClaimStep(dst);
     addRun(encodeCommand(ffmpegPath, src, dst, settings), 1.0, dst, OnEmpty::Fail);
     if (QFileInfo(dst).suffix().toLower() == QLatin1String("flv")) {
         addRun(metaQuotedCommand(flvMetaPath, dst), 0.05, dst, OnEmpty::Fail);

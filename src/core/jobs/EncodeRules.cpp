@@ -2,10 +2,8 @@
 
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
+#include "core/jobs/DestinationPolicy.h"
 #include "core/jobs/EncodeTexts.h"
-#include "core/jobs/SaveRangesJob.h"
-#include "core/jobs/ToolJob.h"
-#include "core/jobs/ToolTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -149,26 +147,17 @@ Refusal check(int panel, const QString& src, const QString& dst, const QString& 
     if (!FileObject::shared().FileExists(src)) {
         return Refusal::SourceMissing;
     }
-    const SaveRangesJob::Conflict conflict =
-        SaveRangesJob::conflict(SaveRangesJob::Cut, src, dst, 1);
-    if (dst == src || conflict == SaveRangesJob::Conflict::SameFile) {
+    if (dst == src || destinationPolicy::sameFile(src, dst)) {
         return Refusal::SameFile;
     }
     if (panel < 2 && QFileInfo(dst).suffix().toLower() == QLatin1String("mpg") &&
         frameRate.toDouble() < 20) {
         return Refusal::FrameRate;
     }
-    // The clean-up after the run clears such names from the target's folder.
-    if (conflict == SaveRangesJob::Conflict::TempName) {
-        return Refusal::SourceTempName;
-    }
-    if (ToolJob::isTempName(dst)) {
-        return Refusal::TargetTempName;
-    }
     return Refusal::None;
 }
 
-QString refusalText(Refusal refusal, const QString& src, const QString& dst) {
+QString refusalText(Refusal refusal) {
     switch (refusal) {
         case Refusal::SourceMissing:
             return t::sourceMissing();
@@ -176,10 +165,6 @@ QString refusalText(Refusal refusal, const QString& src, const QString& dst) {
             return t::sameFile();
         case Refusal::FrameRate:
             return t::mpgFrameRate();
-        case Refusal::SourceTempName:
-            return t::sourceTempName(src);
-        case Refusal::TargetTempName:
-            return t::targetTempName(dst);
         case Refusal::None:
             break;
     }

@@ -63,18 +63,17 @@ int dropFormat(const QStringList& formats, const QString& path);
 QString browseFilter(const QString& format, bool source);
 QString browseDefaultExt(const QString& format);
 
-// Why a conversion may not run; None when it may.
+// Why a conversion may not run; None when it may. What every tool refuses (names the
+// clean-up removes) is the destination policy's.
 enum class Refusal {
     None,
-    SourceMissing,   // the source does not exist
-    SameFile,        // the target is the source
-    FrameRate,       // an MPG target below 20 frames per second
-    SourceTempName,  // the source would be cleared with the tools' temporary files
-    TargetTempName,  // so would the target, once made
+    SourceMissing,  // the source does not exist
+    SameFile,       // the target is the source
+    FrameRate,      // an MPG target below 20 frames per second
 };
 // src and dst are absolute (absolutePath).
 Refusal check(int panel, const QString& src, const QString& dst, const QString& frameRate);
 // The message of a refusal ("" for None).
-QString refusalText(Refusal refusal, const QString& src, const QString& dst);
+QString refusalText(Refusal refusal);
 
 }  // namespace encodeRules

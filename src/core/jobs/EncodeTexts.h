@@ -67,14 +67,6 @@ inline QString mpgFrameRate() {
         "你所指定的轉成檔案（目標檔案）是 MPG\r\n此格式的楨速率，抱歉，不能小於數值 20");
 }
 // A file named like the tools' temporary files would be cleared with them.
-inline QString sourceTempName(const QString& source) {
-    return QStringLiteral("來源檔案的名稱與暫存檔相同，會被清除：\r\n") + source +
-           QStringLiteral("\r\n\r\n請先將來源檔案改名，或另外選擇資料夾！");
-}
-inline QString targetTempName(const QString& target) {
-    return QStringLiteral("轉成檔案的名稱與暫存檔相同，會被清除：\r\n") + target +
-           QStringLiteral("\r\n\r\n請另外選擇檔名！");
-}
 inline QString confirm(const QString& source, const QString& target) {
     return QStringLiteral("你所指定的來源檔案：\r\n") + source +
            QStringLiteral("\r\n\r\n將轉檔成為目標檔案：\r\n") + target +

@@ -24,11 +24,6 @@ QString FixJob::proposedName(const QString& source) {
            fso.GetExtensionName(source).toLower();
 }
 
-SaveRangesJob::Conflict FixJob::conflict(const QString& source, const QString& dest) {
-    // The same rules as a save of one range into one file.
-    return SaveRangesJob::conflict(SaveRangesJob::Cut, source, dest, 1);
-}
-
 FixJob::FixJob(const QString& source, const QString& dest)
     : ToolJob(FileObject::shared().GetParentFolderName(dest)),
       m_source(source),
@@ -39,12 +34,9 @@ FixJob::FixJob(const QString& source, const QString& dest)
     setToolMode(QStringLiteral("Fix") + QString::number(m_family));
     setStepCount(1);
     beginStep(1);
-    // An older destination goes first (the player lets go of it if it has it open); one
-    // that cannot be deleted ends the job before any tool runs.
-    addFileStep([this] {
-        killFile(output());
-        return !FileObject::shared().FileExists(output());
-    });
+    // An older destination goes first; one that cannot be deleted ends the job before any
+    // tool runs.
+    addClaimStep(output());
     switch (m_family) {
         case 1:
             addFlvRepair();

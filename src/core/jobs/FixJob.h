@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/jobs/SaveRangesJob.h"
 #include "core/jobs/ToolJob.h"
 
 #include <QString>
@@ -20,11 +19,6 @@ public:
     // The name the save dialog offers: the source's base name + "_fix." + its extension in
     // lower case.
     static QString proposedName(const QString& source);
-    // What would make the repair destroy its own source: the destination is the source
-    // (under any name), or the source lies in the destination's folder under a name the
-    // clean-up removes.
-    static SaveRangesJob::Conflict conflict(const QString& source, const QString& dest);
-
     FixJob(const QString& source, const QString& dest);
 
     // 1 FLV, 2 MPEG, 3 the rest, by the source's extension.

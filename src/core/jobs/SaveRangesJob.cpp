@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 namespace {
@@ -18,30 +16,12 @@ QString threeDigits(int index) {
     return QStringLiteral("%1").arg(index + 1, 3, 10, QLatin1Char('0'));
 }
 
-// Two names for one file: the same path after links are resolved, or one file under two
-// hard links. A name that does not exist is no other file.
-bool sameFile(const QString& a, const QString& b) {
-    const QFileInfo fa(a);
-    const QFileInfo fb(b);
-    if (!fa.exists() || !fb.exists()) {
-        return false;
-    }
-    if (fa.canonicalFilePath() == fb.canonicalFilePath()) {
-        return true;
-    }
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
-SaveRangesJob::Range SaveRangesJob::wholeSeconds(float startSec, float endSec) {
-    const int ss = static_cast<int>(cutToHundredths(startSec));
-    const int length = ceilSingle(endSec) - ss;
-    return {QString::number(ss), QString::number(length)};
+SaveRangesJob::WholeSeconds SaveRangesJob::wholeSeconds(const Range& range) {
+    // The marks' seconds are single precision; the widening works on them as they are.
+    const int ss = static_cast<int>(cutToHundredths(static_cast<float>(range.start)));
+    return {ss, ceilSingle(static_cast<float>(range.end)) - ss};
 }
 
 QString SaveRangesJob::partName(int index, const QString& ext) {
@@ -52,29 +32,16 @@ QString SaveRangesJob::splitName(int index, const QString& ext) {
     return QStringLiteral("split_") + threeDigits(index) + QLatin1Char('.') + ext;
 }
 
-SaveRangesJob::Conflict SaveRangesJob::conflict(Mode mode, const QString& source,
-                                                const QString& outPath, int count) {
-    const FileObject& fso = FileObject::shared();
-    if (mode == Cut && sameFile(source, outPath)) {
-        return Conflict::SameFile;
+QStringList SaveRangesJob::outputsFor(Mode mode, const QString& fileOrFolder, const QString& ext,
+                                      int ranges) {
+    if (mode == Cut) {
+        return {fileOrFolder};
     }
-    const QString folder = fso.GetParentFolderName(outPath);
-    if (mode == Split) {
-        const QString ext = fso.GetExtensionName(source).toLower();
-        for (int i = 0; i < count; ++i) {
-            if (sameFile(source, folder + splitName(i, ext))) {
-                return Conflict::SplitName;
-            }
-        }
+    QStringList outputs;
+    for (int i = 0; i < ranges; ++i) {
+        outputs << addSeparator(fileOrFolder) + splitName(i, ext);
     }
-    for (const QString& pattern : {toolTexts::tempPattern(), toolTexts::fixTempPattern()}) {
-        for (const QString& temporary : fso.matchFiles(folder + pattern)) {
-            if (sameFile(source, temporary)) {
-                return Conflict::TempName;
-            }
-        }
-    }
-    return Conflict::None;
+    return outputs;
 }
 
 namespace {
@@ -86,30 +53,29 @@ constexpr double metaShare = 0.5;
 
 }  // namespace
 
-SaveRangesJob::SaveRangesJob(Mode mode, const QString& source, const QString& outPath,
+SaveRangesJob::SaveRangesJob(Mode mode, const QString& source, const QStringList& outputs,
                              const QList<Range>& ranges)
-    : ToolJob(FileObject::shared().GetParentFolderName(outPath)),
+    : ToolJob(FileObject::shared().GetParentFolderName(outputs.value(0))),
       m_mode(mode),
       m_source(source),
       m_ext(FileObject::shared().GetExtensionName(source).toLower()),
       m_family(containerFamily(m_ext)),
       m_ranges(ranges) {
     const int count = static_cast<int>(m_ranges.size());
-    setOutput(outPath);
+    setOutputs(outputs);
     setSources({source});
     setToolMode(QStringLiteral("Edit") + QString::number(m_family));
     setStepCount(runCount(mode, count));
 
     beginStep(1);
-    // An older destination goes first (the player lets go of it if it has it open); one
-    // that cannot be deleted ends the job.
-    addFileStep([this] {
-        killFile(output());
-        return !FileObject::shared().FileExists(output());
-    });
+    if (mode == Cut) {
+        // An older destination goes first; one that cannot be deleted ends the job. The
+        // pieces of a split replace theirs only once every piece is made.
+        addClaimStep(output());
+    }
     double total = 0.0;
     for (int i = 0; i < count; ++i) {
-        const double seconds = std::max(1.0, m_ranges.at(i).length.toDouble());
+        const double seconds = std::max(1, wholeSeconds(m_ranges.at(i)).length);
         total += seconds;
         beginStep(i + 1);
         addCut(i, seconds);
@@ -123,7 +89,7 @@ int SaveRangesJob::runCount(Mode mode, int ranges) {
 
 void SaveRangesJob::addCut(int index, double weight) {
     const QString part = partName(index, m_ext);
-    const Range& range = m_ranges.at(index);
+    const WholeSeconds range = wholeSeconds(m_ranges.at(index));
     addFileStep([this, part] {
         killFile(path(part), true);
         return true;
@@ -155,8 +121,7 @@ void SaveRangesJob::addFinish(double weight) {
         addFileStep([this, count] {
             for (int i = 0; i < count; ++i) {
                 const QString name = splitName(i, m_ext);
-                killFile(path(name));
-                if (!moveFile(partName(i, m_ext), name)) {
+                if (!claimOutput(name) || !moveFile(partName(i, m_ext), name)) {
                     return false;
                 }
             }

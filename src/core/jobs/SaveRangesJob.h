@@ -4,45 +4,45 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
-// The job that turns marked segments of one file into new files without re-encoding:
-// every segment is cut into a part in the job's folder (the destination's), remuxed and
-// given fresh metadata as its container needs, and the parts are then either joined into
-// the destination ("cut") or renamed to "split_001." + ext and onward ("split").
+// The job that turns ranges of one file into new files without re-encoding: every range is
+// cut into a part in the job's folder (the destination's), remuxed and given fresh metadata
+// as its container needs, and the parts are then either joined into the destination
+// ("cut": the player's marked ranges saved as one file, or the split tool's one piece) or
+// renamed to "split_001." + ext and onward ("split").
 class SaveRangesJob : public ToolJob {
     Q_OBJECT
 
 public:
     enum Mode { Cut = 0, Split = 1 };
 
-    // One segment as the tools take it: whole seconds, start and length.
+    // A range of the source in seconds.
     struct Range {
-        QString ss;
-        QString length;
+        double start = 0.0;
+        double end = 0.0;
     };
-
-    // A segment of seconds (as the marks show them, in hundredths) widened outward to
-    // whole seconds.
-    static Range wholeSeconds(float startSec, float endSec);
+    // A range as the cutting tool takes it: whole seconds, widened outward (the start cut to
+    // hundredths and then to the second, the end rounded up to the second).
+    struct WholeSeconds {
+        int ss = 0;
+        int length = 0;
+    };
+    static WholeSeconds wholeSeconds(const Range& range);
 
     // "~tmpSP" + three digits from 001 + "." + ext, and "split_" + three digits + "." + ext.
     static QString partName(int index, const QString& ext);
     static QString splitName(int index, const QString& ext);
+    // The files a run makes: the chosen file (cut), or every "split_NNN." + ext in the
+    // chosen folder (split).
+    static QStringList outputsFor(Mode mode, const QString& fileOrFolder, const QString& ext,
+                                  int ranges);
 
-    // What would make the run destroy its own source, checked before anything runs.
-    enum class Conflict {
-        None,
-        SameFile,   // the destination (cut) is the source itself
-        SplitName,  // a "split_NNN" name of the run is the source
-        TempName,   // the source sits in the working folder under a name the clean-up removes
-    };
-    static Conflict conflict(Mode mode, const QString& source, const QString& outPath, int count);
-
-    // outPath: the chosen file (cut), or the chosen folder + "split_001." + ext (split).
-    SaveRangesJob(Mode mode, const QString& source, const QString& outPath,
+    // outputs as outputsFor gives them.
+    SaveRangesJob(Mode mode, const QString& source, const QStringList& outputs,
                   const QList<Range>& ranges);
 
-    // How many tool steps the busy text counts: one per segment, and the join.
+    // How many tool steps the busy text counts: one per range, and the join.
     static int runCount(Mode mode, int ranges);
 
 private:

@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The two audio forms of a stream copy: the plain copy, and MP3 at 64 kbit/s for
@@ -31,15 +34,15 @@ ToolCommand resourceCommand(const QString& resourcePath, const QString& modeWord
     return ToolCommand(resourcePath).raw(QStringLiteral(" ")).arg(modeWord);
 }
 
-ToolCommand cutCommand(const QString& mencoderPath, const QString& ss, const QString& length,
-                       const QString& part, const QString& src, bool reencodeAudio) {
+ToolCommand cutCommand(const QString& mencoderPath, int ss, int length, const QString& part,
+                       const QString& src, bool reencodeAudio) {
     return ToolCommand(mencoderPath)
         .raw(QStringLiteral(" -mc 1 -ovc copy"))
         .raw(audioPart(reencodeAudio))
         .raw(QStringLiteral(" -ss "))
-        .arg(ss)
+        .arg(QString::number(ss))
         .raw(QStringLiteral(" -endpos "))
-        .arg(length)
+        .arg(QString::number(length))
         .raw(QStringLiteral(" -o "))
         .arg(part)
         .raw(QStringLiteral(" "))
@@ -113,13 +116,15 @@ ToolCommand joinFilesToCommand(const QString& mencoderPath, const QString& dest,
     return c;
 }
 
-ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, const QString& time,
+ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, double seconds,
                             const QString& img) {
+    // The moment as the time texts write it: cut to hundredths, shown with three decimals.
+    const double hundredths = std::floor((seconds + 0.004) * 100.0 + 1e-7);
     return ToolCommand(ffmpegPath)
         .raw(QStringLiteral(" -i "))
         .quoted(src)
         .raw(QStringLiteral(" -y -ss "))
-        .arg(time)
+        .arg(QString::number(std::max(0.0, hundredths) / 100.0, 'f', 3))
         .raw(QStringLiteral(" -t 0.001 "))
         .arg(QStringLiteral("~tmpSP%03d.") + img);
 }

@@ -7,8 +7,8 @@
 
 // Builders for every command line the editing tools run. Each takes the tool's
 // path (mencoderPath, ffmpegPath, flvMetaPath) so it can be checked without the
-// program's globals. Numbers arrive already formatted by the caller: they are
-// written exactly as given. Paths of sources and destinations are quoted in
+// program's globals. Times arrive as numbers and are written here, where the text
+// of the command line is made. Paths of sources and destinations are quoted in
 // the text; part and join names in the working folder are not.
 
 // 1 for "flv"; 2 for "mpeg", "mpg", "vob"; 3 for every other extension. Case is
@@ -18,10 +18,10 @@ int containerFamily(const QString& ext);
 // The resource program with its mode word ("Edit1", "Fix3", "Snap", ...).
 ToolCommand resourceCommand(const QString& resourcePath, const QString& modeWord);
 
-// Cut of one range of src into a part: stream copy, or with the audio
-// re-encoded to MP3 at 64 kbit/s when reencodeAudio is set.
-ToolCommand cutCommand(const QString& mencoderPath, const QString& ss, const QString& length,
-                       const QString& part, const QString& src, bool reencodeAudio = false);
+// Cut of one range of src into a part, from whole second ss for length whole seconds:
+// stream copy, or with the audio re-encoded to MP3 at 64 kbit/s when reencodeAudio is set.
+ToolCommand cutCommand(const QString& mencoderPath, int ss, int length, const QString& part,
+                       const QString& src, bool reencodeAudio = false);
 
 // Stream-copy remux of a file in the working folder into "~fix" + name.
 ToolCommand remuxCommand(const QString& ffmpegPath, const QString& name);
@@ -53,9 +53,9 @@ ToolCommand joinFilesCommand(const QString& mencoderPath, const QString& ext,
 ToolCommand joinFilesToCommand(const QString& mencoderPath, const QString& dest,
                                const QStringList& files, bool reencodeAudio = false);
 
-// One picture at time (plain seconds with three decimals) into
-// "~tmpSP%03d." + img in the working folder.
-ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, const QString& time,
+// One picture at a moment of src (seconds; written cut to hundredths with three decimals,
+// 12.345 as "12.340") into "~tmpSP%03d." + img in the working folder.
+ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, double seconds,
                             const QString& img);
 
 // Repair of an FLV: stream copy of src into "~fix~tmpSP." + ext.

@@ -11,6 +11,7 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -56,6 +57,19 @@ void ToolJob::addFileStep(std::function<bool()> fileStep) {
     step.fileStep = std::move(fileStep);
     step.count = m_currentCount;
     m_steps.append(step);
+}
+
+void ToolJob::addClaimStep(const QString& output) {
+    addFileStep([this, output] { return claimOutput(output); });
+}
+
+bool ToolJob::claimOutput(const QString& output) {
+    const QString target = path(output);
+    if (!m_claimed.contains(target)) {
+        m_claimed << target;
+    }
+    killExactFile(target);
+    return !QFileInfo::exists(target) && !QFileInfo(target).isSymLink();
 }
 
 ToolJob* ToolJob::running() {
@@ -143,7 +157,10 @@ void ToolJob::runSteps() {
             step.installer ? resourceTools::installEnvironment() : QProcessEnvironment());
         return;  // runEnded goes on
     }
-    finish(usable(m_output) ? Result::Succeeded : Result::Failed);
+    const bool made = !m_outputs.isEmpty() &&
+                      std::all_of(m_outputs.cbegin(), m_outputs.cend(),
+                                  [this](const QString& output) { return usable(path(output)); });
+    finish(made ? Result::Succeeded : Result::Failed);
 }
 
 void ToolJob::runEnded(int exitCode) {
@@ -213,8 +230,12 @@ void ToolJob::finish(Result result) {
         // Looked at before the clean-up: a full disk has room again afterwards.
         diagnose();
     }
-    if (result != Result::Succeeded && !m_output.isEmpty()) {
-        killFile(m_output, true);
+    if (result != Result::Succeeded) {
+        for (const QString& output : std::as_const(m_claimed)) {
+            if (!m_kept.contains(output)) {
+                killExactFile(output, true);
+            }
+        }
     }
     killTempFiles(m_folder);
     if (!m_toolMode.isEmpty()) {

@@ -20,7 +20,9 @@
 //
 // The job installs the tools its mode needs as its first run, and whatever the outcome it
 // removes its temporary files ("~tmpS*.*", "~fix~tmpS*.*" in its folder) and the tools
-// again; a failed or stopped job also removes its output, so nothing half made stays.
+// again. A failed or stopped job also removes every output it has begun to replace and not
+// finished, so nothing half made stays; outputs it finished (the pictures of a series taken
+// before a later one failed) and older files it never reached stay as they are.
 // It never waits: it reports each step, how far the whole job has got, and its end.
 class ToolJob : public QObject {
     Q_OBJECT
@@ -47,9 +49,12 @@ public:
     // A name in the job's folder as an absolute path; an absolute path stays as it is.
     QString path(const QString& name) const;
 
-    // The file the job makes; the job has succeeded when it is there with a length above 0.
-    void setOutput(const QString& path) { m_output = path; }
-    QString output() const { return m_output; }
+    // The files the job makes; the job has succeeded when each is there with a length
+    // above 0. The first is the one its completion report shows.
+    void setOutputs(const QStringList& paths) { m_outputs = paths; }
+    void setOutput(const QString& path) { m_outputs = QStringList{path}; }
+    QString output() const { return m_outputs.value(0); }
+    QStringList outputs() const { return m_outputs; }
     // The files the job reads, named in the failure report when they cannot be read.
     void setSources(const QStringList& paths) { m_sources = paths; }
     // The resource program's mode word ("Edit1", "Fix3", ...): those tools are installed
@@ -66,6 +71,14 @@ public:
                 OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
     // A file step: false fails the job.
     void addFileStep(std::function<bool()> step);
+    // A file step that makes room for an output: an older file of its name goes (the player
+    // lets go of it first); one that cannot be deleted fails the job before it is replaced.
+    void addClaimStep(const QString& path);
+
+    // Inside file steps: the job now replaces path (an older file of the name is deleted),
+    // true when nothing is left in its way; and path is finished, so a later failure keeps it.
+    bool claimOutput(const QString& path);
+    void keepOutput(const QString& output) { m_kept << path(output); }
 
     // Asked when a run's stream copy left an empty file (AskReencode); without an answer
     // the run is not repeated.
@@ -124,7 +137,9 @@ private:
     void diagnose();
 
     QString m_folder;
-    QString m_output;
+    QStringList m_outputs;
+    QStringList m_claimed;
+    QStringList m_kept;
     QStringList m_sources;
     QString m_toolMode;
     QList<Step> m_steps;

@@ -105,10 +105,17 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
     QCoreApplication::processEvents();
 }
 
-bool BusySession::runJob(ToolJob& job, QWidget* ownerForm, ToolOperation op) {
+void BusySession::pausePlayer() {
+    if (PlayerWindow* player = appWindows().player) {
+        player->pausePrFn();
+    }
+}
+
+bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
     if (m_job || ToolJob::running() != nullptr) {
         return false;
     }
+    QWidget* ownerForm = qobject_cast<QWidget*>(owner);
     beginOperation(op);
     buzySateShow(true, ownerForm);
     setBusyText(job.stepCount(), 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/jobs/JobFront.h"
 #include "core/jobs/ToolJob.h"
 #include "core/jobs/ToolTexts.h"
 #include "gui/busy/frmBuzy.h"
@@ -18,7 +19,7 @@ class QWidget;
 // bar, Break, the audio re-encoding question, the clock, and the reports at the end.
 // While a job runs the windows take no input but the busy dialog's. The tools of both
 // windows share the one session.
-class BusySession : public QObject {
+class BusySession : public QObject, public JobHost {
     Q_OBJECT
 
 public:
@@ -35,9 +36,11 @@ public:
     // (with what the job found wrong) when it did not, nothing more after Break. Returns
     // when the reports have been answered; true when the job succeeded. While a job runs
     // no other starts: a second call returns false at once, touching nothing.
-    bool runJob(ToolJob& job, QWidget* ownerForm, ToolOperation op);
+    bool runJob(ToolJob& job, QObject* owner, ToolOperation op) override;
     // A job is running now.
-    bool isRunningJob() const { return m_job != nullptr; }
+    bool isRunningJob() const override { return m_job != nullptr; }
+    // The player pauses before a tool reads its file.
+    void pausePlayer() override;
     // Break, as the busy dialog's button does it.
     void breakJob();
 

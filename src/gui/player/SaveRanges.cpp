@@ -6,6 +6,8 @@
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
+#include "core/jobs/DestinationPolicy.h"
+#include "core/jobs/JobFront.h"
 #include "core/jobs/SaveRangesJob.h"
 #include "core/jobs/ToolCommands.h"
 #include "core/lists/ListFiles.h"
@@ -47,55 +49,52 @@ bool copyFile(const QString& from, const QString& to) {
 }  // namespace
 
 void SaveRanges::saveRanges(int mode) {
-    // One tool job at a time: a second save waits for nothing and touches nothing.
-    if (BusySession::shared().isRunningJob()) {
-        return;
-    }
     MarksModel& marks = m_w.marksModel();
-    if (marks.lastSegmentOpen()) {
-        m_w.marks().mbRngEnd_Click();
-    }
     const FileObject& fso = FileObject::shared();
-    const QString source = m_w.mciMain.FileName();
-    const QString ext = fso.GetExtensionName(source).toLower();
-    const QString word = frmMainTexts::saveModeWord(mode);
-    m_w.pausePrFn();
-
-    if (m_w.state().secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
-        errorBox(frmMainTexts::saveNoMarks(), &m_w);
-        return;
-    }
-    if (m_w.mciMain.isAudioOnly()) {
-        errorBox(frmMainTexts::saveNoPicture(word), &m_w);
-        return;
-    }
-    if (msgBox(frmMainTexts::saveConfirm(mode, source), MsgButtons::OkCancel, QString(),
-               MsgIcon::None, &m_w) != MsgResult::Ok) {
-        return;
-    }
-    const QString outPath = chooseOutput(mode, source, ext);
-    if (outPath.isEmpty()) {
-        return;
-    }
-
-    QList<SaveRangesJob::Range> ranges;
-    for (int i = 0; i <= marks.lastSegmentIndex(); ++i) {
-        float from = 0.0f;
-        float to = 0.0f;
-        marks.segmentSeconds(i, from, to);
-        ranges << SaveRangesJob::wholeSeconds(from, to);
-    }
     const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
-    const SaveRangesJob::Conflict conflict =
-        SaveRangesJob::conflict(jobMode, source, outPath, static_cast<int>(ranges.size()));
-    if (conflict != SaveRangesJob::Conflict::None) {
-        errorBox(frmMainTexts::saveSourceConflict(static_cast<int>(conflict), source), &m_w);
-        return;
-    }
-
-    SaveRangesJob job(jobMode, source, outPath, ranges);
-    BusySession::shared().runJob(job, &m_w,
-                                 mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit);
+    JobFront::Tool tool;
+    tool.kind = mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit;
+    tool.owner = &m_w;
+    tool.validate = [this, &marks, &fso, mode] {
+        if (marks.lastSegmentOpen()) {
+            m_w.marks().mbRngEnd_Click();
+        }
+        const QString source = m_w.mciMain.FileName();
+        if (m_w.state().secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
+            errorBox(frmMainTexts::saveNoMarks(), &m_w);
+            return false;
+        }
+        if (m_w.mciMain.isAudioOnly()) {
+            errorBox(frmMainTexts::saveNoPicture(frmMainTexts::saveModeWord(mode)), &m_w);
+            return false;
+        }
+        return msgBox(frmMainTexts::saveConfirm(mode, source), MsgButtons::OkCancel, QString(),
+                      MsgIcon::None, &m_w) == MsgResult::Ok;
+    };
+    QList<SaveRangesJob::Range> ranges;
+    tool.choose = [this, &marks, &fso, &ranges, mode, jobMode](JobRequest& request) {
+        const QString source = m_w.mciMain.FileName();
+        const QString ext = fso.GetExtensionName(source).toLower();
+        const QString chosen = chooseOutput(mode, source, ext);
+        if (chosen.isEmpty()) {
+            return false;
+        }
+        for (int i = 0; i <= marks.lastSegmentIndex(); ++i) {
+            float from = 0.0f;
+            float to = 0.0f;
+            marks.segmentSeconds(i, from, to);
+            ranges << SaveRangesJob::Range{from, to};
+        }
+        request.sources = QStringList{source};
+        request.outputs =
+            SaveRangesJob::outputsFor(jobMode, chosen, ext, static_cast<int>(ranges.size()));
+        return true;
+    };
+    tool.build = [&ranges, jobMode](const JobRequest& request) {
+        return std::make_unique<SaveRangesJob>(jobMode, request.sources.first(), request.outputs,
+                                               ranges);
+    };
+    JobFront::run(BusySession::shared(), tool);
 }
 
 QString SaveRanges::chooseOutput(int mode, const QString& source, const QString& ext) {
@@ -106,7 +105,7 @@ QString SaveRanges::chooseOutput(int mode, const QString& source, const QString&
         dialog.setDialogTitle(frmMainTexts::splitFolderTitle(ext));
         const QString folder = dialog.ShowDir(true);
         dialog.setDialogTitle(QString());
-        return folder.isEmpty() ? QString() : folder + SaveRangesJob::splitName(0, ext);
+        return folder;
     }
     dialog.setFilter(frmMainTexts::cutFilter(ext));
     dialog.setFilterIndex(1);
@@ -151,8 +150,7 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
         return;
     }
     // A copy onto itself would truncate the file it reads from: it is already there.
-    if (SaveRangesJob::conflict(SaveRangesJob::Cut, path, chosen, 1) ==
-        SaveRangesJob::Conflict::SameFile) {
+    if (destinationPolicy::sameFile(path, chosen)) {
         errorBox(frmMainTexts::saveSourceConflict(1, path), owner);
         return;
     }

@@ -19,7 +19,7 @@ public:
     void mnuSaveFile_Click();
 
 private:
-    // The chosen file (cut) or folder + "split_001." + ext (split); "" when cancelled.
+    // The chosen file (cut) or folder (split); "" when cancelled.
     QString chooseOutput(int mode, const QString& source, const QString& ext);
 
     frmMain& m_w;

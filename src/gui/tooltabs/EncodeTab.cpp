@@ -9,6 +9,7 @@
 #include "core/jobs/EncodeJob.h"
 #include "core/jobs/EncodeRules.h"
 #include "core/jobs/EncodeTexts.h"
+#include "core/jobs/JobFront.h"
 #include "gui/busy/BusySession.h"
 #include "gui/widgets/FileDrop.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -253,34 +254,35 @@ bool EncodeTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EncodeTab::cmdMediaEncode_Click() {
-    if (BusySession::shared().isRunningJob()) {
-        return;
-    }
     if (QWidget* focused = QApplication::focusWidget();
         focused != nullptr && isAncestorOf(focused)) {
         focused->clearFocus();
     }
-    PlayerWindow* player = appWindows().player;
-    if (player != nullptr) {
-        player->pausePrFn();
-    }
     QWidget* owner = window();
     const QString src = encodeRules::absolutePath(txtEncodeSrc->text());
     const QString dst = encodeRules::absolutePath(txtEncodeTo->text());
-    const encodeRules::Refusal refusal =
-        encodeRules::check(m_panel, src, dst, cboVideoFramerate->currentText());
-    if (refusal != encodeRules::Refusal::None) {
-        msgBox(encodeRules::refusalText(refusal, src, dst), MsgButtons::Ok, titles::notice(),
-               MsgIcon::None, owner);
-        if (refusal == encodeRules::Refusal::FrameRate) {
-            cboVideoFramerate->setFocus();
+    JobFront::Tool tool;
+    tool.kind = ToolOperation::Convert;
+    tool.owner = owner;
+    tool.validate = [this, owner, src, dst] {
+        const encodeRules::Refusal refusal =
+            encodeRules::check(m_panel, src, dst, cboVideoFramerate->currentText());
+        if (refusal != encodeRules::Refusal::None) {
+            msgBox(encodeRules::refusalText(refusal), MsgButtons::Ok, titles::notice(),
+                   MsgIcon::None, owner);
+            if (refusal == encodeRules::Refusal::FrameRate) {
+                cboVideoFramerate->setFocus();
+            }
+            return false;
         }
-        return;
-    }
-    if (msgBox(t::confirm(src, dst), MsgButtons::OkCancel, QString(), MsgIcon::None, owner) !=
-        MsgResult::Ok) {
-        return;
-    }
+        return msgBox(t::confirm(src, dst), MsgButtons::OkCancel, QString(), MsgIcon::None,
+                      owner) == MsgResult::Ok;
+    };
+    tool.choose = [src, dst](JobRequest& request) {
+        request.sources = QStringList{src};
+        request.outputs = QStringList{dst};
+        return true;
+    };
     EncodeSettings chosen;
     chosen.panel = m_panel;
     chosen.videoSize = cboVideoSize->currentText();
@@ -289,6 +291,9 @@ void EncodeTab::cmdMediaEncode_Click() {
     chosen.samplingRate = cboAudioSamplingRate->currentText();
     chosen.audioBitrate = cboAudioBitrate->currentText();
     chosen.channels = cboAudioChannel->currentText();
-    EncodeJob job(src, dst, chosen);
-    BusySession::shared().runJob(job, owner, ToolOperation::Convert);
+    tool.build = [chosen](const JobRequest& request) {
+        return std::make_unique<EncodeJob>(request.sources.first(), request.outputs.first(),
+                                           chosen);
+    };
+    JobFront::run(BusySession::shared(), tool);
 }

@@ -7,6 +7,7 @@
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/FixJob.h"
+#include "core/jobs/JobFront.h"
 #include "core/lists/PlaylistModel.h"
 #include "gui/busy/BusySession.h"
 #include "gui/playlist/frmList.h"
@@ -99,36 +100,28 @@ void FixTab::mbMdFix_Click() {
 }
 
 void FixTab::cmdMediaFix_Click() {
-    // One tool job at a time.
-    if (BusySession::shared().isRunningJob()) {
-        return;
-    }
-    if (PlayerWindow* player = appWindows().player) {
-        player->pausePrFn();
-    }
-    const QString src = source();
-    if (!FileObject::shared().FileExists(src) || !isEditableFile(src)) {
-        msgBox(t::fixUnsupported(), MsgButtons::Ok, titles::notice(), MsgIcon::None, &m_owner);
-        return;
-    }
-    const QString dest = chooseDestination(src);
-    if (dest.isEmpty()) {
-        return;
-    }
-    if (ToolJob::isTempName(dest)) {
-        msgBox(toolTexts::outputTempName(dest), MsgButtons::Ok, titles::error(), MsgIcon::None,
-               &m_owner);
-        return;
-    }
-    const SaveRangesJob::Conflict conflict = FixJob::conflict(src, dest);
-    if (conflict != SaveRangesJob::Conflict::None) {
-        msgBox(
-            toolTexts::sourceConflict(conflict == SaveRangesJob::Conflict::SameFile ? 1 : 3, src),
-            MsgButtons::Ok, titles::error(), MsgIcon::None, &m_owner);
-        return;
-    }
-    FixJob job(src, dest);
-    BusySession::shared().runJob(job, &m_owner, ToolOperation::Repair);
+    JobFront::Tool tool;
+    tool.kind = ToolOperation::Repair;
+    tool.owner = &m_owner;
+    tool.validate = [this] {
+        const QString src = source();
+        if (!FileObject::shared().FileExists(src) || !isEditableFile(src)) {
+            msgBox(t::fixUnsupported(), MsgButtons::Ok, titles::notice(), MsgIcon::None, &m_owner);
+            return false;
+        }
+        return true;
+    };
+    tool.choose = [this](JobRequest& request) {
+        const QString src = source();
+        const QString dest = chooseDestination(src);
+        request.sources = QStringList{src};
+        request.outputs = QStringList{dest};
+        return !dest.isEmpty();
+    };
+    tool.build = [](const JobRequest& request) {
+        return std::make_unique<FixJob>(request.sources.first(), request.outputs.first());
+    };
+    JobFront::run(BusySession::shared(), tool);
 }
 
 QString FixTab::chooseDestination(const QString& src) const {
