@@ -130,7 +130,8 @@ void tst_PlayerE2E::startHandOverPlayPauseStepFail() {
 }
 
 // Started with a file and its marks, the user opens "標記剪輯", clicks "另存裁剪", confirms,
-// picks the new file's name and declines the offer to show it: the file holds the segments.
+// picks the new file's name in a dialog that opens beside the source, and declines the offer
+// to show it: the file holds the segments.
 void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
     QTemporaryDir runtime, temp, config, media;
     const QString source = media.filePath(u8("my clip.flv"));
@@ -177,6 +178,12 @@ void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
     QVERIFY2(messages().at(1).value(3).startsWith(
                  u8("全部的檔案處理程序已經成功結束\\n總共使用的時間有 ")),
              qPrintable(messages().at(1).value(3)));
+
+    // The save dialog opened beside the source, whatever the file list shows, with the
+    // source's name.
+    const QList<QStringList> dialogs = testsupport::logLines(log, u8("file"));
+    QCOMPARE(dialogs.size(), 1);
+    QCOMPARE(dialogs.at(0).mid(2), QStringList({media.path() + u8("/"), u8("my clip_part.flv")}));
 
     // 6 + 4 + 3 s marked; each segment may start up to one keyframe (2 s) early.
     const double d = testsupport::probeDuration(out);

@@ -348,7 +348,7 @@ private Q_SLOTS:
         }
         m_dialogs->answerMessage(*row.message == '\0' ? MsgResult::Cancel : MsgResult::Ok);
         const QSignalSpy jobs(&BusySession::shared(), &BusySession::jobEnded);
-        t.cmdMediaEncode_Click();
+        t.run();
         QCOMPARE(jobs.count(), 0);
         const MessageRequest box = m_dialogs->lastMessage();
         QCOMPARE(m_dialogs->messages().size(), 1);

@@ -9,6 +9,7 @@
 #include "gui/busy/frmBuzy.h"
 #include "gui/playlist/frmList.h"
 #include "gui/tooltabs/FixTab.h"
+#include "gui/tooltabs/SourceBox.h"
 #include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
@@ -79,7 +80,7 @@ class tst_FixTab : public PlayerTest {
             }
         });
         watch.start();
-        tab().cmdMediaFix_Click();
+        tab().run();
         return busyTexts;
     }
     // The tools' temporary files and the tools themselves, wherever they could be left.
@@ -307,7 +308,7 @@ private Q_SLOTS:
         }
 
         m_dialogs->answerFile({a});
-        tab().mbMdFix_Click();
+        tab().source->browse();
         QCOMPARE(box->text(), a);
         QCOMPARE(m_dialogs->fileDialogs().constLast().kind, FileDialogRequest::Kind::Open);
         QCOMPARE(m_dialogs->fileDialogs().constLast().filterIndex, 0);

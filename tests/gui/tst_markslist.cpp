@@ -108,6 +108,15 @@ private Q_SLOTS:
         QCOMPARE(shown(t), edited);
         QCOMPARE(usable(t), u8("11111 11"));
         QCOMPARE(win().marksModel().marksText(), u8("100-300 310-725"));  // until drawn back
+        // Showing the tab again, from the area menu or the tab strip, keeps the edits.
+        m_list->changeToTab(0, 0, false);
+        m_list->mnuSwithItem[1]->trigger();
+        QCOMPARE(m_list->curListId(), 10);
+        QCOMPARE(shown(t), edited);
+        m_list->tabStrip(1)->setTabNow(1);
+        m_list->tabStrip(1)->setTabNow(0);
+        QCOMPARE(m_list->curListId(), 10);
+        QCOMPARE(shown(t), edited);
 
         t.cmdApply->click();
         QCOMPARE(win().marksModel().marksText(), u8("100-300 25-50 310-500"));

@@ -263,6 +263,7 @@ private Q_SLOTS:
             {marks, "", "list0+", no, attach, marks, "120-480", "tab 0 0; insert <file>"});
         row("to a list, asked, Cancel adds nothing",
             {marks, "", "list0", cancel, attach, marks, "120-480", ""});
+        row("to a list without marks adds nothing", {"", "", "list0", ok, none, "", "▶", ""});
         row("to the join list, always attaching marks",
             {marks, "", "list2", ok, none, marks, "▶120-480",
              "tab 2 0; append <file>∥120-480 500-700"});

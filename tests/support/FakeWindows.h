@@ -52,8 +52,8 @@ public:
     int index = -1;
     int setting = 0;
     bool browser = false;
-    QString folder;  // the browser's folder
-    std::function<void()> onClearFolder;
+    QString folder;   // the browser's folder
+    QString saveDir;  // the default save folder
     bool doneToList = false;
     QStringList shownInFileList;
 
@@ -80,11 +80,7 @@ public:
     void loadLists(const StoredLists&) override {}
     StoredLists storedLists() const override { return {}; }
     QString browserFolder() const override { return folder; }
-    void clearBrowserFolder() override {
-        if (onClearFolder) {
-            onClearFolder();
-        }
-    }
+    QString saveFolder() const override { return saveDir; }
     bool doneToFileList() const override { return doneToList; }
     void showInFileList(const QString& path) override { shownInFileList << path; }
 };

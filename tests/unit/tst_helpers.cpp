@@ -224,34 +224,32 @@ private Q_SLOTS:
                                  u8("|支援瀏覽的影像圖檔案|") + images + u8("|所有檔案|*.*"));
     }
 
-    // The browser's folder while it exists; once gone the browser is told,
-    // and the file's own folder serves.
-    void folders() {
+    // The tools' dialogs start in the default save folder while it is set and there, and
+    // otherwise in the source's own folder, whatever folder the file browser shows.
+    void workDir_data() {
+        QTest::addColumn<QString>("saveDir");  // "<dir>" a folder that is there
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("beside the source")
+            << QString() << u8("/v/影片 1/a.flv") << u8("/v/影片 1/");
+        QTest::newRow("default save folder") << u8("<dir>") << u8("/v/a.flv") << u8("<dir>/");
+        QTest::newRow("default save folder gone")
+            << u8("<dir>/gone") << u8("/v/a.flv") << u8("/v/");
+        QTest::newRow("no source") << QString() << QString() << QString();
+        QTest::newRow("a stream") << QString() << u8("http://host/a.flv") << QString();
+        QTest::newRow("a stream, with a save folder")
+            << u8("<dir>") << u8("http://host/a.flv") << u8("<dir>/");
+    }
+    void workDir() {
+        QFETCH(QString, saveDir);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid() && QDir(dir.path()).mkdir(u8("影片 1")));
-        const QString shown = dir.path() + u8("/");
-        const QString gone = dir.path() + u8("/gone/");
-        QString& folder = m_list.folder;
-        folder = shown;
-        QString afterClear;  // what the browser shows once told its folder is gone
-        int clears = 0;
-        m_list.onClearFolder = [&] {
-            ++clears;
-            folder = afterClear;
-        };
-        const auto workDir = [&clears](const char* path) {
-            const QString found = ::getWorkDir(u8(path));
-            return found + u8(" after clears: ") + QString::number(clears);
-        };
-        QCOMPARE(workDir("/v/a.flv"), shown + u8(" after clears: 0"));
-        folder = gone;
-        afterClear = shown;
-        QCOMPARE(workDir("/v/a.flv"), shown + u8(" after clears: 1"));
-        folder = gone;
-        afterClear.clear();
-        QCOMPARE(workDir("/影片 1/a.flv"), u8("/影片 1/ after clears: 2"));
-        folder = gone;
-        QCOMPARE(workDir(""), u8(" after clears: 3"));
+        QVERIFY(dir.isValid());
+        m_list.folder = QDir::homePath() + u'/';
+        m_list.saveDir = saveDir.replace(u8("<dir>"), dir.path());
+        QCOMPARE(::getWorkDir(path), expected.replace(u8("<dir>"), dir.path()));
+        m_list.saveDir.clear();
     }
 
     void absoluteTarget_data() {

@@ -65,10 +65,11 @@ public:
     virtual StoredLists storedLists() const = 0;
 
     // ---- the file browser --------------------------------------------------------------------
-    // The folder the browser shows ("" none); where the tools write by default.
+    // The folder the browser shows ("" none).
     virtual QString browserFolder() const = 0;
-    // The browser's folder has gone away: it falls back to one that exists.
-    virtual void clearBrowserFolder() = 0;
+    // The default save folder ("預設存取目錄"), where the tools write when it is set; ""
+    // none.
+    virtual QString saveFolder() const = 0;
     // "裁剪、分割、合併……等等處理後，配合指向此檔案列表" is checked.
     virtual bool doneToFileList() const = 0;
     // Shows the file in the browser's file list: browser tab, its folder, the file selected.

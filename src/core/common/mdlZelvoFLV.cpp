@@ -65,11 +65,6 @@ QString playerFile() {
     return player != nullptr ? player->fileName() : QString();
 }
 
-QString browserFolder() {
-    const ListWindow* list = appWindows().list;
-    return list != nullptr ? list->browserFolder() : QString();
-}
-
 // The leading decimal number of a text (blanks, sign, digits, one "." and
 // digits), 0 when there is none, so "12abc" reads 12 and "" reads 0.
 double leadingNumber(const QString& text) {
@@ -172,19 +167,17 @@ QString upperDriveLetter(const QString& path) {
 }
 
 QString getWorkDir(const QString& path) {
-    QString folder = browserFolder();
-    if (!FileObject::shared().FolderExists(std::as_const(folder))) {
-        // A folder that has gone away makes the browser fall back to the
-        // current folder; ask again for what it shows now.
-        if (ListWindow* list = appWindows().list) {
-            list->clearBrowserFolder();
-        }
-        folder = browserFolder();
+    const FileObject& fso = FileObject::shared();
+    const ListWindow* list = appWindows().list;
+    const QString saveDir = list != nullptr ? list->saveFolder() : QString();
+    if (!saveDir.isEmpty() && fso.FolderExists(saveDir)) {
+        return addSeparator(saveDir);
     }
-    if (!path.isEmpty() && folder.isEmpty()) {
-        return addSeparator(FileObject::shared().GetParentFolderName(path));
+    // A stream has no folder of its own.
+    if (path.isEmpty() || isUrl(path)) {
+        return QString();
     }
-    return folder;
+    return addSeparator(fso.GetParentFolderName(path));
 }
 
 void killFile(const QString& path, bool noClose) {

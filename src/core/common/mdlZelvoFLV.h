@@ -72,8 +72,8 @@ QString addSeparator(const QString& path);
 // A one-character part before the first ":" is upper-cased; anything else is
 // returned unchanged.
 QString upperDriveLetter(const QString& path);
-// The folder the tools write into: the file browser's folder, or else the
-// folder of path.
+// The folder the tools' dialogs start in: the default save folder while it is set and
+// there, or else the folder of path (the source); "" for a stream or no path.
 QString getWorkDir(const QString& path);
 // Deletes the files the path names ("*" and "?" allowed in the file-name part),
 // never folders. Unless noClose, the player is first asked to let go of the file.

@@ -87,28 +87,51 @@ QList<SettingList> settingLists() {
     };
 }
 
-QString absolutePath(const QString& text) {
+QString absolutePath(const QString& text, const QString& folder) {
     const QString path = text.trimmed();
     if (path.isEmpty() || QFileInfo(path).isAbsolute()) {
         return path;
     }
     // Written as the user typed it after the folder, so that equal texts stay equal.
-    return addSeparator(QDir::currentPath()) + path;
+    return addSeparator(folder.isEmpty() ? QDir::currentPath() : folder) + path;
+}
+
+QString sourceProblem(const QString& path, const QString& format) {
+    if (path.isEmpty()) {
+        return t::noSource();
+    }
+    if (!FileObject::shared().FileExists(path)) {
+        return t::sourceGone(path);
+    }
+    const QString ext = upperExtension(path);
+    if (!formatMatches(ext, format) && !(format == kMpg && ext == QLatin1String("MPEG"))) {
+        return t::notInFormat(t::sourceSide(), format, path);
+    }
+    return QString();
 }
 
 bool sourceValid(const QString& path, const QString& format) {
-    if (!FileObject::shared().FileExists(path)) {
-        return false;
+    return sourceProblem(path, format).isEmpty();
+}
+
+QString targetProblem(const QString& path, const QString& format) {
+    const FileObject& fso = FileObject::shared();
+    if (path.isEmpty()) {
+        return t::noTarget();
     }
-    const QString ext = upperExtension(path);
-    return formatMatches(ext, format) || (format == kMpg && ext == QLatin1String("MPEG"));
+    const QString folder = fso.GetParentFolderName(path);
+    if (!folder.isEmpty() && !fso.FolderExists(folder)) {
+        return t::targetFolderGone(folder);
+    }
+    if (fso.GetBaseName(path).isEmpty() || !path.contains(u'.') ||
+        !formatMatches(upperExtension(path), format)) {
+        return t::notInFormat(t::targetSide(), format, path);
+    }
+    return QString();
 }
 
 bool targetValid(const QString& path, const QString& format) {
-    const FileObject& fso = FileObject::shared();
-    const QString folder = fso.GetParentFolderName(path);
-    return (folder.isEmpty() || fso.FolderExists(folder)) && !fso.GetBaseName(path).isEmpty() &&
-           formatMatches(upperExtension(path), format) && path.contains(u'.');
+    return targetProblem(path, format).isEmpty();
 }
 
 QString withFormat(const QString& path, const QString& format) {

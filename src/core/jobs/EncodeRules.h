@@ -41,9 +41,9 @@ struct SettingList {
 // bitrate, channels.
 QList<SettingList> settingLists();
 
-// A typed path as the tools take it: trimmed, and a relative one joined to the process's
-// current folder.
-QString absolutePath(const QString& text);
+// A typed path as the tools take it: trimmed, and a relative one joined to folder (the
+// process's current folder when folder is "").
+QString absolutePath(const QString& text, const QString& folder = QString());
 
 // A source is usable when it exists and its extension is the format's (MPEG counts as MPG;
 // "不限" takes any extension, but not none).
@@ -51,6 +51,10 @@ bool sourceValid(const QString& path, const QString& format);
 // A target is usable when its folder exists (or it is a bare name), it has a name before
 // the extension and the extension is the format's.
 bool targetValid(const QString& path, const QString& format);
+// What keeps a source or a target from being used, said for the run button's tip; "" when
+// nothing does.
+QString sourceProblem(const QString& path, const QString& format);
+QString targetProblem(const QString& path, const QString& format);
 
 // The path with its extension changed to the chosen format; unchanged for "不限" or a path
 // without a name.

@@ -46,6 +46,30 @@ inline QString runButton() {
     return QStringLiteral("執行轉檔程序");
 }
 
+// What the run button's tip says is missing.
+inline QString noSource() {
+    return QStringLiteral("請先指定來源檔案");
+}
+inline QString sourceGone(const QString& path) {
+    return QStringLiteral("來源檔案並不存在：") + path;
+}
+inline QString noTarget() {
+    return QStringLiteral("請先指定轉成的檔案");
+}
+inline QString targetFolderGone(const QString& folder) {
+    return QStringLiteral("轉成檔案的資料夾並不存在：") + folder;
+}
+inline QString sourceSide() {
+    return QStringLiteral("來源檔案");
+}
+inline QString targetSide() {
+    return QStringLiteral("轉成檔案");
+}
+// "來源檔案不是所選的 MPG 格式：/v/c.mp4"
+inline QString notInFormat(const QString& side, const QString& format, const QString& path) {
+    return side + QStringLiteral("不是所選的 ") + format + QStringLiteral(" 格式：") + path;
+}
+
 // The browse dialog's filter for a format: "FLV 檔案格式 (*.FLV)|*.flv".
 inline QString formatFilter(const QString& format, const QString& pattern) {
     return format.toUpper() + QStringLiteral(" 檔案格式 (*.") + format + QStringLiteral(")|*.") +

@@ -380,11 +380,9 @@ void RangeMarks::applyMark() {
 
 QString RangeMarks::itemWithMarks() {
     const QString path = m_w.mciMain.FileName();
-    if (path.isEmpty()) {
+    // Without marks there is nothing to add: the list's own "+" adds a bare file.
+    if (path.isEmpty() || m_model.isEmpty()) {
         return QString();
-    }
-    if (m_model.isEmpty()) {
-        return path;  // nothing marked: the file goes to the list as it is
     }
     const QString marks = m_model.marksText();
     if (!m_w.menus().mnuAutoAddMark->isChecked()) {

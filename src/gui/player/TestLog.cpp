@@ -323,7 +323,7 @@ std::optional<QString> TestLog::input(const InputRequest& request) {
 }
 
 FileDialogReply TestLog::fileDialog(const FileDialogRequest& request) {
-    write({QStringLiteral("file"), request.title});
+    write({QStringLiteral("file"), request.title, request.initDir, request.fileName});
     if (m_fileAnswers.isEmpty()) {
         return {};
     }

@@ -29,7 +29,7 @@ class frmMain;
 // One line each, fields separated by TAB, CR LF inside a text written as "\n":
 //   message <TAB> title <TAB> buttons <TAB> text
 //   input <TAB> title <TAB> prompt
-//   file <TAB> title
+//   file <TAB> title <TAB> start folder <TAB> proposed file name
 //   status <TAB> status text <TAB> current time <TAB> frame
 //   picture <TAB> x y width height   (window coordinates)
 //   window <TAB> normal | maximised | minimised <TAB> width height

@@ -9,6 +9,7 @@
 #include "gui/playlist/frmListTexts.h"
 #include "gui/tooltabs/EncodeTab.h"
 #include "gui/tooltabs/FixTab.h"
+#include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/ZelvoPictures.h"
 #include "gui/widgets/ZelvoTab.h"
@@ -192,21 +193,21 @@ void frmList::buildAreas(QWidget* client) {
     lstMn2View->setObjectName(QStringLiteral("lstMn2"));
     connectList(lstMn2, lstMn2View);
     m_browser = new BrowserTab(*this, tabMn[1]->TabPictureBox().at(1));
+    const auto panel = [this](int id) {
+        return tabMn[static_cast<size_t>(id / 10)]->TabPictureBox().at(id % 10).data();
+    };
+    m_tools[40] = new FixTab(panel(40));
     for (int p = 0; p < 4; ++p) {
-        const int area = 6 + p / 2;
-        auto* encode =
-            new EncodeTab(p, tabMn[static_cast<size_t>(area)]->TabPictureBox().at(p % 2));
-        m_encode[static_cast<size_t>(p)] = encode;
-        // The play-this-file item follows the source of the panel shown.
-        connect(encode, &EncodeTab::sourceChecked, this,
-                [this, area, p](bool valid, const QString& path) {
-                    if (m_curListId == area * 10 + p % 2) {
-                        mnuPlaySpec->setEnabled(valid);
-                        mnuPlaySpec->setData(path);
-                    }
-                });
+        const int id = (6 + p / 2) * 10 + p % 2;
+        m_tools[id] = new EncodeTab(p, panel(id));
     }
-    m_fix = new FixTab(*this, tabMn[4]->TabPictureBox().at(0));
+    for (const auto& [id, tool] : m_tools) {
+        connect(tool, &ToolTab::playableChanged, this, [this, tool = tool] {
+            if (toolTab(m_curListId) == tool) {
+                showPlayable(tool);
+            }
+        });
+    }
 
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
@@ -434,7 +435,8 @@ void frmList::tabClick(int area) {
             break;
         case 10:
             toolTabSetup();
-            loadMark();
+            // Edits not yet drawn back stay: only a new file or "從播放區重讀標記" replaces them.
+            m_marksTab->refresh();
             lblNote->setText(t::noteMarks());
             break;
         case 11:
@@ -445,14 +447,37 @@ void frmList::tabClick(int area) {
             m_browser->tabShown();
             break;
         default:
-            toolTabSetup();
-            toolNote();
-            if (m_curListId >= 60) {
-                m_encode[static_cast<size_t>((area - 6) * 2 + strip->TabNow())]->tabShown();
+            if (ToolTab* tool = toolTab(m_curListId)) {
+                toolTabSetup();
+                lblNote->setText(tool->note());
+                mnuPlaySpec->setText(tool->playCaption());
+                tool->tabShown();
+                showPlayable(tool);
+            } else {
+                toolTabSetup();
+                lblNote->setText(t::noteTool(m_curListId == 21 ? t::runSplit() : t::runSnap()));
             }
             break;
     }
     Q_EMIT tabShown(m_curListId);
+}
+
+ToolTab* frmList::toolTab(int id) const {
+    const auto found = m_tools.find(id);
+    return found != m_tools.end() ? found->second : nullptr;
+}
+
+EncodeTab* frmList::encodeTab(int panel) const {
+    return static_cast<EncodeTab*>(toolTab((6 + (panel & 3) / 2) * 10 + panel % 2));
+}
+
+FixTab* frmList::fixTab() const {
+    return static_cast<FixTab*>(toolTab(40));
+}
+
+void frmList::showPlayable(const ToolTab* tool) {
+    mnuPlaySpec->setEnabled(!tool->playable().isEmpty());
+    mnuPlaySpec->setData(tool->playable());
 }
 
 void frmList::toolTabSetup() {
@@ -465,27 +490,6 @@ void frmList::toolTabSetup() {
     setPlayButtonsVisible(m_browserActive);
     refreshPrevNext();
     lblNote->clear();
-    if (m_curListId >= 60) {
-        lblNote->setText(t::noteTool(t::runEncode()));
-        mnuPlaySpec->setText(m_curListId == 71 ? t::mnuPlaySpecMusic() : t::mnuPlaySpecVideo());
-    }
-}
-
-void frmList::toolNote() {
-    switch (m_curListId) {
-        case 21:
-            lblNote->setText(t::noteTool(t::runSplit()));
-            break;
-        case 30:
-            lblNote->setText(t::noteTool(t::runSnap()));
-            break;
-        case 40:
-            lblNote->setText(t::noteTool(t::runFix()));
-            m_fix->tabShown();
-            break;
-        default:
-            break;
-    }
 }
 
 void frmList::setPlayButtonsVisible(bool visible) {
@@ -591,8 +595,8 @@ void frmList::getStartEnd(const QString& line, qint32& start, qint32& end) const
 QString frmList::browserFolder() const {
     return m_browser->folder();
 }
-void frmList::clearBrowserFolder() {
-    m_browser->clearFolder();
+QString frmList::saveFolder() const {
+    return m_browser->saveFolder();
 }
 bool frmList::doneToFileList() const {
     return m_browser->doneToFn();

@@ -7,11 +7,13 @@
 #include <QPointer>
 
 #include <array>
+#include <map>
 
 class EncodeTab;
 class MarksTab;
 class BrowserTab;
 class FixTab;
+class ToolTab;
 class PlaylistView;
 class QAction;
 class QFrame;
@@ -54,10 +56,13 @@ public:
     MarksTab* marksTab() const { return m_marksTab; }
     // The file browser tab (area 1, tab 1).
     BrowserTab* browserTab() const { return m_browser; }
+    // The tool tab of a list id (area × 10 + tab), nullptr for the lists and the marks and
+    // file tabs.
+    ToolTab* toolTab(int id) const;
     // The conversion panels: 0 and 1 in area 6, 2 and 3 in area 7.
-    EncodeTab* encodeTab(int panel) const { return m_encode[static_cast<size_t>(panel & 3)]; }
+    EncodeTab* encodeTab(int panel) const;
     // The repair tab (area 4).
-    FixTab* fixTab() const { return m_fix; }
+    FixTab* fixTab() const;
 
     int lineFmt() const { return m_lineFmt; }
     void mnuLineFmt_Click(int index);
@@ -110,7 +115,7 @@ public:
     void loadLists(const StoredLists& lists) override;
     StoredLists storedLists() const override;
     QString browserFolder() const override;
-    void clearBrowserFolder() override;
+    QString saveFolder() const override;
     bool doneToFileList() const override;
     void showInFileList(const QString& path) override;
 
@@ -159,7 +164,8 @@ private:
     bool showArea(int area, int tab);
     void tabClick(int area);
     void toolTabSetup();
-    void toolNote();
+    // The play-this-file item follows the tool tab shown.
+    void showPlayable(const ToolTab* tool);
     void setPlayButtonsVisible(bool visible);
     void setLook(ZelvoButton* button, bool usable);
     void refreshMoveLooks();
@@ -188,6 +194,6 @@ private:
     int m_playSetting = 0;
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
-    std::array<EncodeTab*, 4> m_encode{};
-    FixTab* m_fix = nullptr;
+    // The tool tabs by list id.
+    std::map<int, ToolTab*> m_tools;
 };

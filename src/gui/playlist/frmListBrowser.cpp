@@ -3,11 +3,13 @@
 #include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
+#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/lists/PlaylistModel.h"
 #include "gui/playlist/frmList.h"
 #include "gui/widgets/FileDrop.h"
 #include "gui/widgets/ZelvoButton.h"
+#include "gui/widgets/ZelvoPictures.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,7 +40,13 @@ QString cannotOpenFolder() {
     return QStringLiteral("無法開啟指定的目錄：");
 }
 QString saveDirLabel() {
-    return QStringLiteral("預設儲存目錄：");
+    return QStringLiteral("預設存取目錄");
+}
+QString saveDirHint() {
+    return QStringLiteral("如果不指定存取目錄，那麼，存取目錄總是跟隨著來源檔案");
+}
+QString saveDirPrompt() {
+    return QStringLiteral("請選取預設的存取目錄\r\n或者你也可以新建資料夾！");
 }
 QString doneToFnText() {
     return QStringLiteral("裁剪、分割、合併……等等處理後，配合指向此檔案列表");
@@ -65,7 +73,17 @@ BrowserTab::BrowserTab(frmList& owner, QWidget* panel) : QWidget(panel), m_owner
     lblSaveDir->setObjectName(QStringLiteral("lblSaveDir"));
     txtSaveDir = new QLineEdit(this);
     txtSaveDir->setObjectName(QStringLiteral("txtSaveDir"));
+    txtSaveDir->setToolTip(saveDirHint());
     lblSaveDir->setBuddy(txtSaveDir);
+    mbSaveDir = new ZelvoButton(this);
+    mbSaveDir->setObjectName(QStringLiteral("mbSaveDir"));
+    mbSaveDir->setPicture(ZelvoPictures::picture(ButtonPicture::Open));
+    mbSaveDir->setFixedSize(22, 22);
+    // Usable on this tab, as the tools' own buttons are.
+    mbSaveDir->setProperty("Tag", QStringLiteral("on"));
+    lblSaveDirHint = new QLabel(saveDirHint(), this);
+    lblSaveDirHint->setObjectName(QStringLiteral("lblSaveDirHint"));
+    lblSaveDirHint->setWordWrap(true);
     chkDoneToFn = new QCheckBox(doneToFnText(), this);
     chkDoneToFn->setObjectName(QStringLiteral("chkDoneToFn"));
 
@@ -76,10 +94,14 @@ BrowserTab::BrowserTab(frmList& owner, QWidget* panel) : QWidget(panel), m_owner
     grid->addWidget(Dir1, 1, 0);
     grid->addWidget(Fn1, 1, 1);
     auto* saveRow = new QHBoxLayout;
+    saveRow->setSpacing(2);
     saveRow->addWidget(lblSaveDir);
+    saveRow->addSpacing(4);
     saveRow->addWidget(txtSaveDir, 1);
+    saveRow->addWidget(mbSaveDir);
     grid->addLayout(saveRow, 2, 0, 1, 2);
-    grid->addWidget(chkDoneToFn, 3, 0, 1, 2);
+    grid->addWidget(lblSaveDirHint, 3, 0, 1, 2);
+    grid->addWidget(chkDoneToFn, 4, 0, 1, 2);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 3);
     grid->setRowStretch(1, 1);
@@ -94,6 +116,7 @@ BrowserTab::BrowserTab(frmList& owner, QWidget* panel) : QWidget(panel), m_owner
         list->viewport()->setAcceptDrops(true);
     }
 
+    connect(mbSaveDir, &ZelvoButton::Click, this, &BrowserTab::mbSaveDir_Click);
     connect(Drv1, &QComboBox::activated, this, &BrowserTab::Drv1_Change);
     // Keyboard users open a folder with Enter; the mouse opens it on the press.
     connect(Dir1, &QListWidget::itemActivated, this,
@@ -184,6 +207,22 @@ void BrowserTab::refreshLooks() {
     m_owner.mnuAddToList->setEnabled(files >= 1);
     if (PlayerWindow* player = appWindows().player) {
         player->fncEbCheck();
+    }
+}
+
+QString BrowserTab::saveFolder() const {
+    return txtSaveDir->text().trimmed();
+}
+
+void BrowserTab::mbSaveDir_Click() {
+    CommDialog dialog;
+    dialog.setOwnerWindow(window());
+    dialog.setInitDir(saveFolder());
+    dialog.setDialogTitle(saveDirPrompt());
+    const QString chosen = dialog.ShowDir(true);
+    dialog.setDialogTitle(QString());
+    if (!chosen.isEmpty()) {
+        txtSaveDir->setText(addSeparator(chosen));
     }
 }
 

@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMimeData;
+class ZelvoButton;
 class frmList;
 
 // The playlist window's file browser tab: the drives, the folders and the files of the
@@ -32,6 +33,10 @@ public:
     // The full path of file index (-1: the selected one).
     QString getFnFn(int index) const { return m_browser.getFnFn(index); }
     bool doneToFn() const;
+    // The default save folder ("" none).
+    QString saveFolder() const;
+    // Picks the default save folder in a folder dialog.
+    void mbSaveDir_Click();
 
     // The tab came to the front: the drives and the folder are read again.
     void tabShown();
@@ -57,6 +62,8 @@ public:
     QListWidget* Fn1 = nullptr;
     QLabel* lblSaveDir = nullptr;
     QLineEdit* txtSaveDir = nullptr;
+    ZelvoButton* mbSaveDir = nullptr;
+    QLabel* lblSaveDirHint = nullptr;
     QCheckBox* chkDoneToFn = nullptr;
 
 Q_SIGNALS:

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace t = MarksLinesTexts;
 
 namespace {
@@ -154,6 +156,11 @@ void MarksTab::loadMark() {
         ranges = player->markTimes();
     }
     m_lines.load(formatTime(total, 3, 2), ranges);
+    draw();
+}
+
+void MarksTab::refresh() {
+    m_lines.select(std::min(m_lines.selected(), m_lines.count() - 1));
     draw();
 }
 

@@ -24,6 +24,8 @@ public:
 
     // What the player asks of the marks list (ListWindow).
     void loadMark();
+    // The tab was shown: the selection stays inside the list and its line is in the boxes.
+    void refresh();
     void checkCmdRng();
     QStringList marksLines() const { return m_lines.lines(); }
     void getStartEnd(const QString& line, qint32& start, qint32& end) const;

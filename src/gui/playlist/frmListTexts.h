@@ -179,6 +179,13 @@ inline QString fixExplain() {
 inline QString dropHint() {
     return QStringLiteral("你可以拖曳檔案到這裡");
 }
+// What a tool's run button says while its source is missing.
+inline QString missingSource() {
+    return QStringLiteral("請先指定要處理的檔案");
+}
+inline QString sourceGone(const QString& path) {
+    return QStringLiteral("指定的檔案並不存在：") + path;
+}
 inline QString fixUnsupported() {
     return QStringLiteral("你所指定處理的檔案並不存在，或是\r\n你選擇了不支援修復的多媒體格式！");
 }

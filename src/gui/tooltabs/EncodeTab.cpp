@@ -1,45 +1,29 @@
 #include "gui/tooltabs/EncodeTab.h"
 
-#include "core/common/AppWindows.h"
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
-#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
-#include "core/files/FileObject.h"
 #include "core/jobs/EncodeJob.h"
 #include "core/jobs/EncodeRules.h"
 #include "core/jobs/EncodeTexts.h"
 #include "core/jobs/JobFront.h"
 #include "gui/busy/BusySession.h"
-#include "gui/widgets/FileDrop.h"
+#include "gui/playlist/frmListTexts.h"
+#include "gui/tooltabs/SourceBox.h"
 #include "gui/widgets/ZelvoButton.h"
-#include "gui/widgets/ZelvoPictures.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
-#include <QTimer>
-#include <QUrl>
 
 #include <tuple>
 
 namespace t = encodeTexts;
 
 namespace {
-
-constexpr int kBrowseButton = 22;
-// How long a browse button stays down after its dialog has closed.
-constexpr int kReleaseMs = 300;
-// The open dialog's "the file must exist" option.
-constexpr quint32 kFileMustExist = 0x1000;
 
 QComboBox* makeList(QWidget* parent, const QString& name, const QStringList& items,
                     const QString& current) {
@@ -50,57 +34,55 @@ QComboBox* makeList(QWidget* parent, const QString& name, const QStringList& ite
     return list;
 }
 
-// The first file of a drop, as the player takes a dropped file.
-QString firstDropped(const QMimeData& dropped) {
-    QString name;
-    for (const QUrl& url : dropped.urls()) {
-        if (url.isLocalFile()) {
-            name = url.toLocalFile();
-            break;
-        }
-    }
-    if (name.isEmpty() && dropped.hasText()) {
-        const QString line = dropped.text().section(u'\n', 0, 0).trimmed();
-        const QUrl url(line);
-        name = url.isLocalFile() ? url.toLocalFile() : line;
-    }
-    while (name.contains(QLatin1String("//"))) {
-        name.replace(QLatin1String("//"), QLatin1String("/"));
-    }
-    return upperDriveLetter(name);
-}
-
 }  // namespace
 
-EncodeTab::EncodeTab(int panel, QWidget* host) : QWidget(host), m_panel(panel) {
+EncodeTab::EncodeTab(int panel, QWidget* host) : ToolTab(host), m_panel(panel) {
     setObjectName(QStringLiteral("picEncode%1").arg(panel));
     build();
-    host->layout()->addWidget(this);
-    checkSource();
-    checkTarget();
+    refresh();
+}
+
+QString EncodeTab::runCaption() const {
+    return t::runButton();
+}
+
+QString EncodeTab::note() const {
+    return frmListTexts::noteTool(frmListTexts::runEncode());
+}
+
+QString EncodeTab::playCaption() const {
+    return m_panel == 3 ? frmListTexts::mnuPlaySpecMusic() : frmListTexts::mnuPlaySpecVideo();
 }
 
 void EncodeTab::build() {
     const encodeRules::Panel formats = encodeRules::panel(m_panel);
-    const auto pathRow = [this](const QString& label, const QString& side) {
+    const auto pathRow = [this](const QString& label, const QString& side, bool sourceSide) {
         auto* caption = new QLabel(label, this);
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QStringLiteral("txtEncode") + side);
-        box->setToolTip(t::dropHint());
-        box->installEventFilter(this);
-        caption->setBuddy(box);
-        auto* button = new ZelvoButton(this);
-        button->setObjectName(QStringLiteral("mbEncode") + side);
-        button->setFixedSize(kBrowseButton, kBrowseButton);
-        button->setPicture(ZelvoPictures::picture(ButtonPicture::Open));
-        // The tool tabs leave their own buttons usable.
-        button->setProperty("Tag", QStringLiteral("on"));
-        return std::tuple{caption, box, button};
+        auto* box = new SourceBox(QStringLiteral("txtEncode") + side,
+                                  QStringLiteral("mbEncode") + side, this);
+        caption->setBuddy(box->box());
+        const auto format = [this, sourceSide] {
+            return (sourceSide ? cboEncodeSrc : cboEncodeTo)->currentText();
+        };
+        box->filter = [format, sourceSide] {
+            return encodeRules::browseFilter(format(), sourceSide);
+        };
+        box->defaultExt = [format] { return encodeRules::browseDefaultExt(format()); };
+        // The target is usually a file still to be made.
+        box->mustExist = sourceSide;
+        box->startFolder = [this] { return getWorkDir(sourcePath()); };
+        box->takeDrop = [this, sourceSide](const QString& path) {
+            return takeDrop(sourceSide, path);
+        };
+        connect(box, &SourceBox::changed, this, &EncodeTab::refresh);
+        return std::tuple{caption, box};
     };
-    std::tie(lblEncodeSrc, txtEncodeSrc, mbEncodeSrc) =
-        pathRow(formats.sourceLabel, QStringLiteral("Src"));
-    std::tie(lblEncodeTo, txtEncodeTo, mbEncodeTo) =
-        pathRow(formats.targetLabel, QStringLiteral("To"));
+    std::tie(lblEncodeSrc, source) = pathRow(formats.sourceLabel, QStringLiteral("Src"), true);
+    std::tie(lblEncodeTo, target) = pathRow(formats.targetLabel, QStringLiteral("To"), false);
+    txtEncodeSrc = source->box();
+    txtEncodeTo = target->box();
+    mbEncodeSrc = source->button();
+    mbEncodeTo = target->button();
     cboEncodeSrc = makeList(this, QStringLiteral("cboEncodeSrc"), formats.sourceFormats,
                             formats.sourceDefault);
     cboEncodeTo =
@@ -111,15 +93,10 @@ void EncodeTab::build() {
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(4);
     int row = 0;
-    for (const auto& [caption, box, button, list] :
-         {std::tuple{lblEncodeSrc, txtEncodeSrc, mbEncodeSrc, cboEncodeSrc},
-          std::tuple{lblEncodeTo, txtEncodeTo, mbEncodeTo, cboEncodeTo}}) {
+    for (const auto& [caption, box, list] : {std::tuple{lblEncodeSrc, source, cboEncodeSrc},
+                                             std::tuple{lblEncodeTo, target, cboEncodeTo}}) {
         grid->addWidget(caption, row, 0);
-        auto* path = new QHBoxLayout;
-        path->setSpacing(2);
-        path->addWidget(box, 1);
-        path->addWidget(button);
-        grid->addLayout(path, row, 1);
+        grid->addWidget(box, row, 1);
         grid->addWidget(list, row, 2);
         ++row;
     }
@@ -154,82 +131,53 @@ void EncodeTab::build() {
     cboAudioBitrate = settings[4];
     cboAudioChannel = settings[5];
 
-    cmdMediaEncode = new QPushButton(t::runButton(), this);
-    cmdMediaEncode->setObjectName(QStringLiteral("cmdMediaEncode"));
-    cmdMediaEncode->setAutoDefault(false);
+    cmdMediaEncode = makeRunButton(QStringLiteral("cmdMediaEncode"));
     grid->setRowStretch(row++, 1);
     grid->addWidget(cmdMediaEncode, row, 0, 1, 3, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
 
-    connect(txtEncodeSrc, &QLineEdit::textChanged, this, &EncodeTab::checkSource);
-    connect(txtEncodeTo, &QLineEdit::textChanged, this, &EncodeTab::checkTarget);
     connect(cboEncodeSrc, &QComboBox::currentIndexChanged, this, &EncodeTab::cboEncodeSrc_Click);
     connect(cboEncodeTo, &QComboBox::currentIndexChanged, this, &EncodeTab::cboEncodeTo_Click);
-    connect(mbEncodeSrc, &ZelvoButton::Click, this, &EncodeTab::mbEncodeSrc_Click);
-    connect(mbEncodeTo, &ZelvoButton::Click, this, &EncodeTab::mbEncodeTo_Click);
-    connect(cmdMediaEncode, &QPushButton::clicked, this, &EncodeTab::cmdMediaEncode_Click);
 }
 
-void EncodeTab::tabShown() {
-    checkSource();
-    checkTarget();
+QString EncodeTab::sourcePath() const {
+    return encodeRules::absolutePath(source->path());
 }
 
-void EncodeTab::checkSource() {
-    const QString path = txtEncodeSrc->text().trimmed();
-    m_sourceValid = encodeRules::sourceValid(path, cboEncodeSrc->currentText());
-    txtEncodeSrc->setToolTip(m_sourceValid ? path : t::dropHint());
-    cmdMediaEncode->setEnabled(m_sourceValid && m_targetValid);
-    Q_EMIT sourceChecked(m_sourceValid,
-                         m_sourceValid ? encodeRules::absolutePath(path) : QString());
+QString EncodeTab::targetPath() const {
+    // A bare name goes where the tools write by default.
+    const QString from = sourcePath();
+    return encodeRules::absolutePath(target->path(), sourceValid() ? getWorkDir(from) : QString());
 }
 
-void EncodeTab::checkTarget() {
-    const QString path = txtEncodeTo->text().trimmed();
-    m_targetValid = encodeRules::targetValid(path, cboEncodeTo->currentText());
-    txtEncodeTo->setToolTip(m_targetValid ? path : t::dropHint());
-    cmdMediaEncode->setEnabled(m_sourceValid && m_targetValid);
+void EncodeTab::refresh() {
+    m_sourceProblem = encodeRules::sourceProblem(sourcePath(), cboEncodeSrc->currentText());
+    source->showUsable(sourceValid());
+    m_targetProblem = encodeRules::targetProblem(targetPath(), cboEncodeTo->currentText());
+    target->showUsable(targetValid());
+    QStringList missing;
+    for (const QString& problem : {m_sourceProblem, m_targetProblem}) {
+        if (!problem.isEmpty()) {
+            missing << problem;
+        }
+    }
+    setRunnable(missing.isEmpty(), missing.join(u'\n'));
+    setPlayable(sourceValid() ? sourcePath() : QString());
 }
 
 void EncodeTab::cboEncodeSrc_Click() {
     txtEncodeSrc->setText(
         encodeRules::withFormat(txtEncodeSrc->text(), cboEncodeSrc->currentText()));
-    checkSource();
+    refresh();
 }
 
 void EncodeTab::cboEncodeTo_Click() {
     txtEncodeTo->setText(encodeRules::withFormat(txtEncodeTo->text(), cboEncodeTo->currentText()));
-    checkTarget();
+    refresh();
 }
 
-void EncodeTab::browse(bool source) {
-    ZelvoButton* button = source ? mbEncodeSrc : mbEncodeTo;
-    const QString format = (source ? cboEncodeSrc : cboEncodeTo)->currentText();
-    button->setState(ZelvoButton::Down);
-    CommDialog dialog;
-    dialog.setOwnerWindow(window());
-    dialog.setInitDir(getWorkDir(encodeRules::absolutePath(txtEncodeSrc->text())));
-    if (!source) {
-        // The target is usually a file still to be made.
-        dialog.setOpenFlags(dialog.OpenFlags() & ~kFileMustExist);
-    }
-    dialog.setFilter(encodeRules::browseFilter(format, source));
-    dialog.setDefaultExt(encodeRules::browseDefaultExt(format));
-    dialog.setFilterIndex(1);
-    dialog.setFileName(QString());
-    const QString chosen = dialog.ShowOpen(true, false);
-    if (!chosen.isEmpty()) {
-        (source ? txtEncodeSrc : txtEncodeTo)->setText(chosen);
-    }
-    QTimer::singleShot(kReleaseMs, button, [button] { button->setState(ZelvoButton::Normal); });
-}
-
-void EncodeTab::dropOn(bool source, const QMimeData& dropped) {
-    const QString path = firstDropped(dropped);
-    if (!FileObject::shared().FileExists(path)) {
-        return;
-    }
-    QComboBox* formats = source ? cboEncodeSrc : cboEncodeTo;
+bool EncodeTab::takeDrop(bool sourceSide, const QString& path) {
+    QComboBox* formats = sourceSide ? cboEncodeSrc : cboEncodeTo;
     QStringList items;
     for (int i = 0; i < formats->count(); ++i) {
         items << formats->itemText(i);
@@ -238,29 +186,18 @@ void EncodeTab::dropOn(bool source, const QMimeData& dropped) {
     if (format >= 0) {
         formats->setCurrentIndex(format);
     }
-    QLineEdit* box = source ? txtEncodeSrc : txtEncodeTo;
-    box->setText(path);
-    box->setFocus();
+    (sourceSide ? source : target)->setPath(path);
+    return true;
 }
 
-bool EncodeTab::eventFilter(QObject* watched, QEvent* event) {
-    const bool source = watched == txtEncodeSrc;
-    if ((source || watched == txtEncodeTo) &&
-        takeFileDrop(event,
-                     [this, source](const QMimeData& dropped) { dropOn(source, dropped); })) {
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void EncodeTab::cmdMediaEncode_Click() {
+void EncodeTab::run() {
     if (QWidget* focused = QApplication::focusWidget();
         focused != nullptr && isAncestorOf(focused)) {
         focused->clearFocus();
     }
     QWidget* owner = window();
-    const QString src = encodeRules::absolutePath(txtEncodeSrc->text());
-    const QString dst = encodeRules::absolutePath(txtEncodeTo->text());
+    const QString src = sourcePath();
+    const QString dst = targetPath();
     JobFront::Tool tool;
     tool.kind = ToolOperation::Convert;
     tool.owner = owner;

@@ -1,44 +1,48 @@
 #pragma once
 
-#include <QWidget>
+#include "gui/tooltabs/ToolTab.h"
 
 #include <array>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QMimeData;
-class QPushButton;
+class SourceBox;
 class ZelvoButton;
 
 // One conversion panel of the playlist window ("FLV 轉影片", "影片轉 FLV", "FLV 轉音樂",
 // "音樂轉 FLV"): a source and a target with their formats, the settings lists and the run
-// button. The rules are encodeRules'; this panel draws them and hands the clicks over.
-class EncodeTab : public QWidget {
+// button. The rules are encodeRules'; this panel draws them and hands the clicks over. A
+// target typed without a folder goes where the tools write by default (the default save
+// folder, or else the source's folder).
+class EncodeTab : public ToolTab {
     Q_OBJECT
 
 public:
-    // panel: 0 FLV to video, 1 video to FLV, 2 FLV to music, 3 music to FLV. The tab puts
-    // itself into the layout of host.
+    // panel: 0 FLV to video, 1 video to FLV, 2 FLV to music, 3 music to FLV.
     EncodeTab(int panel, QWidget* host);
 
-    int panelIndex() const { return m_panel; }
-    bool sourceValid() const { return m_sourceValid; }
-    bool targetValid() const { return m_targetValid; }
+    QString runCaption() const override;
+    QString note() const override;
+    QString playCaption() const override;
+    void refresh() override;
+    void run() override;
 
-    // The tab came to the front: both sides are checked again.
-    void tabShown();
+    int panelIndex() const { return m_panel; }
+    bool sourceValid() const { return m_sourceProblem.isEmpty(); }
+    bool targetValid() const { return m_targetProblem.isEmpty(); }
+    // The source and the target as the job takes them.
+    QString sourcePath() const;
+    QString targetPath() const;
+
     // A change of format rewrites that side's path to the format's extension.
     void cboEncodeSrc_Click();
     void cboEncodeTo_Click();
-    void mbEncodeSrc_Click() { browse(true); }
-    void mbEncodeTo_Click() { browse(false); }
-    // A file dropped on a path box: its format is chosen and its path put in the box.
-    void dropOn(bool source, const QMimeData& dropped);
-    void cmdMediaEncode_Click();
 
     QLabel* lblEncodeSrc = nullptr;
     QLabel* lblEncodeTo = nullptr;
+    SourceBox* source = nullptr;
+    SourceBox* target = nullptr;
     QLineEdit* txtEncodeSrc = nullptr;
     QLineEdit* txtEncodeTo = nullptr;
     ZelvoButton* mbEncodeSrc = nullptr;
@@ -55,20 +59,12 @@ public:
     QComboBox* cboAudioChannel = nullptr;
     QPushButton* cmdMediaEncode = nullptr;
 
-Q_SIGNALS:
-    // The source was checked: the play-this-file menu item follows it.
-    void sourceChecked(bool valid, const QString& path);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void build();
-    void checkSource();
-    void checkTarget();
-    void browse(bool source);
+    // A dropped file selects its format, then goes into the box.
+    bool takeDrop(bool sourceSide, const QString& path);
 
     int m_panel;
-    bool m_sourceValid = false;
-    bool m_targetValid = false;
+    QString m_sourceProblem;
+    QString m_targetProblem;
 };
