@@ -381,7 +381,8 @@ private:
 // header has a zero stream id and a size that fits in the file (tagAt has the last word).
 // The source is read in large blocks, and each of the three type bytes is looked for with
 // memchr and remembered until passed, so every byte is looked at a bounded number of times
-// whatever the damage holds; a run of zeros, holding no type byte, goes at memory speed.
+// whatever the damage holds; a run of zeros, holding no type byte, goes at memory speed, and
+// a hole of a sparse file is not read at all. Each block tells the progress.
 class TagFinder {
 public:
     TagFinder(FlvSource& src, const FlvScanProgress& progress)

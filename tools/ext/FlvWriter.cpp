@@ -980,7 +980,9 @@ AvcRepair repairAvcConfig(FlvInput& input, FlvPlan& plan) {
         for (int l : {4, 2, 1}) {
             const bool hadSps = !sps.empty();
             if (frameParameterSets(input.source(), t, l, sps, pps)) {
-                lengthSize = hadSps || sps.empty() ? lengthSize : l;
+                if (!hadSps && !sps.empty()) {
+                    lengthSize = l;  // that of the frame the SPS came from
+                }
                 break;
             }
         }
