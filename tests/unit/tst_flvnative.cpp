@@ -488,8 +488,7 @@ private Q_SLOTS:
         if (repeated) {
             args << u8("-x264-params") << u8("repeat-headers=1");
         }
-        QCOMPARE(testsupport::run(u8("ffmpeg"), args << u8("-f") << u8("flv") << made).exitCode,
-                 0);
+        QCOMPARE(testsupport::run(u8("ffmpeg"), args << u8("-f") << u8("flv") << made).exitCode, 0);
         const QStringList source = testsupport::frameDigests(made);
         QCOMPARE(source.size(), 200);
         QByteArray b = readAll(made);
@@ -514,16 +513,17 @@ private Q_SLOTS:
         if (!repeated) {
             QCOMPARE(code, 1);
             QVERIFY2(said.contains("the video cannot be repaired"), said.data());
-            QCOMPARE(notes, QStringList(u8("影像的解碼設定損壞或缺少，影像資料中也沒有可重建它的參數，"
-                                           "影像無法修復")));
+            QCOMPARE(notes,
+                     QStringList(u8("影像的解碼設定損壞或缺少，影像資料中也沒有可重建它的參數，"
+                                    "影像無法修復")));
             QCOMPARE(workFiles(), QStringList(u8("壞.flv")));
             return;
         }
         QCOMPARE(code, 0);
         const QString fixed = work(u8("~fix~tmpSP.flv"));
-        const testsupport::RunResult decoded = testsupport::run(
-            u8("ffmpeg"), {u8("-nostdin"), u8("-v"), u8("error"), u8("-i"), fixed, u8("-f"),
-                           u8("null"), u8("-")});
+        const testsupport::RunResult decoded =
+            testsupport::run(u8("ffmpeg"), {u8("-nostdin"), u8("-v"), u8("error"), u8("-i"), fixed,
+                                            u8("-f"), u8("null"), u8("-")});
         QCOMPARE(decoded.exitCode, 0);
         QVERIFY2(decoded.output.isEmpty(), decoded.output.left(2000).data());
         QCOMPARE(testsupport::frameDigests(fixed), source);
@@ -585,7 +585,8 @@ private Q_SLOTS:
             exttool::FlvScan scan;
             exttool::scanFlv(source, scan, [&](std::uint64_t done, std::uint64_t total) {
                 told << done;
-                return !(stop && done >= (std::uint64_t{16} << 20)) && total == std::uint64_t(b.size());
+                return !(stop && done >= (std::uint64_t{16} << 20)) &&
+                       total == std::uint64_t(b.size());
             });
             QVERIFY(std::is_sorted(told.begin(), told.end()));
             QVERIFY(!told.isEmpty() && told.last() <= std::uint64_t(b.size()));

@@ -757,10 +757,11 @@ private Q_SLOTS:
         QVERIFY(tool > 0 && alive(tool));
         ::kill(pid_t(program.processId()), SIGKILL);
         QVERIFY(program.waitForFinished(5000));
-        QVERIFY2(testsupport::waitUntil(
-                     [&] { return !alive(tool) && !ffmpegRuns(m_work->path()) && partial().isEmpty(); },
-                     2000),
-                 qPrintable(workFiles().join(u' ')));
+        QVERIFY2(
+            testsupport::waitUntil(
+                [&] { return !alive(tool) && !ffmpegRuns(m_work->path()) && partial().isEmpty(); },
+                2000),
+            qPrintable(workFiles().join(u' ')));
         QCOMPARE(workFiles(), QStringList({u8("child.pid"), u8("long.flv")}));
     }
 

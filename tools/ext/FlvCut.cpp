@@ -105,8 +105,8 @@ public:
     explicit RunProgress(const std::vector<std::string>& paths) {
         for (const std::string& path : paths) {
             struct stat st {};
-            m_inputBytes += stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size)
-                                                         : 0;
+            m_inputBytes +=
+                stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
         }
     }
     // Bytes of the inputs read so far (those of the inputs before the one being read,
@@ -147,9 +147,8 @@ bool openInputs(const std::vector<std::string>& paths,
     for (const std::string& path : paths) {
         inputs.push_back(std::make_unique<FlvInput>());
         const bool opened = inputs.back()->open(
-            path, error, [&](std::uint64_t done, std::uint64_t) {
-                return progress.reading(before, done);
-            });
+            path, error,
+            [&](std::uint64_t done, std::uint64_t) { return progress.reading(before, done); });
         if (inputs.back()->scan().stopped || ChildProcess::stopRequested() != 0) {
             stopped = true;
             return false;

@@ -420,10 +420,9 @@ public:
                 if (!m_known[i] || m_next[i] < from) {
                     const void* q = std::memchr(p + (from - m_lo), types[i],
                                                 static_cast<std::size_t>(m_hi - from));
-                    m_next[i] = q == nullptr
-                                    ? m_hi
-                                    : m_lo + static_cast<std::uint64_t>(
-                                                 static_cast<const std::uint8_t*>(q) - p);
+                    m_next[i] = q == nullptr ? m_hi
+                                             : m_lo + static_cast<std::uint64_t>(
+                                                          static_cast<const std::uint8_t*>(q) - p);
                     m_known[i] = true;
                 }
                 best = std::min(best, m_next[i]);

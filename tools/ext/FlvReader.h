@@ -21,7 +21,9 @@ public:
     virtual const std::uint8_t* view(std::uint64_t offset, std::size_t n) = 0;
     // The same for reading through a long stretch in large blocks: valid until the
     // next call of bulk (calls of view in between leave it alone).
-    virtual const std::uint8_t* bulk(std::uint64_t offset, std::size_t n) { return view(offset, n); }
+    virtual const std::uint8_t* bulk(std::uint64_t offset, std::size_t n) {
+        return view(offset, n);
+    }
     // The first place at or after offset that may hold anything but zeros: the end of
     // a hole of a sparse file, which reads as zeros without being stored; offset itself
     // where there is no such hole, size() when the rest is one.

@@ -952,8 +952,9 @@ AvcRepair repairAvcConfig(FlvInput& input, FlvPlan& plan) {
         dropped = dropped || part.tags.size() != count;
     }
     // One must be in force before the first frame.
-    bool inForce = std::any_of(plan.front.begin(), plan.front.end(),
-                               [&tags](const auto& fr) { return tags[fr.second].type == flvVideo; });
+    bool inForce = std::any_of(plan.front.begin(), plan.front.end(), [&tags](const auto& fr) {
+        return tags[fr.second].type == flvVideo;
+    });
     for (std::size_t p = 0; !inForce && p < plan.parts.size(); ++p) {
         for (std::uint32_t i : plan.parts[p].tags) {
             if (tags[i].type == flvVideo) {
@@ -1021,7 +1022,8 @@ bool hasRightIndex(FlvInput& input, std::uint32_t tagLimit) {
     }
     // Fewer entries only where the whole index would not have fitted.
     const std::size_t m = meta.times.size();
-    if (m > n || (m < n && std::uint64_t{s.metadataSize} + bytesPerKeyframe * (n - m) <= tagLimit)) {
+    if (m > n ||
+        (m < n && std::uint64_t{s.metadataSize} + bytesPerKeyframe * (n - m) <= tagLimit)) {
         return false;
     }
     std::size_t k = 0;  // entries checked

@@ -65,7 +65,8 @@ void ToolProcess::start(const ToolCommand& command, const QString& folder,
     // that ended before they could watch it.
     QProcessEnvironment env =
         environment.isEmpty() ? QProcessEnvironment::systemEnvironment() : environment;
-    env.insert(QStringLiteral("ZELVO_TOOL_PARENT"), QString::number(QCoreApplication::applicationPid()));
+    env.insert(QStringLiteral("ZELVO_TOOL_PARENT"),
+               QString::number(QCoreApplication::applicationPid()));
     m_process.setProcessEnvironment(env);
     m_process.start();
 }
