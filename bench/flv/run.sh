@@ -12,7 +12,9 @@
 #   split ten parts that way against ten plain ffmpeg copies;
 #   fix   the fix tool (remux, metadata) of the whole file against
 #         "ffmpeg -c copy" followed by "flvmeta -U";
-# and the tool's peak memory (max RSS) on the whole file.
+# and the tool's peak memory (max RSS) on the whole file; then the fix tool on a
+# damaged file of 4 GB, a few tags and then zeros, both as a sparse file (the zeros
+# a hole, nothing stored) and, in /dev/shm, as 1 GB of stored zeros.
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-5}
@@ -103,3 +105,29 @@ rm -f "$work"/*.flv
 rss=$(cd "$work" && /usr/bin/time -f %M "$fmg" -y -vcodec copy -acodec copy -i "$src" \
     "~fix~tmpSP.flv" 2>&1 >/dev/null | tail -1)
 printf 'peak memory of the fix tool on the whole file: %d MB\n' $(( rss / 1024 ))
+
+# A few tags, then zeros: the reader's search past damage. Times of single runs in ms (the
+# sparse file fresh, so the first run reads it from nothing cached), then their median.
+zeros_fix() {  # FILE
+    local t0
+    rm -f "$work/~fix~tmpSP.flv"
+    t0=$(now)
+    (cd "$work" && "$fmg" -y -vcodec copy -acodec copy -i "$1" "~fix~tmpSP.flv") >/dev/null
+    echo $(( ($(now) - t0) / 1000000 ))
+}
+zeros_runs() {  # FILE: "t1 t2 ... (median m)"
+    local i times
+    times=$(for i in $(seq "$runs"); do zeros_fix "$1"; done)
+    echo "$(echo $times) (median $(echo "$times" | median))"
+}
+zeros="$work/zeros.flv"
+head -c 65536 "$build/testmedia/h264.flv" >"$zeros"
+truncate -s 4G "$zeros"
+echo "fix of a few tags and 4 GB of zeros, sparse: $(zeros_runs "$zeros") ms"
+rm -f "$zeros"
+if [ "$(df --output=avail -B1M "$work" | tail -1)" -gt 2048 ]; then
+    head -c 65536 "$build/testmedia/h264.flv" >"$zeros"
+    dd if=/dev/zero bs=1M count=1024 status=none >>"$zeros"
+    echo "fix of a few tags and 1 GB of zeros, stored: $(zeros_runs "$zeros") ms"
+    rm -f "$zeros"
+fi

@@ -45,7 +45,37 @@ seed fuzz_mcicommand put 'put "Zelvo FLV" window at 0 0 320 240'
 seed fuzz_mcicommand misc 'setaudio Zelvo.FLV volume to 500\tseek cap to end\r\nstep x by -3 reverse'
 seed fuzz_mcicommand unclosed 'close "all'
 
-# The FLV reader: the first 64 KB of the test clips, and the broken files whole.
+# The FLV reader: 300 keyframes of one byte each (Sorenson H.263), 40 ms apart: more than
+# the small onMetaData the target also writes can list, so the index is thinned, as for a
+# file of about a million keyframes, which the 24-bit tag size could not hold whole.
+mkdir -p "$out/fuzz_flv"
+{
+    printf 'FLV\x01\x01\x00\x00\x00\x09\x00\x00\x00\x00'
+    for ((i = 0; i < 300; i++)); do
+        ms=$((i * 40))
+        printf "\\x09\\x00\\x00\\x01\\x$(printf %02x $((ms >> 16 & 255)))\\x$(printf %02x $((ms >> 8 & 255)))\\x$(printf %02x $((ms & 255)))\\x00\\x00\\x00\\x00\\x12\\x00\\x00\\x00\\x0c"
+    done
+} >"$out/fuzz_flv/many-keyframes.flv"
+
+# Two seconds of H.264 whose encoder repeats SPS and PPS in each keyframe, its sequence
+# header damaged: the repair rebuilds it from those.
+if command -v ffmpeg >/dev/null; then
+    avc="$out/fuzz_flv/avc-config-damaged.flv"
+    if ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=10:duration=2 \
+        -c:v libx264 -preset ultrafast -g 10 -x264-params repeat-headers=1 -pix_fmt yuv420p \
+        -f flv "$avc" 2>/dev/null; then
+        # The first video tag after the onMetaData is the sequence header: its record, from
+        # the 6th byte of its body, is overwritten.
+        meta=$(od -An -tu1 -j14 -N3 "$avc" | awk '{print $1 * 65536 + $2 * 256 + $3}')
+        config=$((13 + 11 + meta + 4))
+        printf '\xa5\xa5\xa5\xa5\xa5\xa5\xa5\xa5' |
+            dd of="$avc" bs=1 seek=$((config + 11 + 5)) conv=notrunc status=none
+    else
+        rm -f "$avc"
+    fi
+fi
+
+# The first 64 KB of the test clips, and the broken files whole.
 if [ -n "$media" ] && [ -d "$media" ]; then
     mkdir -p "$out/fuzz_flv"
     for clip in h264 h263; do

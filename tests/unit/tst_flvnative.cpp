@@ -1,14 +1,20 @@
+#include "FlvReader.h"
+#include "FlvWriter.h"
 #include "TestSupport.h"
 #include "core/jobs/ToolCommands.h"
+#include "core/jobs/ToolProcess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -92,6 +98,48 @@ QList<qsizetype> tagPlaces(const QByteArray& b) {
 // Whether the first sequence is a run of the second's entries in order.
 bool isRunOf(const QStringList& part, const QStringList& whole) {
     return !part.isEmpty() && whole.join(u' ').contains(part.join(u' '));
+}
+
+// The "note=" lines of a tool's output.
+QStringList notesOf(const QByteArray& said) {
+    QStringList notes;
+    for (const QString& line : lines(said)) {
+        if (line.startsWith(u8("note="))) {
+            notes << line.mid(5);
+        }
+    }
+    return notes;
+}
+
+void putBe(QByteArray& b, quint32 v, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+        b.append(char((v >> (8 * i)) & 0xff));
+    }
+}
+
+// An FLV of count video keyframes 40 ms apart, each a tag of one byte (a Sorenson H.263
+// keyframe's codec byte): 16 bytes a frame, the smallest a keyframe can be.
+QByteArray keyframesOnly(int count) {
+    QByteArray b("FLV\x01\x01\x00\x00\x00\x09\x00\x00\x00\x00", 13);
+    b.reserve(13 + qsizetype(count) * 16);
+    for (int i = 0; i < count; ++i) {
+        const quint32 ms = quint32(i) * 40;
+        b.append(char(9));
+        putBe(b, 1, 3);
+        putBe(b, ms & 0xffffff, 3);
+        b.append(char(ms >> 24));
+        putBe(b, 0, 3);
+        b.append(char(0x12));
+        putBe(b, 12, 4);
+    }
+    return b;
+}
+
+// The tool library's own reading of a file.
+std::unique_ptr<exttool::FlvInput> readBack(const QString& path) {
+    auto in = std::make_unique<exttool::FlvInput>();
+    std::string error;
+    return in->open(QFile::encodeName(path).toStdString(), error) ? std::move(in) : nullptr;
 }
 
 bool isSubsequence(const QStringList& part, const QStringList& whole) {
@@ -347,6 +395,210 @@ private Q_SLOTS:
         const double length = testsupport::probeDuration(fixed);
         QVERIFY2(qAbs(length - expected) < 0.15,
                  qPrintable(u8("%1 s, not %2 s").arg(length).arg(expected)));
+    }
+
+    // An index of more keyframes than an onMetaData tag can hold (its size field has 24 bits:
+    // about 932,000 entries) is thinned to what fits, the first keyframe and the rest spread
+    // evenly, and the tool says so; the file reads back whole, and the metadata tool finds
+    // its index right and leaves it alone.
+    void hugeIndex() {
+        constexpr int count = 940000;
+        const QString src = work(u8("keys.flv"));
+        QVERIFY(testsupport::writeFile(src, keyframesOnly(count)));
+        QByteArray said;
+        QCOMPARE(exec(fixFlvCommand(m_fmg, src, u8("flv")), &said), 0);
+        const QString fixed = work(u8("~fix~tmpSP.flv"));
+        // Told beside the metadata this file never had.
+        const QRegularExpression thinned(u8("^關鍵影格索引過大，已精簡為 (\\d+) 筆$"));
+        const QStringList notes = notesOf(said).filter(thinned);
+        QCOMPARE(notes.size(), 1);
+        const qsizetype listed = thinned.match(notes.front()).captured(1).toLongLong();
+        QVERIFY2(listed > 900000 && listed < count, qPrintable(notes.front()));
+
+        const auto in = readBack(fixed);
+        QVERIFY(in);
+        const exttool::FlvScan& scan = in->scan();
+        QVERIFY(scan.metadataFound);
+        QVERIFY(scan.damage.empty() && scan.truncated == 0 && !scan.headerRebuilt);
+        QCOMPARE(scan.tags.size(), std::size_t(count));
+        QVERIFY(scan.metadataSize <= exttool::flvMaxTagBody);
+        const std::vector<std::uint8_t> body = in->body(scan.metadataOffset, scan.metadataSize);
+        exttool::FlvMetadata meta;
+        QVERIFY(exttool::readMetadata(body.data(), body.size(), meta));
+        QCOMPARE(qsizetype(meta.times.size()), listed);
+        QCOMPARE(meta.filepositions.size(), meta.times.size());
+        QCOMPARE(meta.filepositions.front(), double(scan.tags.front().offset));
+        QCOMPARE(meta.filesize, double(QFileInfo(fixed).size()));
+        QVERIFY(qAbs(meta.duration - count * 0.040) < 0.001);
+        QVERIFY(exttool::hasRightIndex(*in));
+        const QString written = testsupport::digest(fixed);
+        QCOMPARE(exec(metaCommand(m_fmd, u8("~fix~tmpSP.flv"))), 0);
+        QCOMPARE(testsupport::digest(fixed), written);
+    }
+
+    // The same rule on a small scale: with room for fewer entries than keyframes the index
+    // keeps the first and spreads the rest evenly; the check knows that index for right,
+    // and would not where the whole index fits.
+    void thinnedIndex() {
+        const QByteArray src = keyframesOnly(300);
+        std::vector<std::unique_ptr<exttool::FlvInput>> inputs;
+        inputs.push_back(std::make_unique<exttool::FlvInput>());
+        inputs[0]->openMemory(reinterpret_cast<const std::uint8_t*>(src.constData()),
+                              std::size_t(src.size()));
+        exttool::FlvWritten written;
+        const std::vector<std::uint8_t> out =
+            exttool::writeFlvToMemory(inputs, exttool::planWhole(*inputs[0]), 2048, &written);
+        QCOMPARE(written.keyframes, std::size_t(300));
+        QVERIFY(written.keyframesListed > 50 && written.keyframesListed < 100);
+        exttool::FlvInput again;
+        again.openMemory(out.data(), out.size());
+        QVERIFY(again.scan().metadataSize <= 2048);
+        QVERIFY(exttool::hasRightIndex(again, 2048));
+        QVERIFY(!exttool::hasRightIndex(again));
+        const std::vector<std::uint8_t> body =
+            again.body(again.scan().metadataOffset, again.scan().metadataSize);
+        exttool::FlvMetadata meta;
+        QVERIFY(exttool::readMetadata(body.data(), body.size(), meta));
+        QCOMPARE(meta.times.front(), 0.0);
+        for (std::size_t k = 1; k < meta.times.size(); ++k) {
+            const double gap = meta.times[k] - meta.times[k - 1];
+            QVERIFY2(gap > 0.119 && gap < 0.201, qPrintable(QString::number(gap)));
+        }
+    }
+
+    void damagedAvcConfig_data() {
+        QTest::addColumn<bool>("repeated");  // the encoder repeats SPS and PPS in keyframes
+        QTest::addColumn<bool>("wholeTag");  // the tag is lost, not only its record
+        QTest::newRow("record damaged, SPS/PPS repeated") << true << false;
+        QTest::newRow("tag lost, SPS/PPS repeated") << true << true;
+        QTest::newRow("record damaged, no SPS/PPS in frames") << false << false;
+        QTest::newRow("tag lost, no SPS/PPS in frames") << false << true;
+    }
+    // The repair of an H.264 FLV whose sequence header (AVCDecoderConfigurationRecord) is
+    // damaged or lost: rebuilt from the SPS and PPS the frames repeat, every picture decodes
+    // as in the source; without them the repair fails with its reason and writes nothing.
+    void damagedAvcConfig() {
+        QFETCH(bool, repeated);
+        QFETCH(bool, wholeTag);
+        const QString made = work(u8("made.flv"));
+        QStringList args = u8("-nostdin|-v|error|-y|-f|lavfi|-i|testsrc=size=320x240:rate=25:"
+                              "duration=8|-f|lavfi|-i|sine=sample_rate=44100:duration=8|-c:v|"
+                              "libx264|-preset|veryfast|-g|25|-pix_fmt|yuv420p|-c:a|aac")
+                               .split(u'|');
+        if (repeated) {
+            args << u8("-x264-params") << u8("repeat-headers=1");
+        }
+        QCOMPARE(testsupport::run(u8("ffmpeg"), args << u8("-f") << u8("flv") << made).exitCode, 0);
+        const QStringList source = testsupport::frameDigests(made);
+        QCOMPARE(source.size(), 200);
+        QByteArray b = readAll(made);
+        qsizetype config = -1;
+        for (const qsizetype at : tagPlaces(b)) {
+            if (b[at] == 9 && b[at + 12] == 0) {
+                config = at;
+                break;
+            }
+        }
+        QVERIFY(config > 0);
+        const qsizetype size = be(b, config + 1, 3);
+        for (qsizetype i = wholeTag ? config : config + 11 + 5; i < config + 11 + size; ++i) {
+            b[i] = char(0xa5 ^ (i * 13));
+        }
+        QVERIFY(QFile::remove(made));
+        const QString src = work(u8("壞.flv"));
+        QVERIFY(testsupport::writeFile(src, b));
+        QByteArray said;
+        const int code = exec(fixFlvCommand(m_fmg, src, u8("flv")), &said);
+        const QStringList notes = notesOf(said);
+        if (!repeated) {
+            QCOMPARE(code, 1);
+            QVERIFY2(said.contains("the video cannot be repaired"), said.data());
+            QCOMPARE(notes,
+                     QStringList(u8("影像的解碼設定損壞或缺少，影像資料中也沒有可重建它的參數，"
+                                    "影像無法修復")));
+            QCOMPARE(workFiles(), QStringList(u8("壞.flv")));
+            return;
+        }
+        QCOMPARE(code, 0);
+        const QString fixed = work(u8("~fix~tmpSP.flv"));
+        const testsupport::RunResult decoded =
+            testsupport::run(u8("ffmpeg"), {u8("-nostdin"), u8("-v"), u8("error"), u8("-i"), fixed,
+                                            u8("-f"), u8("null"), u8("-")});
+        QCOMPARE(decoded.exitCode, 0);
+        QVERIFY2(decoded.output.isEmpty(), decoded.output.left(2000).data());
+        QCOMPARE(testsupport::frameDigests(fixed), source);
+        QVERIFY2(notes.contains(u8("已從影像資料重建損壞或缺少的解碼設定")), said.data());
+        QCOMPARE(exec(metaCommand(m_fmd, u8("~fix~tmpSP.flv"))), 0);
+        verifyIndex(fixed);
+    }
+
+    // A 4 GB file of a few tags and then zeros is judged in moments: the tags are kept and the
+    // zeros told as the file's broken end. The zeros are a hole of a sparse file, so nothing
+    // is written here; the reader passes a hole without reading it, and reads stored zeros in
+    // large blocks, passing them at memory speed (bench/README.md has the figures). The bound
+    // of 10 s leaves room for a busy machine; what it catches is a search that tries each of
+    // the 4 billion places on its own, which took 40 s here.
+    void longZeros() {
+        const QByteArray h264 = readAll(testsupport::media(u8("h264.flv")));
+        const QList<qsizetype> places = tagPlaces(h264);
+        const qsizetype kept = places[40];
+        const QString src = work(u8("zeros.flv"));
+        QVERIFY(testsupport::writeFile(src, h264.left(kept)));
+        constexpr qint64 size = qint64(4) << 30;
+        {
+            QFile f(src);
+            QVERIFY(f.resize(size));  // ftruncate: a hole
+        }
+        QList<int> progress;
+        ToolProcess process;
+        connect(&process, &ToolProcess::progress, this, [&](int p) { progress << p; });
+        QSignalSpy ended(&process, &ToolProcess::finished);
+        QElapsedTimer clock;
+        clock.start();
+        process.start(fixFlvCommand(m_fmg, src, u8("flv")), m_work->path());
+        QVERIFY(ended.wait(60000));
+        const qint64 ms = clock.elapsed();
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(ms < 10000, qPrintable(u8("%1 ms").arg(ms)));
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QCOMPARE(progress.last(), 100);
+        QCOMPARE(process.notes(),
+                 QStringList(u8("檔案結尾不完整，已捨去最後 %1 位元組").arg(size - kept)));
+        const auto in = readBack(work(u8("~fix~tmpSP.flv")));
+        QVERIFY(in);
+        QVERIFY(in->scan().damage.empty() && in->scan().truncated == 0);
+        QVERIFY(in->scan().tags.size() >= 38);
+        QVERIFY(QFile::remove(src));
+    }
+
+    // Reading damage tells its progress block by block, and stops when told to: 64 MB of
+    // stored zeros after a few tags (in memory), then the same with a stop asked for at 16 MB.
+    void scanProgress() {
+        const QByteArray h264 = readAll(testsupport::media(u8("h264.flv")));
+        const qsizetype kept = tagPlaces(h264)[40];
+        QByteArray b = h264.left(kept);
+        b.append(QByteArray(qsizetype(64) << 20, '\0'));
+        exttool::MemorySource source(reinterpret_cast<const std::uint8_t*>(b.constData()),
+                                     std::size_t(b.size()));
+        for (const bool stop : {false, true}) {
+            QList<std::uint64_t> told;
+            exttool::FlvScan scan;
+            exttool::scanFlv(source, scan, [&](std::uint64_t done, std::uint64_t total) {
+                told << done;
+                return !(stop && done >= (std::uint64_t{16} << 20)) &&
+                       total == std::uint64_t(b.size());
+            });
+            QVERIFY(std::is_sorted(told.begin(), told.end()));
+            QVERIFY(!told.isEmpty() && told.last() <= std::uint64_t(b.size()));
+            QCOMPARE(scan.stopped, stop);
+            if (stop) {
+                QVERIFY(told.last() < (std::uint64_t{18} << 20));
+            } else {
+                QVERIFY2(told.size() >= 60, qPrintable(QString::number(told.size())));
+                QCOMPARE(scan.truncated, std::uint64_t(b.size() - kept));
+                QCOMPARE(scan.tags.size(), std::size_t(39));
+            }
+        }
     }
 
     void badInput_data() {

@@ -344,7 +344,7 @@ private Q_SLOTS:
                                 error));
         exttool::FlvWritten written;
         QVERIFY(exttool::writeFlv(inputs, exttool::planCut(*inputs[0], 7, 12),
-                                  QFile::encodeName(path).toStdString(), false, written,
+                                  QFile::encodeName(path).toStdString(), {}, written,
                                   error) == exttool::FlvWriteResult::Written);
         const QList<qint64> frames = frameNumbers(path, 25.0);
         QVERIFY(frames.size() > 290);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -47,6 +48,38 @@ int stubbornMain() {
     QThread::sleep(30);  // goes on sleeping after the signal
     touch("done");
     return 0;
+}
+
+// Started as "tst_runner --parent-of PROGRAM ARGS...", this process stands for the program: it
+// starts PROGRAM as its child, writes the child's id into "child.pid" and waits to be killed.
+const char* const parentOfArg = "--parent-of";
+
+int parentOfMain(char** argv) {
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[2], argv + 2);
+        _exit(127);
+    }
+    const QByteArray id = QByteArray::number(qint64(child));
+    const int fd = ::open("child.pid.new", O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, id.constData(), size_t(id.size())) != id.size() || ::close(fd) != 0 ||
+        ::rename("child.pid.new", "child.pid") != 0) {
+        return 1;
+    }
+    for (;;) {
+        pause();
+    }
+}
+
+// Whether the process runs (a zombie no longer does).
+bool alive(qint64 pid) {
+    QFile stat(u8("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray s = stat.readAll();
+    const qsizetype close = s.lastIndexOf(')');
+    return close > 0 && s.size() > close + 2 && s[close + 2] != 'Z';
 }
 
 // A conversion that takes some seconds: the 30 s clip made bigger.
@@ -654,13 +687,17 @@ private Q_SLOTS:
     }
 
     void stopEndsFfmpeg_data() {
-        QTest::addColumn<bool>("kill");
-        QTest::newRow("terminate") << false;
-        QTest::newRow("kill") << true;
+        QTest::addColumn<int>("sig");
+        QTest::newRow("terminate") << int(SIGTERM);
+        QTest::newRow("interrupt") << int(SIGINT);
+        QTest::newRow("hang up") << int(SIGHUP);
+        QTest::newRow("kill") << int(SIGKILL);
     }
-    // Break stops the tool and its ffmpeg; a terminated tool cleans up and leaves no output.
+    // Break stops the tool and its ffmpeg; a tool told to stop (SIGTERM, SIGINT, SIGHUP)
+    // cleans up and leaves no output.
     void stopEndsFfmpeg() {
-        QFETCH(bool, kill);
+        QFETCH(int, sig);
+        const bool kill = sig == SIGKILL;
         // A long conversion: the whole 30 s clip at a high frame rate.
         EncodeSettings slow;
         slow.videoBitrate = u8("1600");
@@ -673,11 +710,11 @@ private Q_SLOTS:
         p.start(c.program(), c.arguments());
         QVERIFY(p.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(ffmpegRuns(m_work->path()), 10000);
-        kill ? p.kill() : p.terminate();
+        ::kill(pid_t(p.processId()), sig);
         QVERIFY(p.waitForFinished(10000));
         if (!kill) {
             QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(p.exitCode(), 128 + 15);
+            QCOMPARE(p.exitCode(), 128 + sig);
             QCOMPARE(workFiles(), QStringList());
         }
         QTRY_VERIFY_WITH_TIMEOUT(!ffmpegRuns(m_work->path()), 10000);
@@ -687,6 +724,64 @@ private Q_SLOTS:
             QVERIFY2(name.startsWith(u8("~tmpS")), qPrintable(name));
             QVERIFY(QFile::remove(work(name)));
         }
+    }
+
+    // A tool ends with the program that started it, killed outright too: its ffmpeg ends
+    // with it and the part it was writing is removed, within moments. (What a tool killed
+    // on its own leaves, the program's next start removes.)
+    void toolEndsWithItsProgram() {
+        const QString clip = work(u8("long.flv"));
+        QVERIFY(testsupport::makeLongClip(clip));
+        // A cut of nearly the whole ten minutes with the sound re-encoded: ffmpeg writes the
+        // part for some seconds.
+        const ToolCommand c =
+            cutCommand(m_mcd, u8("5"), u8("590"), u8("~tmpSP001.flv"), clip, true);
+        QProcess program;
+        program.setWorkingDirectory(m_work->path());
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QCoreApplication::applicationFilePath(),
+                      QStringList{QLatin1String(parentOfArg), c.program()} + c.arguments());
+        QVERIFY(program.waitForStarted(10000));
+        const auto partial = [this] {
+            return workFiles().filter(QRegularExpression(u8("^~tmpSZ")));
+        };
+        QVERIFY(testsupport::waitUntil(
+            [&] {
+                return ffmpegRuns(m_work->path()) && !partial().isEmpty() &&
+                       QFileInfo(work(partial().front())).size() > 0;
+            },
+            30000));
+        QFile pidFile(work(u8("child.pid")));
+        QVERIFY(pidFile.open(QIODevice::ReadOnly));
+        const qint64 tool = pidFile.readAll().toLongLong();
+        QVERIFY(tool > 0 && alive(tool));
+        ::kill(pid_t(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(5000));
+        QVERIFY2(
+            testsupport::waitUntil(
+                [&] { return !alive(tool) && !ffmpegRuns(m_work->path()) && partial().isEmpty(); },
+                2000),
+            qPrintable(workFiles().join(u' ')));
+        QCOMPARE(workFiles(), QStringList({u8("child.pid"), u8("long.flv")}));
+    }
+
+    void toolOfAGoneProgram_data() {
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("its program is gone") << true;
+        QTest::newRow("its program runs") << false;
+    }
+    // The program names itself to its tools. A tool whose parent is not the program named
+    // (the program ended before the tool could watch it, and the tool was taken over by
+    // another process) ends at once, writing nothing.
+    void toolOfAGoneProgram() {
+        QFETCH(bool, gone);
+        const qint64 named = gone ? qint64(getppid()) : QCoreApplication::applicationPid();
+        qputenv("ZELVO_TOOL_PARENT", QByteArray::number(named));
+        const int code = exec(cutCommand(m_mcd, u8("3"), u8("5"), u8("~tmpSP001.flv"),
+                                         testsupport::media(u8("h264.flv"))));
+        qunsetenv("ZELVO_TOOL_PARENT");
+        QCOMPARE(code, gone ? 128 + SIGTERM : 0);
+        QCOMPARE(workFiles(), gone ? QStringList() : QStringList(u8("~tmpSP001.flv")));
     }
 
     void resourceProgram_data() {
@@ -804,6 +899,9 @@ private Q_SLOTS:
 int main(int argc, char** argv) {
     if (argc > 1 && qstrcmp(argv[1], stubbornArg) == 0) {
         return stubbornMain();
+    }
+    if (argc > 2 && qstrcmp(argv[1], parentOfArg) == 0) {
+        return parentOfMain(argv);
     }
     QCoreApplication app(argc, argv);
     TestRunner test;

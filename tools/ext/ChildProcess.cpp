@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 namespace exttool {
@@ -88,6 +89,23 @@ sigset_t forwardedSet() {
 int ChildProcess::stopRequested() {
     installHandlers();
     return stopSignal;
+}
+
+void ChildProcess::endWithParent() {
+    installHandlers();
+    pid_t parent = getppid();
+    if (const char* named = std::getenv(parentVariable); named != nullptr && *named != '\0') {
+        char* end = nullptr;
+        const long pid = std::strtol(named, &end, 10);
+        if (*end == '\0' && pid > 0) {
+            parent = static_cast<pid_t>(pid);
+        }
+    }
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // Checked after the tie: a parent gone before it sends nothing.
+    if (getppid() != parent) {
+        stopSignal = SIGTERM;
+    }
 }
 
 ChildProcess::Result ChildProcess::run(const std::vector<std::string>& argv, std::string* output) {

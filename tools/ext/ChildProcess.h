@@ -25,6 +25,16 @@ public:
     // The stop signal received so far (0 if none). Callers check it before
     // starting further work.
     static int stopRequested();
+
+    // Ties this process to its parent, first thing: when the parent ends (killed
+    // outright too), the kernel sends this process SIGTERM, which stops it as a stop
+    // request does (its children ended, its half-written output removed). A parent
+    // that ended before the tie was made counts as a stop asked for at once. The
+    // parent is the process named by the environment variable parentVariable when it
+    // is set (the program sets it, so a parent gone before this process even started
+    // is noticed), else the parent found at this call.
+    static void endWithParent();
+    static constexpr const char* parentVariable = "ZELVO_TOOL_PARENT";
 };
 
 }  // namespace exttool

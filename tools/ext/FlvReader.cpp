@@ -16,6 +16,12 @@ constexpr std::int64_t jumpLimit = 5000;
 // A file with no tag in this many first bytes is no FLV.
 constexpr std::uint64_t notFlvAfter = std::uint64_t{4} << 20;
 
+// Bytes read at a time while looking for the next tag past damage.
+constexpr std::uint64_t resyncBlock = std::uint64_t{1} << 20;
+
+// A scan tells its progress each time it has passed this many bytes more.
+constexpr std::uint64_t reportEvery = std::uint64_t{8} << 20;
+
 std::uint32_t be24(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
 }
@@ -371,6 +377,84 @@ private:
     bool m_ok = true;
 };
 
+// Past damage, the next place where a tag can begin: a byte naming a tag type whose
+// header has a zero stream id and a size that fits in the file (tagAt has the last word).
+// The source is read in large blocks, and each of the three type bytes is looked for with
+// memchr and remembered until passed, so every byte is looked at a bounded number of times
+// whatever the damage holds; a run of zeros, holding no type byte, goes at memory speed, and
+// a hole of a sparse file is not read at all. Each block tells the progress.
+class TagFinder {
+public:
+    TagFinder(FlvSource& src, const FlvScanProgress& progress)
+        : m_src(src),
+          m_size(src.size()),
+          m_end(m_size >= 10 ? m_size - 10 : 0),
+          m_progress(progress) {}
+
+    // The first such place at or after from, where a tag header still fits before the
+    // end of the source; from itself or later when there is none, which ends the scan.
+    std::uint64_t next(std::uint64_t from) {
+        static const std::uint8_t types[3] = {flvAudio, flvVideo, flvScript};
+        while (from < m_end) {
+            if (from < m_lo || from >= m_hi) {
+                if (m_hi != 0 && m_progress && !m_progress(from, m_size)) {
+                    m_stopped = true;
+                    return m_end;
+                }
+                // A hole holds only zeros: no tag begins there.
+                from = m_src.dataFrom(from);
+                if (from >= m_end) {
+                    break;
+                }
+                m_lo = from;
+                m_hi = std::min<std::uint64_t>(from + resyncBlock, m_end);
+                m_known[0] = m_known[1] = m_known[2] = false;
+            }
+            // The block and the 10 bytes after it, so every header begun in it is whole.
+            const std::uint8_t* p = m_src.bulk(m_lo, static_cast<std::size_t>(m_hi - m_lo + 10));
+            if (p == nullptr) {
+                return m_end;
+            }
+            std::uint64_t best = m_hi;
+            for (int i = 0; i < 3; ++i) {
+                if (!m_known[i] || m_next[i] < from) {
+                    const void* q = std::memchr(p + (from - m_lo), types[i],
+                                                static_cast<std::size_t>(m_hi - from));
+                    m_next[i] = q == nullptr ? m_hi
+                                             : m_lo + static_cast<std::uint64_t>(
+                                                          static_cast<const std::uint8_t*>(q) - p);
+                    m_known[i] = true;
+                }
+                best = std::min(best, m_next[i]);
+            }
+            if (best == m_hi) {
+                from = m_hi;
+                continue;
+            }
+            const std::uint8_t* h = p + (best - m_lo);
+            const std::uint32_t size = be24(h + 1);
+            if (h[8] != 0 || h[9] != 0 || h[10] != 0 || size == 0 || best + 11 + size > m_size) {
+                from = best + 1;
+                continue;
+            }
+            return best;
+        }
+        return std::max(from, m_end);
+    }
+    bool stopped() const { return m_stopped; }
+
+private:
+    FlvSource& m_src;
+    std::uint64_t m_size;
+    std::uint64_t m_end;  // places from here on cannot hold a tag header
+    const FlvScanProgress& m_progress;
+    std::uint64_t m_lo = 0;  // the block read last
+    std::uint64_t m_hi = 0;
+    std::uint64_t m_next[3] = {0, 0, 0};  // each type byte's next place in it (m_hi: none)
+    bool m_known[3] = {false, false, false};
+    bool m_stopped = false;
+};
+
 }  // namespace
 
 const std::uint8_t* MemorySource::view(std::uint64_t offset, std::size_t n) {
@@ -383,34 +467,54 @@ const std::uint8_t* MemorySource::view(std::uint64_t offset, std::size_t n) {
 FileSource::FileSource(int fd, std::uint64_t size, std::size_t window)
     : m_fd(fd), m_size(size), m_window(window) {}
 
-const std::uint8_t* FileSource::view(std::uint64_t offset, std::size_t n) {
+const std::uint8_t* FileSource::read(Window& w, std::uint64_t offset, std::size_t n,
+                                     std::size_t least) {
     if (offset > m_size || n > m_size - offset) {
         return nullptr;
     }
-    if (offset >= m_start && offset + n <= m_start + m_length) {
-        return m_buffer.data() + (offset - m_start);
+    if (offset >= w.start && offset + n <= w.start + w.length) {
+        return w.buffer.data() + (offset - w.start);
     }
     const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, m_window), m_size - offset));
-    if (m_buffer.size() < want) {
-        m_buffer.resize(want);
+        static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, least), m_size - offset));
+    if (w.buffer.size() < want) {
+        w.buffer.resize(want);
     }
     std::size_t got = 0;
     while (got < want) {
         const ssize_t r =
-            pread(m_fd, m_buffer.data() + got, want - got, static_cast<off_t>(offset + got));
+            pread(m_fd, w.buffer.data() + got, want - got, static_cast<off_t>(offset + got));
         if (r < 0 && errno == EINTR) {
             continue;
         }
         if (r <= 0) {
-            m_length = 0;
+            w.length = 0;
             return nullptr;
         }
         got += static_cast<std::size_t>(r);
     }
-    m_start = offset;
-    m_length = want;
-    return m_buffer.data();
+    w.start = offset;
+    w.length = want;
+    return w.buffer.data();
+}
+
+const std::uint8_t* FileSource::view(std::uint64_t offset, std::size_t n) {
+    return read(m_view, offset, n, m_window);
+}
+
+const std::uint8_t* FileSource::bulk(std::uint64_t offset, std::size_t n) {
+    return read(m_bulk, offset, n, n);
+}
+
+std::uint64_t FileSource::dataFrom(std::uint64_t offset) {
+    if (offset >= m_size) {
+        return offset;
+    }
+    const off_t data = lseek(m_fd, static_cast<off_t>(offset), SEEK_DATA);
+    if (data < 0) {
+        return errno == ENXIO ? m_size : offset;  // ENXIO: no data after offset
+    }
+    return std::max(offset, static_cast<std::uint64_t>(data));
 }
 
 bool FlvScan::hasVideo() const {
@@ -423,9 +527,11 @@ bool FlvScan::hasAudio() const {
                                         [](const FlvTag& t) { return t.type == flvAudio; });
 }
 
-void scanFlv(FlvSource& src, FlvScan& scan) {
+void scanFlv(FlvSource& src, FlvScan& scan, const FlvScanProgress& progress) {
     scan = FlvScan();
     const std::uint64_t fileSize = src.size();
+    TagFinder finder(src, progress);
+    std::uint64_t nextReport = reportEvery;
     std::uint64_t pos = 0;
     if (!readHeaderSize(src, pos)) {
         scan.headerRebuilt = true;
@@ -440,6 +546,13 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
     bool afterDamage = false;
     std::uint64_t damagedBytes = 0;  // of the damage just passed
     while (pos + 11 <= fileSize) {
+        if (pos >= nextReport && progress) {
+            nextReport = pos + reportEvery;
+            if (!progress(pos, fileSize)) {
+                scan.stopped = true;
+                return;
+            }
+        }
         std::uint8_t type = 0;
         std::uint32_t size = 0;
         std::uint32_t stamp = 0;
@@ -451,7 +564,18 @@ void scanFlv(FlvSource& src, FlvScan& scan) {
                 resyncing = true;
                 skipStart = pos;
             }
-            ++pos;
+            // The places in between cannot hold a tag; the test above is met at the first
+            // of them past its limit.
+            const std::uint64_t next = finder.next(pos + 1);
+            if (finder.stopped()) {
+                scan.stopped = true;
+                return;
+            }
+            if (scan.tags.empty() && !scan.metadataFound && next > notFlvAfter + 1) {
+                pos = notFlvAfter + 1;
+                break;
+            }
+            pos = next;
             continue;
         }
         if (resyncing) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ public:
     // n bytes at offset, valid until the next call; nullptr past the end or
     // when the file cannot be read.
     virtual const std::uint8_t* view(std::uint64_t offset, std::size_t n) = 0;
+    // The same for reading through a long stretch in large blocks: valid until the
+    // next call of bulk (calls of view in between leave it alone).
+    virtual const std::uint8_t* bulk(std::uint64_t offset, std::size_t n) {
+        return view(offset, n);
+    }
+    // The first place at or after offset that may hold anything but zeros: the end of
+    // a hole of a sparse file, which reads as zeros without being stored; offset itself
+    // where there is no such hole, size() when the rest is one.
+    virtual std::uint64_t dataFrom(std::uint64_t offset) { return offset; }
 };
 
 class MemorySource : public FlvSource {
@@ -38,15 +48,23 @@ public:
     FileSource(int fd, std::uint64_t size, std::size_t window);
     std::uint64_t size() const override { return m_size; }
     const std::uint8_t* view(std::uint64_t offset, std::size_t n) override;
+    const std::uint8_t* bulk(std::uint64_t offset, std::size_t n) override;
+    std::uint64_t dataFrom(std::uint64_t offset) override;
     int fd() const { return m_fd; }
 
 private:
+    struct Window {
+        std::vector<std::uint8_t> buffer;
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+    };
+    const std::uint8_t* read(Window& w, std::uint64_t offset, std::size_t n, std::size_t least);
+
     int m_fd;
     std::uint64_t m_size;
     std::size_t m_window;
-    std::vector<std::uint8_t> m_buffer;
-    std::uint64_t m_start = 0;
-    std::size_t m_length = 0;
+    Window m_view;
+    Window m_bulk;
 };
 
 enum : std::uint8_t { flvAudio = 8, flvVideo = 9, flvScript = 18 };
@@ -83,16 +101,26 @@ struct FlvScan {
     int height = 0;
     std::int64_t videoStep = 0;  // usual distance between video frames, ms (0: no video)
     std::int64_t audioStep = 0;  // same for the sound
+    bool stopped = false;        // the progress callback stopped the scan: it is incomplete
 
     bool usable() const { return !tags.empty(); }
     bool hasVideo() const;
     bool hasAudio() const;
 };
 
+// Told now and then how far a scan has got (bytes of the source passed, of total);
+// returns false to stop the scan there.
+using FlvScanProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
 // Reads every tag header of the source. A tag counts only when its header
 // is plausible and the size written after it matches; past anything else the
-// scan looks byte by byte for the next such tag. Never reads past the end.
-void scanFlv(FlvSource& source, FlvScan& scan);
+// scan looks for the next such tag, trying every place that can hold one: its
+// first byte a tag type, its stream id zero, its size within the file. That
+// search reads the damaged bytes in large blocks, skips a run without a tag
+// type byte (zeros, say) at memory speed, and the holes of a sparse file
+// without reading them. Never reads past the end; time and memory grow at most
+// linearly with the source.
+void scanFlv(FlvSource& source, FlvScan& scan, const FlvScanProgress& progress = {});
 
 // The values of an AMF0 onMetaData body that the index check needs.
 struct FlvMetadata {

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -84,8 +83,12 @@ struct Facts {
     std::int64_t audioStep = 0;
     int width = 0;
     int height = 0;
+    // The keyframe index as written (thinned when whole it would not fit), and of the
+    // whole index its length and last time.
     std::vector<std::int64_t> keyTimes;
     std::vector<std::uint64_t> keyPositions;
+    std::size_t keyframes = 0;
+    std::int64_t lastKeyTime = -1;
 
     double duration() const {
         const std::int64_t v = lastVideo >= 0 ? lastVideo + videoStep : 0;
@@ -136,6 +139,13 @@ Facts gather(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan
         (t.type == flvVideo ? f.videoBytes : f.audioBytes) += t.size - 1;
         (t.type == flvVideo ? f.video : f.audio) = true;
     }
+    if (!plan.videoConfig.empty()) {
+        f.video = true;
+        f.videoBytes += plan.videoConfig.size() - 1;
+        if (f.width == 0) {
+            pictureSize(plan.videoConfig.data(), plan.videoConfig.size(), f.width, f.height);
+        }
+    }
     return f;
 }
 
@@ -169,8 +179,8 @@ std::vector<std::uint8_t> metadataBody(const Facts& f, double filesize) {
     putNumber(m, "filesize", filesize);
     putNumber(m, "lasttimestamp", static_cast<double>(f.lastTime) / 1000);
     putNumber(m, "lastkeyframetimestamp",
-              f.keyTimes.empty() ? 0 : static_cast<double>(f.keyTimes.back()) / 1000);
-    putBool(m, "hasKeyframes", !f.keyTimes.empty());
+              f.lastKeyTime < 0 ? 0 : static_cast<double>(f.lastKeyTime) / 1000);
+    putBool(m, "hasKeyframes", f.keyframes > 0);
     putBool(m, "hasVideo", f.video);
     putBool(m, "hasAudio", f.audio);
     putBool(m, "hasMetadata", true);
@@ -201,32 +211,104 @@ std::vector<std::uint8_t> metadataBody(const Facts& f, double filesize) {
     return m;
 }
 
+// The index lists the first video tag marked as a keyframe at each time, the
+// sequence header included, where a player starts decoding.
+class KeyframeRule {
+public:
+    // Whether the next tag in file order is listed.
+    bool listed(std::uint8_t type, std::uint8_t flags, std::int64_t time) {
+        if (type != flvVideo || (flags >> 4) != 1 || (m_any && time == m_last)) {
+            return false;
+        }
+        m_any = true;
+        m_last = time;
+        return true;
+    }
+
+private:
+    bool m_any = false;
+    std::int64_t m_last = 0;
+};
+
+// Bytes of the onMetaData body for each entry of the keyframe index: a number in
+// each of its two lists.
+constexpr std::uint64_t bytesPerKeyframe = 2 * 9;
+
+// Which of n keyframes the index keeps when it has room for only m of them: the k-th
+// entry lists keyframe k * n / m, so the first is always listed and the rest are spread
+// evenly.
+std::size_t keptKeyframe(std::size_t k, std::size_t n, std::size_t m) {
+    return static_cast<std::size_t>(static_cast<std::uint64_t>(k) * n / m);
+}
+
+// Thins the index of f to as many entries as fit in an onMetaData body of at most
+// limit bytes (none when not even the rest fits).
+void fitIndex(Facts& f, std::uint32_t limit) {
+    const std::uint64_t whole = metadataBody(f, 0).size();
+    if (whole <= limit) {
+        return;
+    }
+    const std::size_t n = f.keyTimes.size();
+    const std::uint64_t rest = whole - bytesPerKeyframe * n;
+    const std::size_t m =
+        rest > limit ? 0 : static_cast<std::size_t>((limit - rest) / bytesPerKeyframe);
+    std::vector<std::int64_t> times;
+    std::vector<std::uint64_t> positions;
+    times.reserve(m);
+    positions.reserve(m);
+    for (std::size_t k = 0; k < m; ++k) {
+        times.push_back(f.keyTimes[keptKeyframe(k, n, m)]);
+        positions.push_back(f.keyPositions[keptKeyframe(k, n, m)]);
+    }
+    f.keyTimes = std::move(times);
+    f.keyPositions = std::move(positions);
+}
+
+// A tag the head carries before the copied ones: a sequence header.
+struct HeadTag {
+    std::uint8_t type = 0;
+    std::uint8_t flags = 0;
+    std::vector<std::uint8_t> body;
+};
+
 // The output's first bytes (header, metadata, sequence headers) and the
-// facts, positions of the keyframes included.
-std::vector<std::uint8_t> buildHead(std::vector<std::unique_ptr<FlvInput>>& inputs,
-                                    const FlvPlan& plan, Facts& f, std::uint64_t& total) {
+// facts, positions of the keyframes included. False when a tag would not fit
+// in tagLimit bytes: no FLV can tell its size then.
+bool buildHead(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan, Facts& f,
+               std::uint64_t& total, std::uint32_t tagLimit, std::vector<std::uint8_t>& head) {
     f = gather(inputs, plan);
-    // The index lists the first video tag marked as a keyframe at each time,
-    // the sequence header included, where a player starts decoding.
+    std::vector<HeadTag> front;
+    if (!plan.videoConfig.empty()) {
+        front.push_back({flvVideo, plan.videoConfig.front(), plan.videoConfig});
+    }
+    for (const auto& fr : plan.front) {
+        const FlvTag& t = tagOf(inputs, fr.first, fr.second);
+        std::vector<std::uint8_t> bytes = inputs[fr.first]->body(t.offset, t.size);
+        bytes.resize(t.size);  // read before, when planned: never short here
+        front.push_back({t.type, t.flags, std::move(bytes)});
+    }
     std::uint64_t pos = 0;
-    std::int64_t lastKey = -1;
-    const auto step = [&](const FlvTag& t, std::int64_t time) {
-        if (t.type == flvVideo && (t.flags >> 4) == 1 && time != lastKey) {
+    KeyframeRule rule;
+    const auto step = [&](std::uint8_t type, std::uint8_t flags, std::uint64_t size,
+                          std::int64_t time) {
+        if (rule.listed(type, flags, time)) {
             f.keyTimes.push_back(time);
             f.keyPositions.push_back(pos);
-            lastKey = time;
         }
-        pos += 11 + std::uint64_t{t.size} + 4;
+        pos += 11 + size + 4;
     };
-    for (const auto& fr : plan.front) {
-        step(tagOf(inputs, fr.first, fr.second), 0);
+    for (const HeadTag& t : front) {
+        step(t.type, t.flags, t.body.size(), 0);
     }
     for (const FlvPlan::Part& part : plan.parts) {
         for (std::uint32_t i : part.tags) {
             const FlvTag& t = tagOf(inputs, part.input, i);
-            step(t, outputTime(t, part.shift));
+            step(t.type, t.flags, t.size, outputTime(t, part.shift));
         }
     }
+    f.keyframes = f.keyTimes.size();
+    f.lastKeyTime = f.keyTimes.empty() ? -1 : f.keyTimes.back();
+    fitIndex(f, tagLimit);
     const std::uint64_t body = pos;
     const std::size_t metaSize = metadataBody(f, 0).size();
     const std::uint64_t headSize = 9 + 4 + 11 + metaSize + 4;
@@ -235,21 +317,24 @@ std::vector<std::uint8_t> buildHead(std::vector<std::unique_ptr<FlvInput>>& inpu
     }
     pos = headSize + body;
     total = pos;
-    std::vector<std::uint8_t> head = {'F', 'L', 'V', 1, 0, 0, 0, 0, 9, 0, 0, 0, 0};
+    head = {'F', 'L', 'V', 1, 0, 0, 0, 0, 9, 0, 0, 0, 0};
     head[4] = static_cast<std::uint8_t>((f.audio ? 4 : 0) | (f.video ? 1 : 0));
     const std::vector<std::uint8_t> meta = metadataBody(f, static_cast<double>(total));
+    if (meta.size() > tagLimit) {
+        return false;
+    }
     putTagHeader(head, flvScript, static_cast<std::uint32_t>(meta.size()), 0);
     head.insert(head.end(), meta.begin(), meta.end());
     putBe(head, 11 + meta.size(), 4);
-    for (const auto& fr : plan.front) {
-        const FlvTag& t = tagOf(inputs, fr.first, fr.second);
-        std::vector<std::uint8_t> bytes = inputs[fr.first]->body(t.offset, t.size);
-        bytes.resize(t.size);  // read before, when planned: never short here
-        putTagHeader(head, t.type, t.size, 0);
-        head.insert(head.end(), bytes.begin(), bytes.end());
-        putBe(head, 11 + std::uint64_t{t.size}, 4);
+    for (const HeadTag& t : front) {
+        if (t.body.size() > flvMaxTagBody) {
+            return false;
+        }
+        putTagHeader(head, t.type, static_cast<std::uint32_t>(t.body.size()), 0);
+        head.insert(head.end(), t.body.begin(), t.body.end());
+        putBe(head, 11 + std::uint64_t{t.body.size()}, 4);
     }
-    return head;
+    return true;
 }
 
 // Keeps sequence headers only where they change what a decoder was told.
@@ -407,17 +492,23 @@ private:
 };
 
 FlvWriteResult writeInto(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan,
-                         Sink& sink, bool progress, bool stoppable, FlvWritten& written) {
+                         Sink& sink, const FlvWriteProgress& progress, bool stoppable,
+                         FlvWritten& written, std::uint32_t tagLimit, std::string& error) {
     Facts f;
     std::uint64_t total = 0;
-    std::vector<std::uint8_t> head = buildHead(inputs, plan, f, total);
+    std::vector<std::uint8_t> head;
+    if (!buildHead(inputs, plan, f, total, tagLimit, head)) {
+        error = "a tag of the output would be larger than FLV allows";
+        return FlvWriteResult::Failed;
+    }
     written.size = total;
     written.duration = f.duration();
+    written.keyframes = f.keyframes;
+    written.keyframesListed = f.keyTimes.size();
     if (!sink.put(head)) {
         return FlvWriteResult::Failed;
     }
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point next = Clock::now() + std::chrono::milliseconds(500);
+    std::uint64_t done = head.size();
     std::vector<std::uint8_t> bytes;
     for (const FlvPlan::Part& part : plan.parts) {
         FlvInput& in = *inputs[part.input];
@@ -442,15 +533,75 @@ FlvWriteResult writeInto(std::vector<std::unique_ptr<FlvInput>>& inputs, const F
             if (!sink.put(bytes)) {
                 return FlvWriteResult::Failed;
             }
-            if (progress && (++count & 63) == 0 && Clock::now() >= next) {
-                next = Clock::now() + std::chrono::milliseconds(500);
-                std::printf("out_time_us=%lld\nprogress=continue\n",
-                            static_cast<long long>(std::max<std::int64_t>(time, 0)) * 1000);
-                std::fflush(stdout);
+            done += 11 + std::uint64_t{t.size} + 4;
+            if (progress && (++count & 63) == 0) {
+                progress(done, total);
             }
         }
     }
     return sink.flush() ? FlvWriteResult::Written : FlvWriteResult::Failed;
+}
+
+// The parameter sets of one AVC frame (a tag body of length-prefixed NAL units, each
+// length lengthSize bytes). False when the lengths do not lead exactly to the body's end:
+// the units are not of that length size (or the frame is damaged).
+bool frameParameterSets(FlvSource& src, const FlvTag& t, int lengthSize,
+                        std::vector<std::uint8_t>& sps, std::vector<std::uint8_t>& pps) {
+    // A parameter set longer than this is no parameter set.
+    constexpr std::uint32_t longestSet = 1024;
+    const std::uint64_t end = t.offset + 11 + t.size;
+    std::uint64_t q = t.offset + 11 + 5;
+    std::vector<std::uint8_t> foundSps;
+    std::vector<std::uint8_t> foundPps;
+    while (q < end) {
+        const auto l = static_cast<std::size_t>(lengthSize);
+        if (end - q < l + 1) {
+            return false;
+        }
+        const std::uint8_t* h = src.view(q, l + 1);
+        if (h == nullptr) {
+            return false;
+        }
+        std::uint32_t n = 0;
+        for (std::size_t i = 0; i < l; ++i) {
+            n = (n << 8) | h[i];
+        }
+        if (n == 0 || (h[l] & 0x80) != 0 || end - q - l < n) {
+            return false;
+        }
+        const int kind = h[l] & 0x1f;
+        if ((kind == 7 && foundSps.empty()) || (kind == 8 && foundPps.empty())) {
+            if (n <= longestSet) {
+                const std::uint8_t* b = src.view(q + l, n);
+                if (b == nullptr) {
+                    return false;
+                }
+                (kind == 7 ? foundSps : foundPps).assign(b, b + n);
+            }
+        }
+        q += l + n;
+    }
+    if (sps.empty()) {
+        sps = std::move(foundSps);
+    }
+    if (pps.empty()) {
+        pps = std::move(foundPps);
+    }
+    return true;
+}
+
+// An AVC sequence header (whole tag body) holding one SPS and one PPS.
+std::vector<std::uint8_t> avcConfig(const std::vector<std::uint8_t>& sps,
+                                    const std::vector<std::uint8_t>& pps, int lengthSize) {
+    std::vector<std::uint8_t> b = {0x17, 0, 0, 0, 0, 1, sps[1], sps[2], sps[3]};
+    b.push_back(static_cast<std::uint8_t>(0xfc | (lengthSize - 1)));
+    b.push_back(0xe1);
+    putBe(b, sps.size(), 2);
+    b.insert(b.end(), sps.begin(), sps.end());
+    b.push_back(1);
+    putBe(b, pps.size(), 2);
+    b.insert(b.end(), pps.begin(), pps.end());
+    return b;
 }
 
 }  // namespace
@@ -461,7 +612,7 @@ FlvInput::~FlvInput() {
     }
 }
 
-bool FlvInput::open(const std::string& path, std::string& error) {
+bool FlvInput::open(const std::string& path, std::string& error, const FlvScanProgress& progress) {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (m_fd < 0 || fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -470,7 +621,7 @@ bool FlvInput::open(const std::string& path, std::string& error) {
     }
     m_source =
         std::make_unique<FileSource>(m_fd, static_cast<std::uint64_t>(st.st_size), scanWindow);
-    scanFlv(*m_source, m_scan);
+    scanFlv(*m_source, m_scan, progress);
     return true;
 }
 
@@ -696,30 +847,42 @@ bool planJoin(std::vector<std::unique_ptr<FlvInput>>& inputs, FlvPlan& plan, std
 }
 
 FlvWriteResult writeFlv(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan,
-                        const std::string& path, bool progress, FlvWritten& written,
-                        std::string& error) {
+                        const std::string& path, const FlvWriteProgress& progress,
+                        FlvWritten& written, std::string& error, std::uint32_t tagLimit) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = "cannot write \"" + path + "\": " + std::strerror(errno);
         return FlvWriteResult::Failed;
     }
     Sink sink(fd, nullptr);
-    FlvWriteResult r = writeInto(inputs, plan, sink, progress, true, written);
+    std::string why;
+    FlvWriteResult r = writeInto(inputs, plan, sink, progress, true, written, tagLimit, why);
+    const int err = errno;
     if (close(fd) != 0 && r == FlvWriteResult::Written) {
         r = FlvWriteResult::Failed;
     }
-    if (r == FlvWriteResult::Failed) {
-        error = "cannot write \"" + path + "\": " + std::strerror(errno);
+    if (r == FlvWriteResult::Failed && ChildProcess::stopRequested() != 0) {
+        r = FlvWriteResult::Stopped;  // the stop broke off a write
+    } else if (r == FlvWriteResult::Failed) {
+        error = "cannot write \"" + path + "\": " + (why.empty() ? std::strerror(err) : why);
     }
     return r;
 }
 
 std::vector<std::uint8_t> writeFlvToMemory(std::vector<std::unique_ptr<FlvInput>>& inputs,
-                                           const FlvPlan& plan) {
+                                           const FlvPlan& plan, std::uint32_t tagLimit,
+                                           FlvWritten* written) {
     std::vector<std::uint8_t> out;
     Sink sink(-1, &out);
-    FlvWritten written;
-    writeInto(inputs, plan, sink, false, false, written);
+    FlvWritten facts;
+    std::string error;
+    if (writeInto(inputs, plan, sink, {}, false, facts, tagLimit, error) !=
+        FlvWriteResult::Written) {
+        out.clear();
+    }
+    if (written != nullptr) {
+        *written = facts;
+    }
     return out;
 }
 
@@ -727,7 +890,119 @@ double planDuration(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPla
     return gather(inputs, plan).duration();
 }
 
-bool hasRightIndex(FlvInput& input) {
+bool validAvcConfig(const std::uint8_t* b, std::size_t size) {
+    if (size < 5 + 7 || (b[0] & 0x0f) != 7 || b[1] != 0 || b[5] != 1) {
+        return false;
+    }
+    // The record's parameter sets, each with a 2-byte length: the SPS, then the PPS.
+    std::size_t at = 5 + 5;
+    for (int kind : {7, 8}) {
+        if (at >= size) {
+            return false;
+        }
+        const int count = kind == 7 ? (b[at] & 0x1f) : b[at];
+        ++at;
+        if (count == 0) {
+            return false;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (size - at < 2) {
+                return false;
+            }
+            const std::size_t n = (std::size_t{b[at]} << 8) | b[at + 1];
+            at += 2;
+            if (n == 0 || size - at < n || (b[at] & 0x1f) != kind || (b[at] & 0x80) != 0) {
+                return false;
+            }
+            at += n;
+        }
+    }
+    int width = 0;
+    int height = 0;
+    return pictureSize(b, size, width, height);
+}
+
+AvcRepair repairAvcConfig(FlvInput& input, FlvPlan& plan) {
+    const std::vector<FlvTag>& tags = input.scan().tags;
+    const auto avcFrame = [](const FlvTag& t) {
+        return t.type == flvVideo && !t.config && (t.flags & 0x0f) == 7;
+    };
+    if (std::none_of(tags.begin(), tags.end(), avcFrame)) {
+        return AvcRepair::Kept;
+    }
+    const auto usable = [&input, &tags](std::uint32_t i) {
+        const FlvTag& t = tags[i];
+        const std::vector<std::uint8_t> body = input.body(t.offset, t.size);
+        return validAvcConfig(body.data(), body.size());
+    };
+    const auto damagedConfig = [&](std::uint32_t i) {
+        return tags[i].type == flvVideo && tags[i].config && !usable(i);
+    };
+    // Damaged sequence headers go.
+    bool dropped = false;
+    const auto before = plan.front.size();
+    plan.front.erase(std::remove_if(plan.front.begin(), plan.front.end(),
+                                    [&](const auto& fr) { return damagedConfig(fr.second); }),
+                     plan.front.end());
+    dropped = plan.front.size() != before;
+    for (FlvPlan::Part& part : plan.parts) {
+        const auto count = part.tags.size();
+        part.tags.erase(std::remove_if(part.tags.begin(), part.tags.end(), damagedConfig),
+                        part.tags.end());
+        dropped = dropped || part.tags.size() != count;
+    }
+    // One must be in force before the first frame.
+    bool inForce = std::any_of(plan.front.begin(), plan.front.end(), [&tags](const auto& fr) {
+        return tags[fr.second].type == flvVideo;
+    });
+    for (std::size_t p = 0; !inForce && p < plan.parts.size(); ++p) {
+        for (std::uint32_t i : plan.parts[p].tags) {
+            if (tags[i].type == flvVideo) {
+                inForce = tags[i].config;
+                break;
+            }
+        }
+        if (!plan.parts[p].tags.empty()) {
+            break;
+        }
+    }
+    if (inForce) {
+        return dropped ? AvcRepair::Rebuilt : AvcRepair::Kept;
+    }
+    // Rebuilt from the first SPS and PPS the frames carry, in the length size their
+    // units are written in.
+    std::vector<std::uint8_t> sps;
+    std::vector<std::uint8_t> pps;
+    int lengthSize = 4;
+    for (const FlvTag& t : tags) {
+        if (!avcFrame(t) || t.size <= 5) {
+            continue;
+        }
+        for (int l : {4, 2, 1}) {
+            const bool hadSps = !sps.empty();
+            if (frameParameterSets(input.source(), t, l, sps, pps)) {
+                if (!hadSps && !sps.empty()) {
+                    lengthSize = l;  // that of the frame the SPS came from
+                }
+                break;
+            }
+        }
+        if (!sps.empty() && !pps.empty()) {
+            if (sps.size() >= 4) {
+                std::vector<std::uint8_t> config = avcConfig(sps, pps, lengthSize);
+                if (validAvcConfig(config.data(), config.size())) {
+                    plan.videoConfig = std::move(config);
+                    return AvcRepair::Rebuilt;
+                }
+            }
+            sps.clear();  // not readable: look on
+            pps.clear();
+        }
+    }
+    return AvcRepair::Hopeless;
+}
+
+bool hasRightIndex(FlvInput& input, std::uint32_t tagLimit) {
     const FlvScan& s = input.scan();
     if (!s.usable() || !s.metadataFound || s.headerRebuilt || !s.damage.empty() ||
         s.truncated != 0 || s.timestampJumps != 0 || s.metadataSize > smallBody) {
@@ -740,28 +1015,42 @@ bool hasRightIndex(FlvInput& input) {
         meta.filesize != static_cast<double>(input.size())) {
         return false;
     }
-    std::size_t k = 0;
+    std::size_t n = 0;  // entries of the whole index
+    KeyframeRule counted;
+    for (const FlvTag& t : s.tags) {
+        n += counted.listed(t.type, t.flags, t.time) ? 1u : 0u;
+    }
+    // Fewer entries only where the whole index would not have fitted.
+    const std::size_t m = meta.times.size();
+    if (m > n ||
+        (m < n && std::uint64_t{s.metadataSize} + bytesPerKeyframe * (n - m) <= tagLimit)) {
+        return false;
+    }
+    std::size_t k = 0;  // entries checked
+    std::size_t j = 0;  // keyframes passed
     std::int64_t lastVideo = -1;
     std::int64_t lastAudio = -1;
-    std::int64_t lastKey = -1;
+    KeyframeRule rule;
     for (const FlvTag& t : s.tags) {
         if (!t.config) {
             (t.type == flvVideo ? lastVideo : lastAudio) = t.time;
         }
-        if (t.type != flvVideo || (t.flags >> 4) != 1 || (k > 0 && t.time == lastKey)) {
+        if (!rule.listed(t.type, t.flags, t.time)) {
             continue;
         }
-        if (k >= meta.times.size() || meta.filepositions[k] != static_cast<double>(t.offset) ||
-            std::fabs(meta.times[k] * 1000 - static_cast<double>(t.time)) > 1.5) {
-            return false;
+        if (k < m && keptKeyframe(k, n, m) == j) {
+            if (meta.filepositions[k] != static_cast<double>(t.offset) ||
+                std::fabs(meta.times[k] * 1000 - static_cast<double>(t.time)) > 1.5) {
+                return false;
+            }
+            ++k;
         }
-        lastKey = t.time;
-        ++k;
+        ++j;
     }
     const double v = lastVideo >= 0 ? static_cast<double>(lastVideo + s.videoStep) : 0;
     const double a = lastAudio >= 0 ? static_cast<double>(lastAudio + s.audioStep) : 0;
     const double step = static_cast<double>(std::max(s.videoStep, s.audioStep));
-    return k == meta.times.size() && std::fabs(meta.duration * 1000 - std::max(v, a)) <= step + 1;
+    return k == m && std::fabs(meta.duration * 1000 - std::max(v, a)) <= step + 1;
 }
 
 }  // namespace exttool

@@ -3,6 +3,7 @@
 #include "FlvReader.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +22,10 @@ public:
     FlvInput(const FlvInput&) = delete;
     FlvInput& operator=(const FlvInput&) = delete;
 
-    // Opens and scans the file; false with a reason when it cannot be read.
-    bool open(const std::string& path, std::string& error);
+    // Opens and scans the file, telling progress its way through it; false with a
+    // reason when it cannot be read (a scan that progress stopped is no failure: see
+    // FlvScan::stopped).
+    bool open(const std::string& path, std::string& error, const FlvScanProgress& progress = {});
     // Scans bytes in memory (the caller keeps them alive).
     void openMemory(const std::uint8_t* data, std::size_t size);
 
@@ -48,7 +51,13 @@ struct FlvPlan {
     };
     std::vector<Part> parts;
     std::vector<std::pair<std::size_t, std::uint32_t>> front;  // sequence headers written first
+    // A video sequence header made by the repair (a whole tag body), written first of all;
+    // empty when the input's own serve.
+    std::vector<std::uint8_t> videoConfig;
 };
+
+// The largest tag body FLV can tell: its size field has 24 bits.
+inline constexpr std::uint32_t flvMaxTagBody = 0xffffff;
 
 // Every tag of the input, from time 0.
 FlvPlan planWhole(FlvInput& input, std::size_t index = 0);
@@ -69,25 +78,55 @@ enum class FlvWriteResult { Written, Failed, Stopped };
 struct FlvWritten {
     std::uint64_t size = 0;
     double duration = 0;  // seconds
+    // Entries of the keyframe index: those written, and those a whole index would
+    // hold. Fewer are written when the whole index would not fit in the onMetaData
+    // tag; they are then spread evenly over the file, the first always among them.
+    std::size_t keyframesListed = 0;
+    std::size_t keyframes = 0;
 };
 
-// Writes the plan into the new file at path (which must not exist). With
-// progress, writes "out_time_us=" lines on standard output now and then.
+// Told now and then how many bytes of the output are written, of its total.
+using FlvWriteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+// Writes the plan into the new file at path (which must not exist), telling progress
+// now and then. No tag body is larger than tagLimit (flvMaxTagBody; smaller only for
+// the fuzz target, to reach the thinned index with small inputs).
 // On failure or stop the file may be left half written: the caller removes it.
 FlvWriteResult writeFlv(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan,
-                        const std::string& path, bool progress, FlvWritten& written,
-                        std::string& error);
+                        const std::string& path, const FlvWriteProgress& progress,
+                        FlvWritten& written, std::string& error,
+                        std::uint32_t tagLimit = flvMaxTagBody);
 
 // The same into memory (no progress, no stop).
 std::vector<std::uint8_t> writeFlvToMemory(std::vector<std::unique_ptr<FlvInput>>& inputs,
-                                           const FlvPlan& plan);
+                                           const FlvPlan& plan,
+                                           std::uint32_t tagLimit = flvMaxTagBody,
+                                           FlvWritten* written = nullptr);
 
 // The length in seconds the plan's output plays.
 double planDuration(std::vector<std::unique_ptr<FlvInput>>& inputs, const FlvPlan& plan);
 
 // True when the file's onMetaData holds a right index: every keyframe listed
-// with its time and position, the duration and the file size right, and the
-// file itself whole.
-bool hasRightIndex(FlvInput& input);
+// with its time and position (or, when a whole index would make the tag larger
+// than tagLimit, the entries the writer keeps), the duration and the file size
+// right, and the file itself whole.
+bool hasRightIndex(FlvInput& input, std::uint32_t tagLimit = flvMaxTagBody);
+
+// An AVC sequence header (whole tag body) a decoder can start from: an
+// AVCDecoderConfigurationRecord with a readable SPS and a PPS.
+bool validAvcConfig(const std::uint8_t* body, std::size_t size);
+
+// What the repair does about the AVC video's sequence header.
+enum class AvcRepair {
+    Kept,     // no AVC video, or its sequence header is whole: the plan is unchanged
+    Rebuilt,  // it was damaged or missing and the plan now carries one rebuilt from
+              // the SPS and PPS that the stream repeats in its frames
+    Hopeless  // it was damaged or missing and the stream holds no SPS and PPS
+};
+
+// Checks the sequence headers of the plan of a whole input (planWhole) and mends the
+// plan: damaged ones are left out, and one is rebuilt where none is left before the
+// first frame. Reads each video frame's NAL unit headers at most once.
+AvcRepair repairAvcConfig(FlvInput& input, FlvPlan& plan);
 
 }  // namespace exttool

@@ -459,7 +459,9 @@ int runFlvMetaTool(const std::vector<std::string>& args) {
 }
 
 int toolMain(int argc, char** argv) {
-    // From the first moment, a stop request ends the tool tidily.
+    // From the first moment, a stop request ends the tool tidily; so does the end of the
+    // program that started it.
+    ChildProcess::endWithParent();
     if (ChildProcess::stopRequested() != 0) {
         return stoppedExit(ChildProcess::stopRequested());
     }

@@ -1,5 +1,7 @@
 #include "core/jobs/ToolProcess.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // A terminated tool removes its temporaries and ends within moments; one that does not is
@@ -59,9 +61,13 @@ void ToolProcess::start(const ToolCommand& command, const QString& folder,
     m_process.setProgram(command.program());
     m_process.setArguments(command.arguments());
     m_process.setWorkingDirectory(folder);
-    if (!environment.isEmpty()) {
-        m_process.setProcessEnvironment(environment);
-    }
+    // The tools end with this process; told who started them, they also notice a program
+    // that ended before they could watch it.
+    QProcessEnvironment env =
+        environment.isEmpty() ? QProcessEnvironment::systemEnvironment() : environment;
+    env.insert(QStringLiteral("ZELVO_TOOL_PARENT"),
+               QString::number(QCoreApplication::applicationPid()));
+    m_process.setProcessEnvironment(env);
     m_process.start();
 }
 
@@ -93,6 +99,11 @@ void ToolProcess::take(const QByteArray& rawLine) {
         const qint64 done = numberAfter(line, "out_time_us=");
         if (done >= 0) {
             m_percent = static_cast<int>(qBound(qint64(0), done * 100 / m_totalUs, qint64(100)));
+        }
+    } else if (line.startsWith("progress_percent=")) {
+        const qint64 percent = numberAfter(line, "progress_percent=");
+        if (percent >= 0) {
+            m_percent = static_cast<int>(qBound(qint64(0), percent, qint64(100)));
         }
     } else if (line.startsWith("note=")) {
         m_notes << QString::fromUtf8(line.mid(5));

@@ -48,8 +48,9 @@ public:
 
 Q_SIGNALS:
     // How far the tool has got, in percent of its output's length (0 to 100), as the tool
-    // reports it ("duration_us=", "out_time_us=", "progress=end" lines); -1 as the run
-    // begins. Only changes are reported.
+    // reports it ("duration_us=", "out_time_us=", "progress=end" lines, or
+    // "progress_percent=" where the tool tells the share of its run itself, as its own FLV
+    // writing does, reading included); -1 as the run begins. Only changes are reported.
     void progress(int percent);
     void finished(int exitCode);
 
