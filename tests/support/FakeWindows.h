@@ -29,6 +29,7 @@ public:
     void shareBnStop(bool, bool, bool) override {}
     void mbStop_Click() override {}
     void pausePrFn() override {}
+    void playErrorMsg(const QString&, const QString&) override {}
     void selectRnd() override {}
     void fncEbCheck() override {}
     void setListStepLooks(int) override {}

@@ -734,8 +734,7 @@ private Q_SLOTS:
         QVERIFY(testsupport::makeLongClip(clip));
         // A cut of nearly the whole ten minutes with the sound re-encoded: ffmpeg writes the
         // part for some seconds.
-        const ToolCommand c =
-            cutCommand(m_mcd, u8("5"), u8("590"), u8("~tmpSP001.flv"), clip, true);
+        const ToolCommand c = cutCommand(m_mcd, 5, 590, u8("~tmpSP001.flv"), clip, true);
         QProcess program;
         program.setWorkingDirectory(m_work->path());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -777,8 +776,8 @@ private Q_SLOTS:
         QFETCH(bool, gone);
         const qint64 named = gone ? qint64(getppid()) : QCoreApplication::applicationPid();
         qputenv("ZELVO_TOOL_PARENT", QByteArray::number(named));
-        const int code = exec(cutCommand(m_mcd, u8("3"), u8("5"), u8("~tmpSP001.flv"),
-                                         testsupport::media(u8("h264.flv"))));
+        const int code =
+            exec(cutCommand(m_mcd, 3, 5, u8("~tmpSP001.flv"), testsupport::media(u8("h264.flv"))));
         qunsetenv("ZELVO_TOOL_PARENT");
         QCOMPARE(code, gone ? 128 + SIGTERM : 0);
         QCOMPARE(workFiles(), gone ? QStringList() : QStringList(u8("~tmpSP001.flv")));

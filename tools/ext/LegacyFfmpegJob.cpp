@@ -4,6 +4,7 @@
 #include "ToolPaths.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace exttool {
 
@@ -19,6 +20,28 @@ const std::vector<std::pair<std::string, std::string>> valueOptions = {
 
 bool isKbitOption(const std::string& legacy) {
     return legacy == "-b" || legacy == "-ab";
+}
+
+// A time option's value in seconds ("12.340", "01:02:03.5"); 0 when it cannot be read.
+double secondsOf(const std::string& value) {
+    double seconds = 0;
+    std::size_t from = 0;
+    while (from <= value.size()) {
+        const std::size_t colon = value.find(':', from);
+        const std::string part =
+            value.substr(from, colon == std::string::npos ? std::string::npos : colon - from);
+        char* end = nullptr;
+        const double n = std::strtod(part.c_str(), &end);
+        if (part.empty() || end == part.c_str()) {
+            return 0;
+        }
+        seconds = seconds * 60 + n;
+        if (colon == std::string::npos) {
+            break;
+        }
+        from = colon + 1;
+    }
+    return seconds;
 }
 
 bool hasOption(const std::vector<std::string>& options, const std::string& name) {
@@ -121,11 +144,14 @@ std::vector<std::string> legacyFfmpegArgs(const LegacyFfmpegJob& job, const std:
     std::vector<LegacyFfmpegJob::Input> inputs = job.inputs;
 
     // A picture taken at a moment decodes the same frame whether ffmpeg seeks
-    // the input or discards frames up to the moment; seeking is much faster.
+    // the input or discards frames up to the moment; seeking is much faster. But
+    // a seek to a moment before the first keyframe (which may lie a little after
+    // the file's start) lands on the next keyframe, seconds late: within the
+    // first second the frames are decoded from the start instead.
     const bool copying = optionValue(out, "-c:v") == "copy";
     if (!copying && inputs.size() == 1 && !hasOption(inputs[0].options, "-ss")) {
         for (std::size_t i = 0; i < out.size(); i += 2) {
-            if (out[i] == "-ss") {
+            if (out[i] == "-ss" && secondsOf(out[i + 1]) >= 1.0) {
                 inputs[0].options.insert(inputs[0].options.end(), {out[i], out[i + 1]});
                 out.erase(out.begin() + static_cast<std::ptrdiff_t>(i),
                           out.begin() + static_cast<std::ptrdiff_t>(i + 2));

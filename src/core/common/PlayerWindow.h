@@ -32,6 +32,8 @@ public:
     virtual void mbStop_Click() = 0;
     // Pauses playback when a file is playing.
     virtual void pausePrFn() = 0;
+    // The player's box for a file it cannot read: head, the path and the likely reasons.
+    virtual void playErrorMsg(const QString& path, const QString& head) = 0;
     // Selects a random entry of the list in use.
     virtual void selectRnd() = 0;
     // Refreshes the previous-item and next-item buttons from the list in use.

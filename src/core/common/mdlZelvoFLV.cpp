@@ -65,33 +65,6 @@ QString playerFile() {
     return player != nullptr ? player->fileName() : QString();
 }
 
-// The leading decimal number of a text (blanks, sign, digits, one "." and
-// digits), 0 when there is none, so "12abc" reads 12 and "" reads 0.
-double leadingNumber(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t'))) {
-        ++i;
-    }
-    QString number;
-    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        number += text.at(i++);
-    }
-    bool digits = false;
-    bool dot = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            digits = true;
-        } else if (c == QLatin1Char('.') && !dot) {
-            dot = true;
-        } else {
-            break;
-        }
-        number += c;
-    }
-    return digits ? number.toDouble() : 0.0;
-}
-
 QString twoDigits(qint64 value) {
     return QString::number(value).rightJustified(2, QLatin1Char('0'));
 }
@@ -207,6 +180,31 @@ void killExactFile(const QString& path, bool noClose) {
     QFile::remove(path);
 }
 
+double typedNumber(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t'))) {
+        ++i;
+    }
+    QString number;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        number += text.at(i++);
+    }
+    bool digits = false;
+    bool dot = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits = true;
+        } else if (c == QLatin1Char('.') && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+        number += c;
+    }
+    return digits ? number.toDouble() : 0.0;
+}
+
 int ceilSingle(float x) {
     if (std::isnan(x)) {
         return 0;
@@ -283,7 +281,7 @@ float parseTime(const QString& text) {
     double result = 0.0;
     const QStringList parts = text.split(QLatin1Char(':'));
     for (const QString& part : parts) {
-        result = result * 60.0 + leadingNumber(part);
+        result = result * 60.0 + typedNumber(part);
     }
     return static_cast<float>(result);
 }

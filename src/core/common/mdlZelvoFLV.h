@@ -83,6 +83,10 @@ void killFile(const QString& path, bool noClose = false);
 // Never a folder. Unless noClose, the player is first asked to let go of the file.
 void killExactFile(const QString& path, bool noClose = false);
 
+// A number typed by the user, read leniently: the leading decimal number of the text (blanks,
+// sign, digits, one "." and digits), 0 when there is none, so "12abc" reads 12.
+double typedNumber(const QString& text);
+
 // The smallest whole number not below x.
 int ceilSingle(float x);
 

@@ -59,6 +59,16 @@ void ToolJob::addFileStep(std::function<bool()> fileStep) {
     m_steps.append(step);
 }
 
+void ToolJob::addProbe(const ToolCommand& command, double weight,
+                       std::function<void(const QByteArray&)> read) {
+    Step step;
+    step.command = command;
+    step.weight = weight;
+    step.read = std::move(read);
+    step.count = m_currentCount;
+    m_steps.append(step);
+}
+
 void ToolJob::addClaimStep(const QString& output) {
     addFileStep([this, output] { return claimOutput(output); });
 }
@@ -146,7 +156,7 @@ void ToolJob::runSteps() {
         if (step.fileStep) {
             ++m_next;
             if (!step.fileStep()) {
-                finish(Result::Failed);
+                finish(m_declined ? Result::Declined : Result::Failed);
                 return;
             }
             continue;
@@ -174,7 +184,9 @@ void ToolJob::runEnded(int exitCode) {
         finish(Result::Aborted);
         return;
     }
-    if (m_process.failedToStart() || (step.installer && exitCode != 0)) {
+    if (step.read) {
+        step.read(m_lastOutput);
+    } else if (m_process.failedToStart() || (step.installer && exitCode != 0)) {
         m_startFailed = true;
         m_failedProgram = (m_repeated ? step.reencode : step.command).program();
         if (step.installer) {

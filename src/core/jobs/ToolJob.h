@@ -35,7 +35,8 @@ public:
         AskReencode,  // empty: ask whether to repeat the run with the sound re-encoded;
                       // no to that, or no file at all, fails
     };
-    enum class Result { NotRun, Running, Succeeded, Failed, Aborted };
+    // Declined: the user chose not to go on when the job asked (nothing more is reported).
+    enum class Result { NotRun, Running, Succeeded, Failed, Aborted, Declined };
     Q_ENUM(Result)
     // Why a job failed, where the job can tell.
     enum class Cause { Unknown, ToolMissing, SourceUnreadable, FolderNotWritable, DiskFull };
@@ -71,6 +72,11 @@ public:
                 OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
     // A file step: false fails the job.
     void addFileStep(std::function<bool()> step);
+    // A run that only reads: what the program wrote goes to read, and no file is expected.
+    void addProbe(const ToolCommand& command, double weight,
+                  std::function<void(const QByteArray&)> read);
+    // Inside a file step, before it returns false: the user chose not to go on.
+    void decline() { m_declined = true; }
     // A file step that makes room for an output: an older file of its name goes (the player
     // lets go of it first); one that cannot be deleted fails the job before it is replaced.
     void addClaimStep(const QString& path);
@@ -83,6 +89,8 @@ public:
     // Asked when a run's stream copy left an empty file (AskReencode); without an answer
     // the run is not repeated.
     std::function<bool()> askReencode;
+    // Asks the user whether to go on (OK or Cancel); without an answer the job goes on.
+    std::function<bool(const QString& question)> askGoOn;
 
     // Runs the steps; finished() follows, also for a job that cannot start because another
     // one is running (Failed, with nothing touched).
@@ -121,6 +129,7 @@ private:
     struct Step {
         ToolCommand command;
         std::function<bool()> fileStep;
+        std::function<void(const QByteArray&)> read;
         QString expect;
         OnEmpty onEmpty = OnEmpty::Continue;
         ToolCommand reencode;
@@ -151,6 +160,7 @@ private:
     int m_shownCount = 0;
     bool m_repeated = false;  // the running step is the re-encoding repeat
     bool m_breakRequested = false;
+    bool m_declined = false;
     bool m_startFailed = false;
     QString m_failedProgram;
     QByteArray m_lastOutput;

@@ -123,6 +123,10 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
     {
         const InputGuard guard(m_dialog);
         job.askReencode = [this] { return askAudioReencode(); };
+        job.askGoOn = [this](const QString& question) {
+            return msgBox(question, MsgButtons::OkCancel, titles::notice(), MsgIcon::None,
+                          m_dialog.data()) == MsgResult::Ok;
+        };
         connect(&job, &ToolJob::stepStarted, this,
                 [this](int count, int index) { setBusyText(count, index); });
         connect(&job, &ToolJob::progressChanged, m_dialog, &frmBuzy::setProgress);
@@ -138,7 +142,7 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
     buzySateShow(false, ownerForm, &aborted);
     if (done) {
         doneAfterSave(job.output(), false, elapsedSeconds(), aborted, job.notes());
-    } else if (!aborted) {
+    } else if (!aborted && job.result() != ToolJob::Result::Declined) {
         showFailure(causeText(job));
     }
     Q_EMIT jobEnded();

@@ -138,6 +138,10 @@ QString frmBuzy::busyText() const {
     return lblBuzy->text();
 }
 
+int frmBuzy::progress() const {
+    return prgRun->value();
+}
+
 void frmBuzy::setProgress(int percent) {
     // After Break the bar stays where the work stopped.
     if (cmdBreak != nullptr && breakPressed()) {

@@ -28,6 +28,8 @@ public:
 
     // Percent of the current run, or -1 while that is not known (empty bar).
     void setProgress(int percent);
+    // What the bar shows: percent, or -1 when it is empty.
+    int progress() const;
 
     // True once Break was pressed (the button's tag reads "click").
     bool breakPressed() const;

@@ -407,6 +407,10 @@ void frmMain::mbStop_Click() {
 void frmMain::pausePrFn() {
     m_playback->pausePrFn();
 }
+
+void frmMain::playErrorMsg(const QString& path, const QString& head) {
+    m_playback->playErrorMsg(path, head);
+}
 void frmMain::selectRnd() {
     m_playback->selectRnd();
 }

@@ -52,6 +52,7 @@ public:
     void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) override;
     void mbStop_Click() override;
     void pausePrFn() override;
+    void playErrorMsg(const QString& path, const QString& head) override;
     void selectRnd() override;
     void fncEbCheck() override;
     void setListStepLooks(int state) override;

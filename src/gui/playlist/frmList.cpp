@@ -9,6 +9,10 @@
 #include "gui/playlist/frmListTexts.h"
 #include "gui/tooltabs/EncodeTab.h"
 #include "gui/tooltabs/FixTab.h"
+#include "gui/tooltabs/JoinTab.h"
+#include "gui/tooltabs/ProbePanel.h"
+#include "gui/tooltabs/SnapTab.h"
+#include "gui/tooltabs/SplitTab.h"
 #include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/ZelvoPictures.h"
@@ -188,14 +192,20 @@ void frmList::buildAreas(QWidget* client) {
     QWidget* marksPanel = tabMn[1]->TabPictureBox().at(0);
     m_marksTab = new MarksTab(marksPanel);
     marksPanel->layout()->addWidget(m_marksTab);
-    QWidget* joinPanel = tabMn[2]->TabPictureBox().at(0);
-    lstMn2View = new PlaylistView(joinPanel);
-    lstMn2View->setObjectName(QStringLiteral("lstMn2"));
-    connectList(lstMn2, lstMn2View);
     m_browser = new BrowserTab(*this, tabMn[1]->TabPictureBox().at(1));
     const auto panel = [this](int id) {
         return tabMn[static_cast<size_t>(id / 10)]->TabPictureBox().at(id % 10).data();
     };
+    auto* join = new JoinTab(*lstMn2, panel(20));
+    lstMn2View = new PlaylistView(join);
+    lstMn2View->setObjectName(QStringLiteral("lstMn2"));
+    join->setView(lstMn2View);
+    connectList(lstMn2, lstMn2View);
+    m_tools[20] = join;
+    // The split and snapshot tabs share one source; the tab shown holds it.
+    m_probe = new ProbePanel(this);
+    m_tools[21] = new SplitTab(*m_probe, panel(21));
+    m_tools[30] = new SnapTab(*m_probe, panel(30));
     m_tools[40] = new FixTab(panel(40));
     for (int p = 0; p < 4; ++p) {
         const int id = (6 + p / 2) * 10 + p % 2;
@@ -216,7 +226,9 @@ void frmList::buildAreas(QWidget* client) {
 
 void frmList::connectList(PlaylistModel* model, PlaylistView* view) {
     view->setPlaylist(model);
-    view->parentWidget()->layout()->addWidget(view);
+    if (view->parentWidget()->layout()->indexOf(view) < 0) {
+        view->parentWidget()->layout()->addWidget(view);
+    }
     view->setTipProvider([this, model](int row) { return entryTipAt(model, row); });
     connect(view, &PlaylistView::filesDropped, this, [this, model](const QStringList& files) {
         if (model == m_activeList) {
@@ -411,53 +423,47 @@ void frmList::tabClick(int area) {
     mnuPlaySpec->setVisible(m_curListId >= 21);
     mnuPlaySpec->setEnabled(false);
 
-    switch (m_curListId) {
-        case 0:
-        case 1:
-        case 20:
-            if (m_curListId == 20) {
-                m_activeList = lstMn2;
-                setPlayButtonsVisible(false);
-            } else {
-                m_curList = m_activeList = lstMn[static_cast<size_t>(m_curListId)];
-                m_lastPlaylist = m_curListId;
-                setPlayButtonsVisible(true);
-                if (m_curList->layout() != m_lineFmt) {
-                    m_curList->setLayout(m_lineFmt);
-                    fitListWidth();
-                }
+    ToolTab* tool = toolTab(m_curListId);
+    PlaylistModel* list = area == 0         ? lstMn[static_cast<size_t>(strip->TabNow() & 1)]
+                          : tool != nullptr ? tool->list()
+                                            : nullptr;
+    if (list != nullptr) {
+        // A playlist, or the join list: the toolbar works on it.
+        m_activeList = list;
+        if (area == 0) {
+            m_curList = list;
+            m_lastPlaylist = m_curListId;
+            if (m_curList->layout() != m_lineFmt) {
+                m_curList->setLayout(m_lineFmt);
+                fitListWidth();
             }
-            mbAdd[0]->setState(ZelvoButton::Normal);
-            mbAdd[1]->setState(ZelvoButton::Normal);
-            mnuAddToList->menuAction()->setVisible(true);
-            lblNote->setText(t::notePlaylist());
-            refreshButtons();
-            break;
-        case 10:
-            toolTabSetup();
-            // Edits not yet drawn back stay: only a new file or "從播放區重讀標記" replaces them.
-            m_marksTab->refresh();
-            lblNote->setText(t::noteMarks());
-            break;
-        case 11:
-            m_browserActive = true;
-            toolTabSetup();
-            mnuAddToList->menuAction()->setVisible(true);
-            lblNote->setText(t::noteBrowser());
-            m_browser->tabShown();
-            break;
-        default:
-            if (ToolTab* tool = toolTab(m_curListId)) {
-                toolTabSetup();
-                lblNote->setText(tool->note());
-                mnuPlaySpec->setText(tool->playCaption());
-                tool->tabShown();
-                showPlayable(tool);
-            } else {
-                toolTabSetup();
-                lblNote->setText(t::noteTool(m_curListId == 21 ? t::runSplit() : t::runSnap()));
-            }
-            break;
+        }
+        setPlayButtonsVisible(area == 0);
+        mbAdd[0]->setState(ZelvoButton::Normal);
+        mbAdd[1]->setState(ZelvoButton::Normal);
+        mnuAddToList->menuAction()->setVisible(true);
+        lblNote->setText(t::notePlaylist());
+        if (tool != nullptr) {
+            tool->tabShown();
+        }
+        refreshButtons();
+    } else if (tool != nullptr) {
+        toolTabSetup();
+        lblNote->setText(tool->note());
+        mnuPlaySpec->setText(tool->playCaption());
+        tool->tabShown();
+        showPlayable(tool);
+    } else if (panels.value(strip->TabNow()) == m_browser->parentWidget()) {
+        m_browserActive = true;
+        toolTabSetup();
+        mnuAddToList->menuAction()->setVisible(true);
+        lblNote->setText(t::noteBrowser());
+        m_browser->tabShown();
+    } else {
+        toolTabSetup();
+        // Edits not yet drawn back stay: only a new file or "從播放區重讀標記" replaces them.
+        m_marksTab->refresh();
+        lblNote->setText(t::noteMarks());
     }
     Q_EMIT tabShown(m_curListId);
 }

@@ -13,6 +13,7 @@ class EncodeTab;
 class MarksTab;
 class BrowserTab;
 class FixTab;
+class ProbePanel;
 class ToolTab;
 class PlaylistView;
 class QAction;
@@ -194,6 +195,7 @@ private:
     int m_playSetting = 0;
     bool m_browserActive = false;
     BrowserTab* m_browser = nullptr;
-    // The tool tabs by list id.
+    // The tool tabs by list id, and the source the split and snapshot tabs share.
     std::map<int, ToolTab*> m_tools;
+    ProbePanel* m_probe = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "gui/playlist/frmList.h"
 #include "gui/playlist/frmListBrowser.h"
 #include "gui/playlist/frmListTexts.h"
+#include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
@@ -264,18 +265,10 @@ void frmList::refreshButtons() {
     }
     refreshPrevNext();
     mnuAddToList->setEnabled(states.hasLines);
-    if (m_curListId == 20) {
-        qint64 bytes = 0;
-        for (const QString& path : lstMn2->lines()) {
-            const QFileInfo info(path);
-            if (info.isFile()) {
-                bytes += info.size();
-            }
-        }
-        const qint64 kilobytes = (bytes + 1023) / 1024;
-        QLocale grouped = QLocale::c();
-        grouped.setNumberOptions(QLocale::DefaultNumberOptions);
-        lblNote->setText(t::joinTotal(grouped.toString(kilobytes)));
+    // The join list's tab follows its list: the run button and the total under it.
+    if (ToolTab* tool = toolTab(m_curListId); tool != nullptr && tool->list() == m_activeList) {
+        tool->refresh();
+        lblNote->setText(tool->note());
     }
 }
 

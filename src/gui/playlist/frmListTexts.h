@@ -132,15 +132,6 @@ inline QString noteBrowser() {
 inline QString noteTool(const QString& runButton) {
     return QStringLiteral("按照步驟輸入參數之後，「") + runButton + QStringLiteral("」便可以按下");
 }
-inline QString runJoin() {
-    return QStringLiteral("執行合併功能");
-}
-inline QString runSplit() {
-    return QStringLiteral("執行切割功能");
-}
-inline QString runSnap() {
-    return QStringLiteral("執行截圖功能");
-}
 inline QString runFix() {
     return QStringLiteral("執行修復功能");
 }
