@@ -266,6 +266,23 @@ private Q_SLOTS:
         QCOMPARE(m.txtEncodeTo->text(), media("broken.flv"));
         QVERIFY(m.cmdMediaEncode->isEnabled());
         QCOMPARE(play->data().toString(), media("src.wav"));
+
+        // A run button that cannot be pressed says what is missing.
+        EncodeTab& f = show(1);
+        f.cboEncodeSrc->setCurrentText(u8("MPG"));
+        f.txtEncodeSrc->setText(media("src.flv"));
+        f.txtEncodeTo->setText(media("new.flv"));
+        QVERIFY(!f.cmdMediaEncode->isEnabled());
+        QCOMPARE(f.cmdMediaEncode->toolTip(),
+                 u8("來源檔案不是所選的 MPG 格式：") + media("src.flv"));
+        EncodeTab& w = show(2);
+        w.txtEncodeSrc->setText(media("src.flv"));
+        w.cboEncodeTo->setCurrentText(u8("MP3"));
+        w.txtEncodeTo->setText(media("x.wav"));
+        QCOMPARE(w.cmdMediaEncode->toolTip(), u8("轉成檔案不是所選的 MP3 格式：") + media("x.wav"));
+        w.txtEncodeSrc->clear();
+        QCOMPARE(w.cmdMediaEncode->toolTip(),
+                 u8("請先指定來源檔案\n轉成檔案不是所選的 MP3 格式：") + media("x.wav"));
     }
 
     void browse_data() {

@@ -7,11 +7,15 @@
 #include "gui/player/MainMenus.h"
 #include "gui/playlist/PlaylistView.h"
 #include "gui/playlist/frmList.h"
+#include "gui/playlist/frmListBrowser.h"
+#include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/ZelvoTab.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 
 namespace {
@@ -185,8 +189,22 @@ void tst_frmList::toolTips() {
     // The toolbar has no other buttons (the tool tabs' own sit in their panels).
     QCOMPARE(list().centralWidget()->findChildren<ZelvoButton*>(Qt::FindDirectChildrenOnly).size(),
              int(std::size(tips)));
-    // The client area keeps the size the work areas are laid out for.
+    // The client area keeps the size the work areas are laid out for, and every tool tab
+    // fits its panel there.
     QCOMPARE(list().centralWidget()->size(), QSize(382, 394));
+    for (const int id : {20, 21, 30, 40, 60, 61, 70, 71}) {
+        list().changeToTab(id / 10, id % 10, false);
+        const QWidget* tool = list().toolTab(id);
+        QVERIFY2(tool->minimumSizeHint().width() <= tool->width() &&
+                     tool->minimumSizeHint().height() <= tool->height(),
+                 qPrintable(QString::number(id)));
+    }
+    // Text boxes and lists have a thin sunken edge, the browser's folders and files a line.
+    const auto* box = list().findChild<QLineEdit*>(u8("txtMdSplit"));
+    QVERIFY(box->styleSheet().contains(u8("border-width: 1px; border-style: solid")));
+    QCOMPARE(list().playlistView(0)->frameShadow(), QFrame::Sunken);
+    QCOMPARE(list().browserTab()->Dir1->frameShape(), QFrame::Box);
+    QCOMPARE(list().browserTab()->Fn1->frameShadow(), QFrame::Plain);
 }
 
 void tst_frmList::buttonLooks_data() {

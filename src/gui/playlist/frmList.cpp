@@ -18,13 +18,18 @@
 #include "gui/widgets/ZelvoPictures.h"
 #include "gui/widgets/ZelvoTab.h"
 #include "gui/widgets/mdlIconKestal.h"
+#include "gui/widgets/mdlSetBoxSpec.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -79,6 +84,7 @@ frmList::frmList(QWidget* parent) : QMainWindow(parent) {
     buildToolbar(client);
     buildAreas(client);
     buildMenus();
+    setBoxStyles();
     // The client area keeps its size; the window is as large as it and the menu bar.
     setFixedSize(sizeHint());
     showArea(0, 0);
@@ -222,6 +228,30 @@ void frmList::buildAreas(QWidget* client) {
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
     lblNote->setGeometry(kAreaLeft, clientHeight - kNoteHeight - 3, kAreaWidth, kNoteHeight);
+}
+
+void frmList::setBoxStyles() {
+    // Every text box and list gets a thin sunken edge, the file browser's folder and file
+    // lists a plain line; a combo box keeps its own look, inside too.
+    const auto inCombo = [](const QWidget* widget) {
+        for (const QWidget* w = widget->parentWidget(); w != nullptr; w = w->parentWidget()) {
+            if (qobject_cast<const QComboBox*>(w) != nullptr) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        if (!inCombo(box)) {
+            mdlSetBoxSpec::setBoxSpec(box, 5);
+        }
+    }
+    for (QAbstractItemView* list : findChildren<QAbstractItemView*>()) {
+        if (!inCombo(list)) {
+            const bool browser = list == m_browser->Dir1 || list == m_browser->Fn1;
+            mdlSetBoxSpec::setBoxSpec(list, browser ? 6 : 5);
+        }
+    }
 }
 
 void frmList::connectList(PlaylistModel* model, PlaylistView* view) {

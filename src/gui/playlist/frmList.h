@@ -158,6 +158,7 @@ private:
     void buildToolbar(QWidget* client);
     void buildAreas(QWidget* client);
     void buildMenus();
+    void setBoxStyles();
     void connectList(PlaylistModel* model, PlaylistView* view);
     QFrame* makePanel(QWidget* parent, const QString& name);
     // Shows area with tab (-1: its current tab) and runs the tab switch; false for an area
