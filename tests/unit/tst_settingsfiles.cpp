@@ -8,6 +8,25 @@
 
 Q_DECLARE_METATYPE(SettingKey)
 
+namespace {
+
+// Bytes of a text file, the text they read as, and whether writing that text gives the
+// same bytes again.
+struct DecodeRow {
+    QByteArray bytes;
+    QString text;
+    bool sameBytes = true;
+};
+
+// A byte that is kept as it is, as the text holds it.
+QString kept(unsigned char byte) {
+    return QString(QChar(char16_t(0xDC00 + byte)));
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(DecodeRow)
+
 class tst_SettingsFiles : public QObject {
     Q_OBJECT
 
@@ -21,6 +40,9 @@ private Q_SLOTS:
     void listIni();
     void listIniRoundTrip();
     void encodingsAndLineEnds();
+    void encodingPerLine_data();
+    void encodingPerLine();
+    void listIniKeepsUndecodableEntries();
     void wholeOrNothing();
 };
 
@@ -191,6 +213,68 @@ void tst_SettingsFiles::encodingsAndLineEnds() {
     }
     parseSettings(decodeText(binary));
     parseListIni(decodeText(binary));
+}
+
+void tst_SettingsFiles::encodingPerLine_data() {
+    testsupport::addRows<DecodeRow>({
+        {"utf-8", {"/v/\xe5\xbd\xb1.flv\r\n", u8("/v/影.flv\r\n")}},
+        // One line in another encoding leaves the lines around it as they are.
+        {"latin-1 line among utf-8",
+         {"/v/\xe5\xbd\xb1.flv\r\n/music/caf\xe9.flv\r\n/v/\xe5\xbd\xb1.flv\n",
+          u8("/v/影.flv\r\n/music/caf") + kept(0xe9) + u8(".flv\r\n/v/影.flv\n")}},
+        {"big5 line among utf-8",
+         {"/v/\xe5\xbd\xb1.flv\r/\xbc\x76\xa4\xf9/\r", u8("/v/影.flv\r/影片/\r"), false}},
+        // Bytes that only a lenient Big5 table takes (a private-use or control character)
+        // and a mix of UTF-8 and stray bytes are kept.
+        {"no big5 text", {"\xff\x80x\n", kept(0xff) + kept(0x80) + u8("x\n")}},
+        {"utf-8 and stray bytes",
+         {"\xe5\xbd\xb1x\xe9.\xe5\xbd",
+          u8("影x") + kept(0xe9) + u8(".") + kept(0xe5) + kept(0xbd)}},
+        {"overlong, surrogate, beyond U+10FFFF",
+         {"\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80", kept(0xc0) + kept(0x80) + kept(0xed) +
+                                                      kept(0xa0) + kept(0x80) + kept(0xf4) +
+                                                      kept(0x90) + kept(0x80) + kept(0x80)}},
+        // One byte-order mark opens the file; one inside a line is a character of it.
+        {"byte-order marks",
+         {"\xef\xbb\xbf\xef\xbb\xbf"
+          "a\n\xef\xbb\xbf"
+          "caf\xe9.",
+          QChar(0xFEFF) + u8("a\n\uFEFFcaf") + kept(0xe9) + u8("."), false}},
+    });
+}
+
+// Each line is read in its own encoding, and a line that is neither UTF-8 nor Big5 is
+// written back byte for byte.
+void tst_SettingsFiles::encodingPerLine() {
+    QFETCH(DecodeRow, row);
+    const QString text = decodeText(row.bytes);
+    QCOMPARE(text, row.text);
+    if (row.sameBytes) {
+        QCOMPARE(encodeText(text), row.bytes);
+    }
+    QCOMPARE(decodeText(encodeText(text)), text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text);
+}
+
+// A List.ini of UTF-8 entries and one Latin-1 file name keeps every entry, that one byte
+// for byte.
+void tst_SettingsFiles::listIniKeepsUndecodableEntries() {
+    QByteArray bytes =
+        "0\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f"
+        "\xe2\x88\xa5"
+        "1002\xe2\x88\xa5-1\r\n";
+    for (int i = 0; i < 1001; ++i) {
+        bytes += "/v/\xe5\xbd\xb1" + QByteArray::number(i) +
+                 ".flv\xe2\x88\xa5"
+                 "1-2\r\n";
+    }
+    bytes +=
+        "/music/caf\xe9.flv\r\n1\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8"
+        "\xe8\x99\x9f\xe2\x88\xa5"
+        "0\xe2\x88\xa5-1\r\n";
+    const StoredLists lists = parseListIni(decodeText(bytes));
+    QCOMPARE(lists.lists[0].items.size(), 1002);
+    QCOMPARE(lists.lists[0].items.last(), u8("/music/caf") + kept(0xe9) + u8(".flv"));
+    QCOMPARE(encodeText(listIniText(lists)), bytes);
 }
 
 void tst_SettingsFiles::wholeOrNothing() {

@@ -373,7 +373,7 @@ std::optional<QStringList> listFileItems(QByteArrayView bytes, ListFileFormat fo
 
 bool writeListFile(const QString& path, const QStringList& items, ListFileFormat format,
                    QString* error) {
-    if (!writeWholeFile(path, listFileText(items, format).toUtf8())) {
+    if (!writeWholeFile(path, encodeText(listFileText(items, format)))) {
         if (error) {
             *error = listFileTexts::cannotWrite(path);
         }

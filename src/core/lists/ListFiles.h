@@ -16,9 +16,9 @@
 //   pls  "[playlist]", then "FileN=path" (taken in the order of N), "TitleN=", ...
 //   asx  "<asx>" with one "<entry><ref href="path"/></entry>" per entry
 //
-// Lists are read as UTF-8, or as Big5 when the bytes are not UTF-8 (lists written by the
-// program's Windows predecessor), and written as UTF-8 with CR LF line ends. Relative paths
-// in m3u, pls and asx lists are taken from the list's folder.
+// Lists are read line by line as UTF-8, Big5 or kept bytes (see decodeText), and written as
+// UTF-8 with CR LF line ends, kept bytes as they were. Relative paths in m3u, pls and asx
+// lists are taken from the list's folder.
 
 enum class ListFileFormat { Plt, M3u, Pls, Asx };
 

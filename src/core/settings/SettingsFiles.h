@@ -13,7 +13,9 @@
 // The two settings files: "Zelvo.FLV.ini" (window places, folders, options; fifteen
 // "Key=value" lines) and "List.ini" (the two playlists). Both are read leniently: a line
 // or value that cannot be used is passed over and the rest still counts, so a damaged or
-// hand-edited file never stops the program. Both are written whole, in UTF-8 with CR LF.
+// hand-edited file never stops the program. Both are written whole, in UTF-8 with CR LF
+// (through encodeText: a line read as kept bytes goes back as those bytes, so no entry is
+// lost to its encoding).
 
 // The keys of "Zelvo.FLV.ini", in the order they are written.
 enum class SettingKey {

@@ -171,8 +171,8 @@ bool frmMain::saveSettings() {
     const QString listPath = settingsFilePath(appDir, QStringLiteral("List.ini"));
     m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
     QDir().mkpath(settingsFolder(appDir));
-    if (!writeWholeFile(m_settingsPath, settingsText(v).toUtf8()) ||
-        !writeWholeFile(listPath, listIniText(lists).toUtf8())) {
+    if (!writeWholeFile(m_settingsPath, encodeText(settingsText(v))) ||
+        !writeWholeFile(listPath, encodeText(listIniText(lists)))) {
         msgBox(frmMainTexts::settingsNotSaved(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,
                this);
         return false;
