@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +41,8 @@ private Q_SLOTS:
     void refused();
     void longLists_data();
     void longLists();
+    void hostileLists_data();
+    void hostileLists();
     void write_data();
     void write();
     void roundTrip_data();
@@ -203,6 +206,40 @@ void tst_ListFiles::longLists() {
     QCOMPARE(contents.items.size(), count);
     QCOMPARE(contents.items.first(), item.arg(0));
     QCOMPARE(contents.items.last(), item.arg(count - 1));
+}
+
+void tst_ListFiles::hostileLists_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("items");
+    const qsizetype mb = 1024 * 1024;
+    QTest::newRow("asx of 1 MB of \"&\" in a path")
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + "\"/>" << 1;
+    QTest::newRow("asx of \"&\" and one \";\" at the end")
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + ";\"/>" << 1;
+    QTest::newRow("asx of unclosed tags")
+        << u8("a.asx") << QByteArray("<ref href=a ").repeated(mb / 12) << int(mb / 12);
+    QTest::newRow("m3u line climbing 1 MB")
+        << u8("a.m3u") << QByteArray("a/../").repeated(mb / 5) << 1;
+    QTest::newRow("plt of lines in Latin-1")
+        << u8("a.plt") << QByteArray("/caf\xe9.flv\n").repeated(mb / 12) << int(mb / 12);
+}
+
+// Lists made to be slow to read are read in one pass: a 1 MB list takes milliseconds. The
+// bound is generous on purpose (a busy machine, a sanitizer build); reading that goes back
+// over the text for every character takes minutes here.
+void tst_ListFiles::hostileLists() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, items);
+    QVERIFY(writeFile(listPath(name), bytes));
+    QElapsedTimer timer;
+    timer.start();
+    const ListFileContents contents = readListFile(listPath(name));
+    const qint64 ms = timer.elapsed();
+    QCOMPARE(contents.error, QString());
+    QCOMPARE(contents.items.size(), items);
+    QVERIFY2(ms < 2000, qPrintable(u8("%1 ms").arg(ms)));
 }
 
 void tst_ListFiles::write_data() {

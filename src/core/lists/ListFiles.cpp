@@ -118,12 +118,17 @@ QStringList readPls(QStringView text, const QDir& folder) {
     return items;
 }
 
+// The longest entity taken, "&#x10FFFF;" and "&#1114111;" with room to spare.
+constexpr qsizetype maxEntityLength = 11;
+
 // An XML entity at text[at] ("&..."), decoded; *length receives how many characters it
-// takes, 0 when it is not an entity (the "&" then stands for itself).
+// takes, 0 when it is not an entity (the "&" then stands for itself). Only the next few
+// characters are looked at, so that a text of many "&" is read in one pass.
 QString decodeEntity(QStringView text, qsizetype at, qsizetype* length) {
     *length = 0;
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), at);
-    if (semicolon < 0 || semicolon - at > 10) {
+    const qsizetype semicolon =
+        text.first(std::min(text.size(), at + maxEntityLength)).indexOf(QLatin1Char(';'), at);
+    if (semicolon < 0) {
         return QString();
     }
     const QStringView name = text.sliced(at + 1, semicolon - at - 1);
