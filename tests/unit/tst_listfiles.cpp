@@ -133,6 +133,19 @@ void tst_ListFiles::read_data() {
         {"/ok.flv"});
     row("asx cut", "a.asx", "<entry><ref href=", {});
     row("asx no xml", "a.asx", "& < > <<ref>> = \" ' <ref/ href", {});
+    // Relative paths are cleaned: ".." above the root stays at the root.
+    const QByteArray up = QByteArray("../").repeated(40);
+    QTest::newRow("m3u above the root")
+        << u8("a.m3u") << up + "etc/shadow\n" + up + "./a/../b.flv\n"
+        << QStringList{u8("/etc/shadow"), u8("/b.flv")};
+    QTest::newRow("pls above the root") << u8("a.pls") << "[playlist]\nFile1=" + up + "etc/x\n"
+                                        << QStringList{u8("/etc/x")};
+    QTest::newRow("asx above the root")
+        << u8("a.asx") << "<ref href=\"" + up + "etc/x\"/>" << QStringList{u8("/etc/x")};
+    // A file name in another encoding than the list's is kept byte for byte.
+    QTest::newRow("latin-1 line in a utf-8 list")
+        << u8("a.m3u") << QByteArray("/\xe5\xbd\xb1.flv\n/music/caf\xe9.flv\n")
+        << QStringList{u8("/影.flv"), u8("/music/caf") + QChar(char16_t(0xDCE9)) + u8(".flv")};
 }
 
 void tst_ListFiles::read() {

@@ -1,5 +1,6 @@
 #include "core/lists/ListFiles.h"
 
+#include "core/common/mdlZelvoFLV.h"
 #include "core/lists/mdlLineFormat.h"
 #include "core/settings/TextFiles.h"
 
@@ -40,11 +41,11 @@ bool isOneLine(const QString& text) {
            !text.contains(QChar(0));
 }
 
-// The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
-// "file://" URL as its local path; other URLs, absolute paths and Windows paths (which
-// cannot be resolved here) unchanged. The item text of a path holding "∥" ends in "∥", so
-// that no part of the path is taken for marks. "" for a path that is not one line (an
-// asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
+// The path of an m3u, pls or asx entry: a relative path taken from the list's folder and
+// cleaned (no ".." above the root), a "file://" URL as its local path; other URLs, absolute
+// paths and Windows paths (which cannot be resolved here) unchanged. The item text of a path
+// holding "∥" ends in "∥", so that no part of the path is taken for marks. "" for a path that is
+// not one line (an asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
 QString entryItem(const QString& entry, const QDir& folder) {
     static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     static const QRegularExpression windowsPath(QStringLiteral(R"(^(?:[A-Za-z]:[\\/]|\\\\))"));
@@ -57,7 +58,7 @@ QString entryItem(const QString& entry, const QDir& folder) {
             }
         }
     } else if (!windowsPath.match(entry).hasMatch() && !QDir::isAbsolutePath(entry)) {
-        path = QDir::cleanPath(folder.absoluteFilePath(entry));
+        path = cleanedPath(folder.absoluteFilePath(entry));
     }
     if (!isOneLine(path)) {
         return QString();

@@ -18,7 +18,7 @@
 //
 // Lists are read line by line as UTF-8, Big5 or kept bytes (see decodeText), and written as
 // UTF-8 with CR LF line ends, kept bytes as they were. Relative paths in m3u, pls and asx
-// lists are taken from the list's folder.
+// lists are taken from the list's folder, cleaned of "." and "..".
 
 enum class ListFileFormat { Plt, M3u, Pls, Asx };
 
