@@ -32,6 +32,7 @@ private Q_SLOTS:
     void unwritableFolder();
     void listsKeepEveryEntry_data();
     void listsKeepEveryEntry();
+    void overlongEntriesRefusedInOneMessage();
 
 private:
     // Starts the program's two windows on the settings in m_folder.
@@ -275,6 +276,23 @@ void tst_Settings::listsKeepEveryEntry() {
     QCOMPARE((QStringList{items.first(), items.last()}), first);
     exit(0);
     QCOMPARE(bytesOf(listIni()), saved.isEmpty() ? lists : saved);
+}
+
+// Entries no path can be (one of 50 MB among them) are left out of the lists, with one
+// message that counts them; the others load.
+void tst_Settings::overlongEntriesRefusedInOneMessage() {
+    const QByteArray overlong = '/' + QByteArray(50 * 1024 * 1024, 'x');
+    QVERIFY(testsupport::writeFile(
+        listIni(),
+        "0\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5"
+        "4\xe2\x88\xa5-1\r\n" +
+            overlong + "\r\n/v/a.flv\r\n" + "/" + QByteArray(5000, 'y') + "\xe2\x88\xa5" +
+            "1-2\r\n/v/b.flv\r\n"));
+    m_dialogs->answerMessage(MsgResult::Ok);
+    start();
+    QCOMPARE(m_dialogs->messageTexts(),
+             QStringList{u8("有 2 個項目的路徑超過系統允許的長度，已略過。")});
+    QCOMPARE(m_list->playlist(0).itemTexts(), QStringList({u8("/v/a.flv"), u8("/v/b.flv")}));
 }
 
 QTEST_MAIN(tst_Settings)

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void longLists();
     void hostileLists_data();
     void hostileLists();
+    void overlongEntries_data();
+    void overlongEntries();
     void write_data();
     void write();
     void roundTrip_data();
@@ -98,8 +100,8 @@ void tst_ListFiles::read_data() {
     row("bom", "a.plt", "\xEF\xBB\xBF/影片/a.flv\r\n", {"/影片/a.flv"});
     row("big5", "a.plt", "/home/\xBC\x76\xA4\xF9/a.flv\r\nD:\\\xBC\x76\xA4\xF9\\b.flv\r\n",
         {"/home/影片/a.flv", "D:\\影片\\b.flv"});
-    QTest::newRow("long line") << u8("a.plt") << "/" + QByteArray(10000, 'x') + "\n/b"
-                               << QStringList{QLatin1Char('/') + QString(10000, u'x'), u8("/b")};
+    QTest::newRow("long line") << u8("a.plt") << "/" + QByteArray(4000, 'x') + "\n/b"
+                               << QStringList{QLatin1Char('/') + QString(4000, u'x'), u8("/b")};
     row("empty", "a.plt", "", {});
     row("empty m3u", "a.m3u", "#EXTM3U\r\n", {});
     row("m3u", "a.m3u",
@@ -226,10 +228,11 @@ void tst_ListFiles::hostileLists_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("items");
     const qsizetype mb = 1024 * 1024;
+    // (A path of 1 MB is none: the entry is then passed over.)
     QTest::newRow("asx of 1 MB of \"&\" in a path")
-        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + "\"/>" << 1;
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + "\"/>" << 0;
     QTest::newRow("asx of \"&\" and one \";\" at the end")
-        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + ";\"/>" << 1;
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + ";\"/>" << 0;
     QTest::newRow("asx of unclosed tags")
         << u8("a.asx") << QByteArray("<ref href=a ").repeated(mb / 12) << int(mb / 12);
     QTest::newRow("m3u line climbing 1 MB")
@@ -253,6 +256,28 @@ void tst_ListFiles::hostileLists() {
     QCOMPARE(contents.error, QString());
     QCOMPARE(contents.items.size(), items);
     QVERIFY2(ms < 2000, qPrintable(u8("%1 ms").arg(ms)));
+}
+
+void tst_ListFiles::overlongEntries_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray overlong = '/' + QByteArray(50 * 1024 * 1024, 'x');
+    QTest::newRow("plt") << u8("a.plt") << "/a.flv\n" + overlong + "\n/b.flv\n";
+    QTest::newRow("m3u") << u8("a.m3u") << "/a.flv\n" + overlong + "\n/b.flv\n";
+    QTest::newRow("asx") << u8("a.asx")
+                         << "<ref href=\"/a.flv\"/><ref href=\"" + overlong +
+                                "\"/><ref href=\"/b.flv\"/>";
+}
+
+// An entry of 50 MB is no path: it is passed over and counted, the others are read.
+void tst_ListFiles::overlongEntries() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(listPath(name), bytes));
+    const ListFileContents contents = readListFile(listPath(name));
+    QCOMPARE(contents.error, QString());
+    QCOMPARE(contents.items, QStringList({u8("/a.flv"), u8("/b.flv")}));
+    QCOMPARE(contents.refused, 1);
 }
 
 void tst_ListFiles::write_data() {

@@ -140,28 +140,38 @@ void tst_SettingsFiles::listIni_data() {
     QTest::addColumn<QStringList>("one");
     QTest::addColumn<int>("oneSelected");
     QTest::addColumn<QStringList>("two");
+    QTest::addColumn<int>("refused");
     const QString a = u8("/v/a.flv∥10-20");
     const QString b = QStringLiteral("/v/b.flv");
     QTest::newRow("both")
         << u8("1\r\n0∥清單編號∥2∥1\r\n/v/a.flv∥10-20\r\n/v/b.flv\r\n1∥清單編號∥1∥0\r\n"
               "/v/b.flv\r\n")
-        << 1 << QStringList{a, b} << 1 << QStringList{b};
+        << 1 << QStringList{a, b} << 1 << QStringList{b} << 0;
     QTest::newRow("count 0 then the next header")
         << u8("0\r\n0∥清單編號∥0∥-1\r\n1∥清單編號∥1∥-1\r\n/v/b.flv\r\n") << 0 << QStringList() << -1
-        << QStringList{b};
+        << QStringList{b} << 0;
     QTest::newRow("count larger than the lines")
         << u8("0\r\n0∥清單編號∥500∥0\r\n/v/a.flv∥10-20\r\n/v/b.flv") << 0 << QStringList{a, b} << 0
-        << QStringList();
+        << QStringList() << 0;
     QTest::newRow("no such playlist takes its lines")
         << u8("0\r\n7∥清單編號∥1∥0\r\n/v/x.flv\r\n1∥清單編號∥1∥0\r\n/v/b.flv\r\n") << 0
-        << QStringList() << -1 << QStringList{b};
-    QTest::newRow("selection past the end")
-        << u8("0\r\n0∥清單編號∥1∥5\r\n/v/b.flv\r\n") << 0 << QStringList{b} << -1 << QStringList();
+        << QStringList() << -1 << QStringList{b} << 0;
+    QTest::newRow("selection past the end") << u8("0\r\n0∥清單編號∥1∥5\r\n/v/b.flv\r\n") << 0
+                                            << QStringList{b} << -1 << QStringList() << 0;
     QTest::newRow("a second header adds")
         << u8("0\r\n0∥清單編號∥1∥0\r\n/v/b.flv\r\n0∥清單編號∥1∥1\r\n/v/a.flv∥10-20\r\n") << 0
-        << QStringList{b, a} << 1 << QStringList();
-    QTest::newRow("garbage") << u8("x\r\n∥∥∥\r\n\r\n") << 0 << QStringList() << -1 << QStringList();
-    QTest::newRow("empty") << QString() << 0 << QStringList() << -1 << QStringList();
+        << QStringList{b, a} << 1 << QStringList() << 0;
+    QTest::newRow("garbage") << u8("x\r\n∥∥∥\r\n\r\n") << 0 << QStringList() << -1 << QStringList()
+                             << 0;
+    QTest::newRow("empty") << QString() << 0 << QStringList() << -1 << QStringList() << 0;
+    // Longer than any path (4,096 bytes: 1,366 three-byte characters), or marks longer than
+    // 65,536 characters: passed over and counted; the longest path that can be is kept.
+    const QString longest = QLatin1Char('/') + QString(4094, u'x');
+    QTest::newRow("entries too long for a path")
+        << u8("0\r\n0∥清單編號∥5∥0\r\n/") + QString(4095, u'x') + u8("\r\n/") +
+               QString(1366, u'影') + u8("\r\n") + longest + u8("\r\n/v/b.flv∥") +
+               QString(65537, u'1') + u8("\r\n/v/b.flv\r\n")
+        << 0 << QStringList{longest, b} << 0 << QStringList() << 3;
 }
 
 void tst_SettingsFiles::listIni() {
@@ -170,11 +180,13 @@ void tst_SettingsFiles::listIni() {
     QFETCH(QStringList, one);
     QFETCH(int, oneSelected);
     QFETCH(QStringList, two);
+    QFETCH(int, refused);
     const StoredLists read = parseListIni(text);
     QCOMPARE(read.lastPlaylist, last);
     QCOMPARE(read.lists[0].items, one);
     QCOMPARE(read.lists[0].selected, oneSelected);
     QCOMPARE(read.lists[1].items, two);
+    QCOMPARE(read.refused, refused);
 }
 
 void tst_SettingsFiles::listIniRoundTrip() {

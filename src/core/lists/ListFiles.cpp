@@ -346,7 +346,14 @@ ListFileContents readListFile(const QString& path) {
         contents.error = listFileTexts::notAListFile(path);
         return contents;
     }
-    contents.items = *items;
+    contents.items.reserve(items->size());
+    for (const QString& item : *items) {
+        if (isOverlongItem(item)) {
+            ++contents.refused;
+        } else {
+            contents.items << item;
+        }
+    }
     return contents;
 }
 

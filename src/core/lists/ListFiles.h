@@ -32,6 +32,7 @@ ListFileFormat listFileFormat(const QString& path);
 struct ListFileContents {
     QStringList items;  // item texts in file order
     QString error;      // "" when the file was read (even with no items); else the message
+    int refused = 0;    // entries passed over as too long to be a path (isOverlongItem)
 };
 
 // The entries of the list file at path, in its format. A path of m3u, pls or asx that holds
@@ -62,6 +63,9 @@ inline QString notAListFile(const QString& path) {
 }
 inline QString tooLarge(const QString& path) {
     return QStringLiteral("清單檔案超過 64 MB，無法讀取：") + path;
+}
+inline QString overlongEntries(int count) {
+    return QStringLiteral("有 %1 個項目的路徑超過系統允許的長度，已略過。").arg(count);
 }
 inline QString cannotWrite(const QString& path) {
     return QStringLiteral("無法寫入清單檔案：") + path;

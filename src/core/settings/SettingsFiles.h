@@ -86,11 +86,13 @@ struct StoredPlaylist {
 struct StoredLists {
     int lastPlaylist = 0;
     std::array<StoredPlaylist, 2> lists;
+    int refused = 0;  // entries passed over as no entry a list keeps (isOverlongItem)
 };
 
 // "List.ini": the playlist shown last, then for each playlist a header line
 // "n∥清單編號∥count∥selected" followed by count entry lines. A header for a playlist other
 // than 0 or 1 still takes its count of lines; a count larger than the lines left takes
-// the rest; a second header for the same playlist adds to it.
+// the rest; a second header for the same playlist adds to it. An entry too long to be a path
+// is passed over and counted in refused.
 StoredLists parseListIni(const QString& text);
 QString listIniText(const StoredLists& lists);
