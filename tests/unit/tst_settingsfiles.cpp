@@ -236,6 +236,9 @@ void tst_SettingsFiles::encodingPerLine_data() {
           u8("/v/影.flv\r\n/music/caf") + kept(0xe9) + u8(".flv\r\n/v/影.flv\n")}},
         {"big5 line among utf-8",
          {"/v/\xe5\xbd\xb1.flv\r/\xbc\x76\xa4\xf9/\r", u8("/v/影.flv\r/影片/\r"), false}},
+        // Each line is judged on its own, also after one that was neither.
+        {"big5 after a line kept as bytes",
+         {"caf\xe9.\n/\xbc\x76\xa4\xf9/", u8("caf") + kept(0xe9) + u8(".\n/影片/"), false}},
         // Bytes that only a lenient Big5 table takes (a private-use or control character)
         // and a mix of UTF-8 and stray bytes are kept.
         {"no big5 text", {"\xff\x80x\n", kept(0xff) + kept(0x80) + u8("x\n")}},

@@ -99,7 +99,11 @@ public:
             return;
         }
         if (m_big5.isValid()) {
-            m_big5.resetState();
+            // Qt keeps the error of one conversion through resetState(): a decoder that has
+            // seen one is replaced.
+            if (m_big5.hasError()) {
+                m_big5 = QStringDecoder("Big5", QStringDecoder::Flag::Stateless);
+            }
             const QString big5(m_big5.decode(line));
             if (!m_big5.hasError() && isPlainText(big5)) {
                 text += big5;
