@@ -33,8 +33,8 @@ private Q_SLOTS:
         QProcess program;
         program.setWorkingDirectory(media.path());
         testsupport::startProgram(
-            program, testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log),
-            args);
+            program,
+            testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log), args);
         QVERIFY(testsupport::waitUntil(
             [&] { return !testsupport::logLines(log, u8("play")).isEmpty(); }, 20000));
         QCOMPARE(testsupport::logLines(log, u8("play")).constFirst().value(1), file);
