@@ -12,6 +12,11 @@
 //                                             then ms of one "立即儲存設定"
 //   playlist_bench settings WORKDIR SETTINGS  writes a List.ini of the 100,000 list into
 //                                             SETTINGS, 50,000 entries in each playlist
+//   playlist_bench million WORKDIR            the two windows with a List.ini of 1,000,000
+//                                             entries: loading, showing the list, a scroll
+//                                             step, the 檔案 menu, the memory
+//   playlist_bench ampersands WORKDIR [RUNS]  writes a 1 MB .asx of many "&" and prints the
+//                                             median ms of reading it
 //
 // The window is the program's own playlist window, shown; its file dialog is answered by a
 // script, so adding a list file runs the window's own code (mbAdd_Click(1)). Each operation
@@ -26,6 +31,7 @@
 #include "core/lists/ListFiles.h"
 #include "core/lists/mdlLineFormat.h"
 #include "core/settings/SettingsFiles.h"
+#include "core/settings/TextFiles.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/PlaylistView.h"
@@ -37,6 +43,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextStream>
@@ -621,6 +628,183 @@ int startup(const QElapsedTimer& sinceStart) {
     return 0;
 }
 
+// ---- an .asx of many "&" -----------------------------------------------------------------------
+
+// Writes WORKDIR/ampersands.asx, 1 MB: a thousand entries, each a path with a thousand "&"
+// (no entity among them), and prints the median ms of reading it (readListFile) RUNS times.
+int ampersands(const QString& work, int runs) {
+    const QString path = work + QStringLiteral("/ampersands.asx");
+    QByteArray bytes = "<asx version=\"3.0\">\r\n";
+    for (int i = 0; i < 1000; ++i) {
+        bytes += "<entry><ref href=\"/v/" + QByteArray(1000, '&') + QByteArray::number(i) +
+                 ".flv\"/></entry>\r\n";
+    }
+    bytes += "</asx>\r\n";
+    check(writeWholeFile(path, bytes), QStringLiteral("cannot write ") + path);
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const ListFileContents contents = readListFile(path);
+        times << msSince(timer);
+        check(contents.items.size() == 1000, QStringLiteral("the list was not read"));
+    }
+    print(ms(median(times)));
+    return 0;
+}
+
+// ---- a million entries -----------------------------------------------------------------------
+
+// The program's two windows on a List.ini of a million entries in playlist one: loading it as
+// the start does, showing the playlist window, a scroll step, opening the main window's
+// 檔案 menu, and the memory above the same windows with empty lists.
+int million(const QString& work) {
+    constexpr int n = 1000000;
+    QRandomGenerator random(20261206);
+    StoredLists stored;
+    stored.lists[0].items.reserve(n);
+    // Short folders, so that the file stays below the 64 MB the program reads.
+    for (int i = 0; i < n; ++i) {
+        QString item = QStringLiteral("/v/%1/").arg(random.bounded(100)) + makeName(random, i);
+        if (i % 3 == 0) {
+            item += itemMarksSeparator + makeMarks(random);
+        }
+        stored.lists[0].items << item;
+    }
+    const QString settings = work + QStringLiteral("/million");
+    QDir().mkpath(settings);
+    const QString listIni = settings + QStringLiteral("/List.ini");
+    check(writeWholeFile(listIni, encodeText(listIniText(stored))),
+          QStringLiteral("cannot write List.ini"));
+    stored = StoredLists();
+    malloc_trim(0);
+
+    std::setlocale(LC_NUMERIC, "C");
+    qputenv("ZELVO_SETTINGS_DIR", QFile::encodeName(work + QStringLiteral("/million-empty")));
+    ScriptedDialogs dialogs;
+    frmMain window;
+    frmList list;
+    connectWindows(window, list);
+    window.formLoad(QString());
+    window.show();
+    check(
+        waitFor(
+            [&] { return window.windowHandle() != nullptr && window.windowHandle()->isExposed(); },
+            10000),
+        QStringLiteral("the main window was not shown"));
+    list.show();
+    check(
+        waitFor([&] { return list.windowHandle() != nullptr && list.windowHandle()->isExposed(); },
+                10000),
+        QStringLiteral("the playlist window was not shown"));
+    list.hide();
+    QCoreApplication::processEvents();
+    const Reading empty = readMemory();
+
+    // Loading as frmMain::loadSettings does: the file read, decoded and parsed, the text let
+    // go, the entries given to the lists and let go, the free memory given back.
+    QElapsedTimer timer;
+    timer.start();
+    QFile file(listIni);
+    check(file.open(QIODevice::ReadOnly), QStringLiteral("cannot read List.ini"));
+    StoredLists lists = parseListIni(decodeText(file.readAll()));
+    file.close();
+    list.loadLists(lists);
+    lists = StoredLists();
+    malloc_trim(0);
+    QCoreApplication::processEvents();
+    const double load = msSince(timer);
+    check(list.playlist(0).count() == n, QStringLiteral("the list was not loaded"));
+
+    // Shown: from show() until the list has been painted.
+    bool painted = false;
+    class PaintWatch : public QObject {
+    public:
+        explicit PaintWatch(bool* seen) : m_seen(seen) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                *m_seen = true;
+            }
+            return QObject::eventFilter(watched, event);
+        }
+
+    private:
+        bool* m_seen;
+    } watch(&painted);
+    PlaylistView* view = list.playlistView(0);
+    view->viewport()->installEventFilter(&watch);
+    timer.restart();
+    list.show();
+    list.changeToTab(0, 0, false);
+    check(waitFor([&] { return painted; }, 120000), QStringLiteral("the list was not painted"));
+    const double shown = msSince(timer);
+
+    // The columns measured again, as the list does when it is first shown.
+    timer.restart();
+    view->fitListWidth();
+    const double fit = msSince(timer);
+
+    // Scroll steps: a page at a time, near the top and near the end.
+    QScrollBar* bar = view->verticalScrollBar();
+    QList<double> steps;
+    for (const int from : {0, bar->maximum() - 60 * bar->pageStep()}) {
+        bar->setValue(std::max(0, from));
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 50; ++i) {
+            timer.restart();
+            bar->setValue(std::min(bar->value() + bar->pageStep(), bar->maximum()));
+            view->viewport()->repaint();
+            steps << msSince(timer);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    // The 檔案 menu, from popup() until it has been painted, five times.
+    auto* menu = qobject_cast<QMenu*>(window.menus().mnuOpen->parent());
+    check(menu != nullptr, QStringLiteral("no 檔案 menu"));
+    QList<double> menus;
+    for (int i = 0; i < 5; ++i) {
+        bool menuPainted = false;
+        PaintWatch menuWatch(&menuPainted);
+        menu->installEventFilter(&menuWatch);
+        timer.restart();
+        menu->popup(window.mapToGlobal(QPoint(10, 10)));
+        check(waitFor([&] { return menuPainted; }, 120000),
+              QStringLiteral("the menu was not painted"));
+        menus << msSince(timer);
+        menu->removeEventFilter(&menuWatch);
+        menu->hide();
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    const Reading full = readMemory();
+
+    const auto mb = [](qint64 kb) {
+        return QString::number(static_cast<double>(kb) / 1024, 'f', 1);
+    };
+    print(QStringLiteral("| 1,000,000 entries (List.ini %1 MB), platform %2 | ms |")
+              .arg(QFileInfo(listIni).size() / 1048576)
+              .arg(QGuiApplication::platformName()));
+    print(QStringLiteral("|---|---|"));
+    print(QStringLiteral("| load (read, decode, parse, give to the list) | %1 |").arg(ms(load)));
+    print(QStringLiteral("| show the playlist window until the list is painted | %1 |")
+              .arg(ms(shown)));
+    print(QStringLiteral("| of which: the column fit | %1 |").arg(ms(fit)));
+    print(QStringLiteral("| scroll one page with its repaint, median of %1 | %2 |")
+              .arg(steps.size())
+              .arg(ms(median(steps))));
+    print(QStringLiteral("| scroll one page, worst | %1 |")
+              .arg(ms(*std::max_element(steps.cbegin(), steps.cend()))));
+    print(QStringLiteral("| open the 檔案 menu until painted, median of 5 (worst) | %1 (%2) |")
+              .arg(ms(median(menus)), ms(*std::max_element(menus.cbegin(), menus.cend()))));
+    print(QStringLiteral("| memory above the empty windows, MB Pss | %1 |")
+              .arg(mb(full.pss - empty.pss)));
+    appClosing = true;
+    window.menus().mnuEnd[1]->trigger();
+    disconnectWindows();
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -644,6 +828,12 @@ int main(int argc, char** argv) {
     }
     if (mode == QLatin1String("settings") && argc > 3) {
         return writeSettings(work, QString::fromLocal8Bit(argv[3]));
+    }
+    if (mode == QLatin1String("ampersands")) {
+        return ampersands(work, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
+    }
+    if (mode == QLatin1String("million")) {
+        return million(work);
     }
     if (mode == QLatin1String("startup")) {
         return startup(sinceStart);

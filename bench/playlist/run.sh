@@ -2,7 +2,8 @@
 # The playlist window's operations on generated lists of 1,000, 10,000 and 100,000 entries
 # (add a list file, sort, reverse, shuffle, switch layout, save, scroll through with a
 # repaint a page), its memory with the 100,000 list, and plain tools reading, sorting and
-# copying the same list files for comparison. Prints Markdown tables (the figures in
+# copying the same list files for comparison; the two windows with a List.ini of a
+# million entries; a 1 MB .asx of many "&" read against cat. Prints Markdown tables (the figures in
 # README.md).
 #
 #   bash bench/playlist/run.sh [BUILD_FOLDER] [RUNS]      default: build, 5
@@ -70,6 +71,20 @@ echo
 "$bench" time "$work/lists" "$runs"
 echo
 "$bench" memory "$work/lists"
+
+# A List.ini of a million entries: loading, showing, a scroll step, the 檔案 menu, memory.
+echo
+"$bench" million "$work/lists"
+rm -rf "$work/lists/million" "$work/lists/million-empty"
+
+# A 1 MB .asx of a thousand entries of a thousand "&" each, read against cat of the file.
+asx_ms=$("$bench" ampersands "$work/lists" "$runs")
+cat_ms=$(timed_ms /dev/null cat "$work/lists/ampersands.asx")
+echo
+echo "| Job, ms (median of $runs) | Zelvo.FLV | \`cat >/dev/null\` | ratio |"
+echo "|---|---|---|---|"
+echo "| read a 1 MB .asx of 1,000 entries of 1,000 \"&\" | $asx_ms | $cat_ms |" \
+    "$(awk -v a="$asx_ms" -v c="$cat_ms" 'BEGIN { printf "%.1f", a / c }') |"
 
 # Start-up to the painted main window on an empty settings folder and on one whose
 # List.ini holds 2 × 50,000 entries, alternately; then one "立即儲存設定" with those lists.

@@ -27,14 +27,21 @@ int main(int argc, char** argv) {
     // and allocate little while they play, so they hardly ever wait on each other here.
     mallopt(M_ARENA_MAX, 1);
 #endif
-    QApplication app(argc, argv);
+    // The whole text after the program name is one path or URL, whatever it looks like. It
+    // is taken before Qt sees it, because Qt would take words such as "-reverse" or
+    // "-platform X" for its own options; Qt gets the program name alone (the platform comes
+    // from QT_QPA_PLATFORM in the environment).
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     // The media library reads numbers in the C locale only.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Zelvo.FLV"));
 
-    // The whole text after the program name is one path or URL.
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
     // A relative path means the folder this process was started in, which the running
     // window does not know: it gets the absolute path.
     const QString commandLine = absoluteTarget(args.join(QLatin1Char(' ')), QDir::currentPath());

@@ -46,9 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const QString text = listFileText(*items, format);
-    const std::optional<QStringList> again = listFileItems(text.toUtf8(), format, folder);
+    const std::optional<QStringList> again = listFileItems(encodeText(text), format, folder);
     fuzzCheck(again.has_value(), "a written list is text", text);
-    fuzzCheck(*again == *items, "the entries written read back the same",
+    // An entry read from a line of kept bytes is written byte for byte, but on a line of its
+    // own it reads as such a line does: a part of a line can be Big5 where the whole is not.
+    const auto readsBack = [](const QString& item, const QString& read) {
+        return read == item || (holdsRawBytes(item) && read == decodeText(encodeText(item)));
+    };
+    fuzzCheck(again->size() == items->size() &&
+                  std::equal(items->begin(), items->end(), again->begin(), readsBack),
+              "the entries written read back the same",
               items->join(u'|') + QStringLiteral("\n---\n") + again->join(u'|'));
     return 0;
 }

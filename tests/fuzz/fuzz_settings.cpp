@@ -1,8 +1,10 @@
 // The settings files: "Zelvo.FLV.ini" and "List.ini" as any bytes. Decoding keeps valid
-// UTF-8 as it is, the lines split at their ends only, and what is read, written back and
-// read again gives the same values.
+// UTF-8 as it is and the bytes of a line it cannot decode, the lines split at their ends
+// only, and what is read, written back and read again gives the same values.
 #include "FuzzCheck.h"
 #include "core/settings/SettingsFiles.h"
+
+#include <QStringDecoder>
 
 #include <cstddef>
 #include <cstdint>
@@ -160,20 +162,57 @@ void checkListIni(const QString& text) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArrayView bytes(data, static_cast<qsizetype>(size));
-    const QString text = decodeText(bytes);
-    // Valid UTF-8 comes back as it is, less the byte-order marks it begins with (Qt's
-    // decoder drops one more after the one the program skips).
+// Each line of bytes is read on its own: valid UTF-8 as it is; a line read with kept bytes
+// comes back byte for byte; and whatever the text, writing it and reading it again gives it
+// back.
+void checkDecoding(QByteArrayView bytes, const QString& text) {
     QByteArrayView body = bytes;
-    for (int i = 0; i < 2 && body.startsWith("\xEF\xBB\xBF"); ++i) {
+    if (body.startsWith("\xEF\xBB\xBF")) {
         body = body.sliced(3);
     }
     if (bytes.isValidUtf8()) {
         fuzzCheck(text.toUtf8() == body, "UTF-8 kept as it is", text);
     }
+    const std::vector<QStringView> lines = splitLines(text);
+    // A byte-order mark inside the text is a character of it.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    std::vector<QByteArrayView> byteLines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (body[i] == '\r' || body[i] == '\n') {
+            byteLines.push_back(body.sliced(start, i - start));
+            if (body[i] == '\r' && i + 1 < body.size() && body[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < body.size()) {
+        byteLines.push_back(body.sliced(start));
+    }
+    fuzzCheck(lines.size() == byteLines.size(), "one line of text for each line of bytes", text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (byteLines[i].isValidUtf8()) {
+            fuzzCheck(lines[i] == QString(utf8.decode(byteLines[i])), "a UTF-8 line read as UTF-8",
+                      lines[i].toString());
+        } else if (holdsRawBytes(lines[i])) {
+            fuzzCheck(encodeText(lines[i]) == byteLines[i], "kept bytes written back as they were",
+                      lines[i].toString());
+        }
+    }
+    if (!text.startsWith(QChar(0xFEFF))) {
+        fuzzCheck(decodeText(encodeText(text)) == text, "the text written reads back the same",
+                  text);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArrayView bytes(data, static_cast<qsizetype>(size));
+    const QString text = decodeText(bytes);
+    checkDecoding(bytes, text);
     checkLines(text);
     checkSettings(text);
     checkListIni(text);

@@ -45,6 +45,30 @@ seed fuzz_mcicommand put 'put "Zelvo FLV" window at 0 0 320 240'
 seed fuzz_mcicommand misc 'setaudio Zelvo.FLV volume to 500\tseek cap to end\r\nstep x by -3 reverse'
 seed fuzz_mcicommand unclosed 'close "all'
 
+# Large texts (a quarter to one megabyte) in OUT/large/<target>/, which run-fuzzers.sh gives
+# each target once before fuzzing (mutating inputs this large would slow the fuzzing a
+# thousandfold): a parser that reads in one pass takes a second or two on them under the
+# sanitizers, one that goes back over its text for every character takes minutes and fails
+# the run by its time limit (FUZZ_TIMEOUT).
+# repeat COUNT TEXT: TEXT (with printf's escapes) COUNT times.
+repeat() {
+    local text
+    text=$(printf '%b.' "$2") # the "." keeps a final line end from being cut off
+    TEXT=${text%.} awk -v count="$1" 'BEGIN { for (i = 0; i < count; i++) printf "%s", ENVIRON["TEXT"] }'
+}
+# large TARGET NAME START COUNT TEXT END: START, TEXT COUNT times, END.
+large() {
+    mkdir -p "$out/large/$1"
+    { printf '%b' "$3"; repeat "$4" "$5"; printf '%b' "$6"; } >"$out/large/$1/$2"
+}
+large fuzz_listfiles asx-ampersands '\x03<asx><entry><ref href="/' 1048576 '&' '"/></entry></asx>'
+large fuzz_listfiles asx-refs '\x03' 21845 '<ref href=a ' ''
+large fuzz_listfiles m3u-climbing '\x01#EXTM3U\r\n' 209715 'a/../' '\r\n'
+large fuzz_listfiles pls-entries '\x02[playlist]\r\n' 13107 'File1=../x.flv\r\n' ''
+large fuzz_settings list-latin1 '0\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa521845\xe2\x88\xa50\r\n' 21845 '/caf\xe9.flv\r\n' ''
+large fuzz_lineformat item-long '\x01/' 209715 'a\xe2\x88\xa5\t' '\xe2\x88\xa51-2'
+
+
 # The FLV reader: 300 keyframes of one byte each (Sorenson H.263), 40 ms apart: more than
 # the small onMetaData the target also writes can list, so the index is thinned, as for a
 # file of about a million keyframes, which the 24-bit tag size could not hold whole.
@@ -75,7 +99,7 @@ if command -v ffmpeg >/dev/null; then
     fi
 fi
 
-# The first 64 KB of the test clips, and the broken files whole.
+# The FLV reader: the first 64 KB of the test clips, and the broken files whole.
 if [ -n "$media" ] && [ -d "$media" ]; then
     mkdir -p "$out/fuzz_flv"
     for clip in h264 h263; do

@@ -30,6 +30,9 @@ private Q_SLOTS:
     void damagedFilesStillStart_data();
     void damagedFilesStillStart();
     void unwritableFolder();
+    void listsKeepEveryEntry_data();
+    void listsKeepEveryEntry();
+    void overlongEntriesRefusedInOneMessage();
 
 private:
     // Starts the program's two windows on the settings in m_folder.
@@ -217,6 +220,79 @@ void tst_Settings::unwritableFolder() {
     m_dialogs->answerMessage(MsgResult::Ok);
     m_f->w->menus().mnuSaveNow->trigger();
     QCOMPARE(m_dialogs->lastMessage().text, u8("已經成功儲存播放清單與其它組態設定！"));
+}
+
+void tst_Settings::listsKeepEveryEntry_data() {
+    QTest::addColumn<QByteArray>("lists");
+    QTest::addColumn<QStringList>("first");  // the first playlist's first and last entries
+    QTest::addColumn<QByteArray>("saved");   // what the next save writes; empty: the same
+    const QByteArray header0 =
+        "0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5";
+    const QByteArray header1 =
+        "1\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5";
+    // A thousand and one entries in UTF-8 and one Latin-1 file name, a real file on Linux.
+    QByteArray latin1 = "1\r\n" + header0 +
+                        "1002\xe2\x88\xa5"
+                        "1000\r\n";
+    for (int i = 0; i < 1001; ++i) {
+        latin1 += "/v/\xe5\xbd\xb1" + QByteArray::number(i) +
+                  ".flv\xe2\x88\xa5"
+                  "1-2\r\n";
+    }
+    latin1 += "/music/caf\xe9.flv\r\n" + header1 +
+              "1\xe2\x88\xa5"
+              "0\r\n/music/caf\xe9.flv\r\n";
+    QTest::newRow("latin-1 entry among utf-8")
+        << latin1
+        << QStringList{u8("/v/影0.flv∥1-2"),
+                       u8("/music/caf") + QChar(char16_t(0xDCE9)) + u8(".flv")}
+        << QByteArray();
+    // Lists written on older systems are Big5; the next save writes them in UTF-8.
+    QTest::newRow("big5") << QByteArray(
+                                 "0\r\n0\xa1\xfc\xb2\x4d\xb3\xe6\xbd\x73\xb8\xb9\xa1\xfc"
+                                 "2\xa1\xfc"
+                                 "0\r\n/\xbc\x76\xa4\xf9/a.flv\r\n"
+                                 "C:\\\xbc\x76\xa4\xf9\\b.flv\xa1\xfc"
+                                 "10-20\r\n")
+                          << QStringList{u8("/影片/a.flv"), u8("C:\\影片\\b.flv∥10-20")}
+                          << "0\r\n" + header0 +
+                                 "2\xe2\x88\xa5"
+                                 "0\r\n/\xe5\xbd\xb1\xe7\x89\x87/a.flv\r\n"
+                                 "C:\\\xe5\xbd\xb1\xe7\x89\x87\\b.flv\xe2\x88\xa5"
+                                 "10-20\r\n" +
+                                 header1 + "0\xe2\x88\xa5-1\r\n";
+}
+
+// "結束 ( 儲存設定 )" writes back every entry it read: one that is neither UTF-8 nor
+// Big5 byte for byte.
+void tst_Settings::listsKeepEveryEntry() {
+    QFETCH(QByteArray, lists);
+    QFETCH(QStringList, first);
+    QFETCH(QByteArray, saved);
+    QVERIFY(testsupport::writeFile(listIni(), lists));
+    start();
+    const QStringList items = m_list->playlist(0).itemTexts();
+    QVERIFY(!items.isEmpty());
+    QCOMPARE((QStringList{items.first(), items.last()}), first);
+    exit(0);
+    QCOMPARE(bytesOf(listIni()), saved.isEmpty() ? lists : saved);
+}
+
+// Entries no path can be (one of 50 MB among them) are left out of the lists, with one
+// message that counts them; the others load.
+void tst_Settings::overlongEntriesRefusedInOneMessage() {
+    const QByteArray overlong = '/' + QByteArray(50 * 1024 * 1024, 'x');
+    QVERIFY(testsupport::writeFile(
+        listIni(),
+        "0\r\n0\xe2\x88\xa5\xe6\xb8\x85\xe5\x96\xae\xe7\xb7\xa8\xe8\x99\x9f\xe2\x88\xa5"
+        "4\xe2\x88\xa5-1\r\n" +
+            overlong + "\r\n/v/a.flv\r\n" + "/" + QByteArray(5000, 'y') + "\xe2\x88\xa5" +
+            "1-2\r\n/v/b.flv\r\n"));
+    m_dialogs->answerMessage(MsgResult::Ok);
+    start();
+    QCOMPARE(m_dialogs->messageTexts(),
+             QStringList{u8("有 2 個項目的路徑超過系統允許的長度，已略過。")});
+    QCOMPARE(m_list->playlist(0).itemTexts(), QStringList({u8("/v/a.flv"), u8("/v/b.flv")}));
 }
 
 QTEST_MAIN(tst_Settings)

@@ -257,6 +257,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("relative") << u8("media/a b.flv") << u8("/home/u/media/a b.flv");
         QTest::newRow("up a folder") << u8("../影片/-x.flv") << u8("/home/影片/-x.flv");
+        QTest::newRow("above the root") << u8("../../../etc/x∥1-2") << u8("/etc/x∥1-2");
+        QTest::newRow("to the root") << u8("./../../..") << u8("/");
         QTest::newRow("quoted, with marks")
             << u8("\"a.flv\"∥100-200") << u8("/home/u/a.flv∥100-200");
         QTest::newRow("absolute") << u8("/v/a.flv") << u8("/v/a.flv");

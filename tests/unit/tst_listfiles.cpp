@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +41,10 @@ private Q_SLOTS:
     void refused();
     void longLists_data();
     void longLists();
+    void hostileLists_data();
+    void hostileLists();
+    void overlongEntries_data();
+    void overlongEntries();
     void write_data();
     void write();
     void roundTrip_data();
@@ -95,8 +100,8 @@ void tst_ListFiles::read_data() {
     row("bom", "a.plt", "\xEF\xBB\xBF/影片/a.flv\r\n", {"/影片/a.flv"});
     row("big5", "a.plt", "/home/\xBC\x76\xA4\xF9/a.flv\r\nD:\\\xBC\x76\xA4\xF9\\b.flv\r\n",
         {"/home/影片/a.flv", "D:\\影片\\b.flv"});
-    QTest::newRow("long line") << u8("a.plt") << "/" + QByteArray(10000, 'x') + "\n/b"
-                               << QStringList{QLatin1Char('/') + QString(10000, u'x'), u8("/b")};
+    QTest::newRow("long line") << u8("a.plt") << "/" + QByteArray(4000, 'x') + "\n/b"
+                               << QStringList{QLatin1Char('/') + QString(4000, u'x'), u8("/b")};
     row("empty", "a.plt", "", {});
     row("empty m3u", "a.m3u", "#EXTM3U\r\n", {});
     row("m3u", "a.m3u",
@@ -130,6 +135,19 @@ void tst_ListFiles::read_data() {
         {"/ok.flv"});
     row("asx cut", "a.asx", "<entry><ref href=", {});
     row("asx no xml", "a.asx", "& < > <<ref>> = \" ' <ref/ href", {});
+    // Relative paths are cleaned: ".." above the root stays at the root.
+    const QByteArray up = QByteArray("../").repeated(40);
+    QTest::newRow("m3u above the root")
+        << u8("a.m3u") << up + "etc/shadow\n" + up + "./a/../b.flv\n"
+        << QStringList{u8("/etc/shadow"), u8("/b.flv")};
+    QTest::newRow("pls above the root") << u8("a.pls") << "[playlist]\nFile1=" + up + "etc/x\n"
+                                        << QStringList{u8("/etc/x")};
+    QTest::newRow("asx above the root")
+        << u8("a.asx") << "<ref href=\"" + up + "etc/x\"/>" << QStringList{u8("/etc/x")};
+    // A file name in another encoding than the list's is kept byte for byte.
+    QTest::newRow("latin-1 line in a utf-8 list")
+        << u8("a.m3u") << QByteArray("/\xe5\xbd\xb1.flv\n/music/caf\xe9.flv\n")
+        << QStringList{u8("/影.flv"), u8("/music/caf") + QChar(char16_t(0xDCE9)) + u8(".flv")};
 }
 
 void tst_ListFiles::read() {
@@ -203,6 +221,63 @@ void tst_ListFiles::longLists() {
     QCOMPARE(contents.items.size(), count);
     QCOMPARE(contents.items.first(), item.arg(0));
     QCOMPARE(contents.items.last(), item.arg(count - 1));
+}
+
+void tst_ListFiles::hostileLists_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("items");
+    const qsizetype mb = 1024 * 1024;
+    // (A path of 1 MB is none: the entry is then passed over.)
+    QTest::newRow("asx of 1 MB of \"&\" in a path")
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + "\"/>" << 0;
+    QTest::newRow("asx of \"&\" and one \";\" at the end")
+        << u8("a.asx") << "<ref href=\"/" + QByteArray(mb, '&') + ";\"/>" << 0;
+    QTest::newRow("asx of unclosed tags")
+        << u8("a.asx") << QByteArray("<ref href=a ").repeated(mb / 12) << int(mb / 12);
+    QTest::newRow("m3u line climbing 1 MB")
+        << u8("a.m3u") << QByteArray("a/../").repeated(mb / 5) << 1;
+    QTest::newRow("plt of lines in Latin-1")
+        << u8("a.plt") << QByteArray("/caf\xe9.flv\n").repeated(mb / 12) << int(mb / 12);
+}
+
+// Lists made to be slow to read are read in one pass: a 1 MB list takes milliseconds. The
+// bound is generous on purpose (a busy machine, a sanitizer build); reading that goes back
+// over the text for every character takes minutes here.
+void tst_ListFiles::hostileLists() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, items);
+    QVERIFY(writeFile(listPath(name), bytes));
+    QElapsedTimer timer;
+    timer.start();
+    const ListFileContents contents = readListFile(listPath(name));
+    const qint64 ms = timer.elapsed();
+    QCOMPARE(contents.error, QString());
+    QCOMPARE(contents.items.size(), items);
+    QVERIFY2(ms < 2000, qPrintable(u8("%1 ms").arg(ms)));
+}
+
+void tst_ListFiles::overlongEntries_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray overlong = '/' + QByteArray(50 * 1024 * 1024, 'x');
+    QTest::newRow("plt") << u8("a.plt") << "/a.flv\n" + overlong + "\n/b.flv\n";
+    QTest::newRow("m3u") << u8("a.m3u") << "/a.flv\n" + overlong + "\n/b.flv\n";
+    QTest::newRow("asx") << u8("a.asx")
+                         << "<ref href=\"/a.flv\"/><ref href=\"" + overlong +
+                                "\"/><ref href=\"/b.flv\"/>";
+}
+
+// An entry of 50 MB is no path: it is passed over and counted, the others are read.
+void tst_ListFiles::overlongEntries() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(listPath(name), bytes));
+    const ListFileContents contents = readListFile(listPath(name));
+    QCOMPARE(contents.error, QString());
+    QCOMPARE(contents.items, QStringList({u8("/a.flv"), u8("/b.flv")}));
+    QCOMPARE(contents.refused, 1);
 }
 
 void tst_ListFiles::write_data() {

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class QLocalSocket;
+
 // One running Zelvo.FLV per user. The first process holds a lock file and answers on a
 // local socket; a later start hands its whole command line over that socket and ends
 // without showing a window.
@@ -14,12 +16,23 @@
 // The lock decides who is first; the socket only carries the text. A crashed first
 // instance leaves a lock whose process is gone (QLockFile treats it as stale) and a
 // dead socket file (removed before listening), so the next start simply becomes first.
+//
+// Both live in a folder no other user can reach: $XDG_RUNTIME_DIR when it is the user's
+// own (a real folder, owned by the user, mode 0700), else "Zelvo.FLV-<uid>" in the
+// temporary folder, else in the user's cache folder, made with mode 0700 and checked the
+// same way before use, so another user can neither block a start nor receive its file. A
+// lock or socket file in there that is not the user's own is removed, and each side of a
+// hand-over checks that the other is a process of the same user (SO_PEERCRED).
+//
+// A hand-over is delivered once at most: the running window answers a command line with
+// "OK" and plays it only when the new start confirms with "GO". A start that gave up on a
+// frozen window has closed its connection, so the window, once awake, drops what it sent.
 class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
     enum class Role {
-        First,      // we hold the lock and listen: run the whole program
+        First,      // we hold the lock and listen (or found no private folder): run the program
         Forwarded,  // the running instance took our command line: end now
         Failed      // an instance holds the lock but never answered in time
     };
@@ -39,10 +52,14 @@ public:
     void stop();
 
     bool isListening() const;
+    // The private folder of the lock and the socket; "" when none could be had, and the
+    // program then runs on its own.
+    QString folder() const { return m_folder; }
     QString socketPath() const { return m_socketPath; }
     QString lockPath() const { return m_lockPath; }
 
-    // Sends text to a listening instance and waits for its acknowledgement.
+    // Sends text to a listening instance of the same user and waits for its answer; true
+    // once the hand-over is confirmed.
     static bool forward(const QString& socketPath, const QString& text, int timeoutMs);
 
 Q_SIGNALS:
@@ -51,8 +68,9 @@ Q_SIGNALS:
 
 private:
     void acceptConnections();
-    void readMessage(class QLocalSocket* socket);
+    void readMessage(QLocalSocket* socket);
 
+    QString m_folder;
     QString m_socketPath;
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;

@@ -119,8 +119,23 @@ QString absoluteTarget(const QString& text, const QString& folder) {
         QDir::isAbsolutePath(path)) {
         return text;
     }
-    return QDir::cleanPath(QDir(folder).absoluteFilePath(path)) +
+    return cleanedPath(QDir(folder).absoluteFilePath(path)) +
            (bar < 0 ? QString() : target.mid(bar));
+}
+
+QString cleanedPath(const QString& path) {
+    const QString cleaned = QDir::cleanPath(path);
+    // Qt keeps the ".." of "/../x"; the system reads it as "/x", and so does the program.
+    const QLatin1String up("/..");
+    qsizetype start = 0;
+    while (QStringView(cleaned).sliced(start).startsWith(up) &&
+           (cleaned.size() == start + up.size() || cleaned.at(start + up.size()) == separator)) {
+        start += up.size();
+    }
+    if (start == 0) {
+        return cleaned;
+    }
+    return start == cleaned.size() ? QString(separator) : cleaned.mid(start);
 }
 
 QString addSeparator(const QString& path) {

@@ -67,6 +67,10 @@ bool isUrl(const QString& text);
 // and "" unchanged.
 QString absoluteTarget(const QString& text, const QString& folder);
 
+// A local path without "." and ".." parts and doubled "/", where ".." above the root stays
+// at the root ("/a/../../etc/x" is "/etc/x").
+QString cleanedPath(const QString& path);
+
 // path + "/" unless it already ends with "/"; "" stays "".
 QString addSeparator(const QString& path);
 // A one-character part before the first ":" is upper-cased; anything else is

@@ -1,5 +1,6 @@
 #include "core/lists/ListFiles.h"
 
+#include "core/common/mdlZelvoFLV.h"
 #include "core/lists/mdlLineFormat.h"
 #include "core/settings/TextFiles.h"
 
@@ -40,11 +41,11 @@ bool isOneLine(const QString& text) {
            !text.contains(QChar(0));
 }
 
-// The path of an m3u, pls or asx entry: a relative path taken from the list's folder, a
-// "file://" URL as its local path; other URLs, absolute paths and Windows paths (which
-// cannot be resolved here) unchanged. The item text of a path holding "∥" ends in "∥", so
-// that no part of the path is taken for marks. "" for a path that is not one line (an
-// asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
+// The path of an m3u, pls or asx entry: a relative path taken from the list's folder and
+// cleaned (no ".." above the root), a "file://" URL as its local path; other URLs, absolute
+// paths and Windows paths (which cannot be resolved here) unchanged. The item text of a path
+// holding "∥" ends in "∥", so that no part of the path is taken for marks. "" for a path that is
+// not one line (an asx "&#10;", a URL's "%0A" or "%00"): the playlists keep one entry a line.
 QString entryItem(const QString& entry, const QDir& folder) {
     static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     static const QRegularExpression windowsPath(QStringLiteral(R"(^(?:[A-Za-z]:[\\/]|\\\\))"));
@@ -57,7 +58,7 @@ QString entryItem(const QString& entry, const QDir& folder) {
             }
         }
     } else if (!windowsPath.match(entry).hasMatch() && !QDir::isAbsolutePath(entry)) {
-        path = QDir::cleanPath(folder.absoluteFilePath(entry));
+        path = cleanedPath(folder.absoluteFilePath(entry));
     }
     if (!isOneLine(path)) {
         return QString();
@@ -118,12 +119,17 @@ QStringList readPls(QStringView text, const QDir& folder) {
     return items;
 }
 
+// The longest entity taken, "&#x10FFFF;" and "&#1114111;" with room to spare.
+constexpr qsizetype maxEntityLength = 11;
+
 // An XML entity at text[at] ("&..."), decoded; *length receives how many characters it
-// takes, 0 when it is not an entity (the "&" then stands for itself).
+// takes, 0 when it is not an entity (the "&" then stands for itself). Only the next few
+// characters are looked at, so that a text of many "&" is read in one pass.
 QString decodeEntity(QStringView text, qsizetype at, qsizetype* length) {
     *length = 0;
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), at);
-    if (semicolon < 0 || semicolon - at > 10) {
+    const qsizetype semicolon =
+        text.first(std::min(text.size(), at + maxEntityLength)).indexOf(QLatin1Char(';'), at);
+    if (semicolon < 0) {
         return QString();
     }
     const QStringView name = text.sliced(at + 1, semicolon - at - 1);
@@ -340,7 +346,14 @@ ListFileContents readListFile(const QString& path) {
         contents.error = listFileTexts::notAListFile(path);
         return contents;
     }
-    contents.items = *items;
+    contents.items.reserve(items->size());
+    for (const QString& item : *items) {
+        if (isOverlongItem(item)) {
+            ++contents.refused;
+        } else {
+            contents.items << item;
+        }
+    }
     return contents;
 }
 
@@ -373,7 +386,7 @@ std::optional<QStringList> listFileItems(QByteArrayView bytes, ListFileFormat fo
 
 bool writeListFile(const QString& path, const QStringList& items, ListFileFormat format,
                    QString* error) {
-    if (!writeWholeFile(path, listFileText(items, format).toUtf8())) {
+    if (!writeWholeFile(path, encodeText(listFileText(items, format)))) {
         if (error) {
             *error = listFileTexts::cannotWrite(path);
         }

@@ -16,9 +16,9 @@
 //   pls  "[playlist]", then "FileN=path" (taken in the order of N), "TitleN=", ...
 //   asx  "<asx>" with one "<entry><ref href="path"/></entry>" per entry
 //
-// Lists are read as UTF-8, or as Big5 when the bytes are not UTF-8 (lists written by the
-// program's Windows predecessor), and written as UTF-8 with CR LF line ends. Relative paths
-// in m3u, pls and asx lists are taken from the list's folder.
+// Lists are read line by line as UTF-8, Big5 or kept bytes (see decodeText), and written as
+// UTF-8 with CR LF line ends, kept bytes as they were. Relative paths in m3u, pls and asx
+// lists are taken from the list's folder, cleaned of "." and "..".
 
 enum class ListFileFormat { Plt, M3u, Pls, Asx };
 
@@ -32,6 +32,7 @@ ListFileFormat listFileFormat(const QString& path);
 struct ListFileContents {
     QStringList items;  // item texts in file order
     QString error;      // "" when the file was read (even with no items); else the message
+    int refused = 0;    // entries passed over as too long to be a path (isOverlongItem)
 };
 
 // The entries of the list file at path, in its format. A path of m3u, pls or asx that holds
@@ -62,6 +63,9 @@ inline QString notAListFile(const QString& path) {
 }
 inline QString tooLarge(const QString& path) {
     return QStringLiteral("清單檔案超過 64 MB，無法讀取：") + path;
+}
+inline QString overlongEntries(int count) {
+    return QStringLiteral("有 %1 個項目的路徑超過系統允許的長度，已略過。").arg(count);
 }
 inline QString cannotWrite(const QString& path) {
     return QStringLiteral("無法寫入清單檔案：") + path;

@@ -1,6 +1,9 @@
 #include "core/lists/mdlLineFormat.h"
 
 #include "core/common/mdlZelvoFLV.h"
+#include "core/settings/TextFiles.h"
+
+#include <climits>
 
 namespace {
 
@@ -21,6 +24,20 @@ QString marksLabel(const QString& marks) {
 }
 
 }  // namespace
+
+bool isOverlongItem(QStringView text) {
+    constexpr qsizetype maxMarks = 65536;
+    const qsizetype bar = text.lastIndexOf(itemMarksSeparator);
+    const QStringView path = bar < 0 ? text : text.first(bar);
+    if (bar >= 0 && text.size() - bar - 1 > maxMarks) {
+        return true;
+    }
+    // A character is one to three bytes of the path's name on disk.
+    if (path.size() * 3 < PATH_MAX) {
+        return false;
+    }
+    return path.size() >= PATH_MAX || encodeText(path).size() >= PATH_MAX;
+}
 
 QString splitItemMarks(const QString& text, QString* marks) {
     const qsizetype bar = text.lastIndexOf(itemMarksSeparator);

@@ -16,6 +16,12 @@ inline constexpr QChar itemMarksSeparator(0x2225);  // "∥"
 inline constexpr QStringView marksLabelPrefix = u"標記 ";
 inline constexpr QStringView noMarksLabel = u"無標記";
 
+// Whether an item text is no entry a list keeps: its path longer than any path the system
+// allows (PATH_MAX bytes), or its marks text longer than 65,536 characters (some five
+// thousand ranges). Such a text is passed over, never laid out, so that one damaged line of
+// megabytes costs no time in the list.
+bool isOverlongItem(QStringView text);
+
 // The path of an item text; marks (when given) receives the marks text ("" when none).
 // Only the last "∥" separates the marks, so a path may hold "∥" itself.
 QString splitItemMarks(const QString& text, QString* marks = nullptr);

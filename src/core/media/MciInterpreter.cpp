@@ -4,7 +4,9 @@
 #include "core/media/MciErrors.h"
 #include "core/media/MediaCheck.h"
 #include "core/media/PlaybackLog.h"
+#include "core/settings/TextFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRect>
 #include <QRegularExpression>
@@ -13,9 +15,19 @@
 #include <clocale>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 Q_LOGGING_CATEGORY(lcPlayback, "zelvo.playback", QtWarningMsg)
 
 namespace {
+
+// A regular file this process may read, named by its bytes.
+bool isReadableFile(const QByteArray& path) {
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.constData(), R_OK) == 0;
+}
 
 bool isUrl(const QString& element) {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
@@ -470,7 +482,15 @@ int MciInterpreter::open(const MciCommand& command) {
         return mcierr::kInvalidDeviceName;  // no CD drive on this machine
     }
     const bool url = !cdAudio && isUrl(element);
-    if (!cdAudio && !url) {
+    if (!cdAudio && !url && holdsRawBytes(element)) {
+        // A name read from a list in another encoding, kept as its bytes: Qt's file classes
+        // cannot name such a file, the system and the player can (which also judges a cut-off
+        // FLV, as it does any file it cannot read).
+        if (!isReadableFile(encodeText(element))) {
+            return mcierr::kFileNotFound;
+        }
+        element = QDir::cleanPath(QDir::current().absoluteFilePath(element));
+    } else if (!cdAudio && !url) {
         const QFileInfo info(element);
         if (!info.exists() || !info.isFile() || !info.isReadable()) {
             return mcierr::kFileNotFound;

@@ -3,11 +3,11 @@
 #include "core/media/MciErrors.h"
 #include "core/media/PlaybackLog.h"
 #include "core/media/VideoSurfaceProvider.h"
+#include "core/settings/TextFiles.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -171,7 +171,7 @@ int MpvSession::open(const QString& element, bool isUrl, bool cdAudio, quintptr 
     }
 
     const QByteArray target =
-        cdAudio ? QByteArray("cdda://") : (isUrl ? element.toUtf8() : QFile::encodeName(element));
+        cdAudio ? QByteArray("cdda://") : (isUrl ? element.toUtf8() : encodeText(element));
     // Events of the file the player had before are told apart by the playlist entry.
     const char* load[] = {"loadfile", target.constData(), nullptr};
     mpv_node result;

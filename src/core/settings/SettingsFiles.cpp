@@ -1,5 +1,7 @@
 #include "core/settings/SettingsFiles.h"
 
+#include "core/lists/mdlLineFormat.h"
+
 namespace {
 
 constexpr QChar kBar(0x2225);  // "∥"
@@ -182,7 +184,9 @@ StoredLists parseListIni(const QString& text) {
             list->items.reserve(list->items.size() + take);
             for (qsizetype i = 0; i < take; ++i) {
                 const QStringView item = lines[static_cast<size_t>(at + i)];
-                if (!item.isEmpty()) {
+                if (isOverlongItem(item)) {
+                    ++stored.refused;
+                } else if (!item.isEmpty()) {
                     list->items << item.toString();
                 }
             }

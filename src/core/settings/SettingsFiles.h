@@ -13,7 +13,9 @@
 // The two settings files: "Zelvo.FLV.ini" (window places, folders, options; fifteen
 // "Key=value" lines) and "List.ini" (the two playlists). Both are read leniently: a line
 // or value that cannot be used is passed over and the rest still counts, so a damaged or
-// hand-edited file never stops the program. Both are written whole, in UTF-8 with CR LF.
+// hand-edited file never stops the program. Both are written whole, in UTF-8 with CR LF
+// (through encodeText: a line read as kept bytes goes back as those bytes, so no entry is
+// lost to its encoding).
 
 // The keys of "Zelvo.FLV.ini", in the order they are written.
 enum class SettingKey {
@@ -84,11 +86,13 @@ struct StoredPlaylist {
 struct StoredLists {
     int lastPlaylist = 0;
     std::array<StoredPlaylist, 2> lists;
+    int refused = 0;  // entries passed over as no entry a list keeps (isOverlongItem)
 };
 
 // "List.ini": the playlist shown last, then for each playlist a header line
 // "n∥清單編號∥count∥selected" followed by count entry lines. A header for a playlist other
 // than 0 or 1 still takes its count of lines; a count larger than the lines left takes
-// the rest; a second header for the same playlist adds to it.
+// the rest; a second header for the same playlist adds to it. An entry too long to be a path
+// is passed over and counted in refused.
 StoredLists parseListIni(const QString& text);
 QString listIniText(const StoredLists& lists);

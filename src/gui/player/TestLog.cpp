@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 QString oneLine(QString text) {
@@ -263,7 +265,15 @@ void TestLog::writePlaces(QWidget* window) {
         if (!view->isVisible() || model == nullptr) {
             continue;
         }
-        for (int row = 0; row < model->rowCount(); ++row) {
+        // The first line (a reader starts a list's lines there) and the lines on screen: a
+        // list of a million lines written whole on every change would hold the window up.
+        const int count = model->rowCount();
+        const QModelIndex top = view->indexAt(QPoint(1, 1));
+        const QModelIndex bottom = view->indexAt(QPoint(1, view->viewport()->height() - 1));
+        const int first = top.isValid() ? top.row() : 0;
+        const int last = bottom.isValid() ? bottom.row() : count - 1;
+        for (int row = 0; row < count && row <= last;
+             row = row == 0 ? std::max(1, first) : row + 1) {
             const QModelIndex index = model->index(row, 0);
             QString line = index.data().toString();
             line.replace(QLatin1Char('\t'), QStringLiteral("\\t"));

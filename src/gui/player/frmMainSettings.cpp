@@ -4,6 +4,7 @@
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
+#include "core/lists/ListFiles.h"
 #include "core/settings/SettingsFiles.h"
 #include "core/settings/SettingsLocation.h"
 #include "gui/player/MainMenus.h"
@@ -19,6 +20,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Files larger than this are no settings file of ours; they are passed over whole.
@@ -30,6 +35,14 @@ QString readSettingsText(const QString& path) {
         return {};
     }
     return decodeText(file.readAll());
+}
+
+// Reading a long List.ini leaves megabytes that its text and entries took free but held
+// by the allocator, spread among the lists' lines: they go back to the system.
+void releaseFreeMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 int pixels(double twips, int perPixel) {
@@ -78,10 +91,21 @@ void frmMain::loadSettings() {
     m_speed->updateStepTips();
 
     const QString listPath = settingsFilePath(appDir, QStringLiteral("List.ini"));
+    int refused = 0;
     if (list != nullptr && QFile::exists(listPath)) {
-        list->loadLists(parseListIni(readSettingsText(listPath)));
+        // The text goes before the lists are laid out, the entries after: a long List.ini
+        // never holds all three at once.
+        StoredLists lists = parseListIni(readSettingsText(listPath));
+        refused = lists.refused;
+        list->loadLists(lists);
+        lists = StoredLists();
+        releaseFreeMemory();
     }
     buildDialogPatterns();
+    if (refused > 0) {
+        msgBox(listFileTexts::overlongEntries(refused), MsgButtons::Ok, titles::notice(),
+               MsgIcon::Exclamation, this);
+    }
 }
 
 void frmMain::applySetting(const SettingLine& line, bool& mainPlaced, bool& listPlaced) {
@@ -171,8 +195,8 @@ bool frmMain::saveSettings() {
     const QString listPath = settingsFilePath(appDir, QStringLiteral("List.ini"));
     m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
     QDir().mkpath(settingsFolder(appDir));
-    if (!writeWholeFile(m_settingsPath, settingsText(v).toUtf8()) ||
-        !writeWholeFile(listPath, listIniText(lists).toUtf8())) {
+    if (!writeWholeFile(m_settingsPath, encodeText(settingsText(v))) ||
+        !writeWholeFile(listPath, encodeText(listIniText(lists)))) {
         msgBox(frmMainTexts::settingsNotSaved(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,
                this);
         return false;

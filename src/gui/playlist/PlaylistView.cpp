@@ -22,6 +22,8 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -261,30 +263,57 @@ void PlaylistView::fitListWidth() {
         return width;
     };
 
-    // Measuring a text lays it out, which costs tens of microseconds: a list of a hundred
-    // thousand different names would take seconds. Only the widest cell of a column counts,
-    // so a cell is measured only when the bound from its characters' widths reaches the
-    // widest cell measured so far, the cells of the highest bounds first. Cells without
-    // such a bound are all measured.
-    WidthBound bound(font());
-    struct Cell {
+    // Measuring a text lays it out, which costs tens of microseconds: a list of a million
+    // different names would take half a minute. Only the widest cell of a column counts, so
+    // a cell is measured only when the bound from its characters' widths could beat the
+    // widest cell known: each column keeps the cells of the highest bounds (a text once),
+    // at most kCandidates, and measures them from the highest bound down until the bound
+    // falls below the widest measured. When a column had more candidates than that, the
+    // highest bound left out stands in for those cells, so the stop is at most the bound's
+    // slack wider than the widest cell, never narrower. Cells without a bound are measured.
+    constexpr size_t kCandidates = 2000;
+    struct Candidate {
         qreal most;
         QStringView text;
-        qsizetype column;
     };
-    std::vector<Cell> cells;
-    QList<int> widest;
-    const auto consider = [&](QStringView text, qsizetype column) {
-        if (column == widest.size()) {
-            widest << 0;
+    const auto higher = [](const Candidate& a, const Candidate& b) { return a.most > b.most; };
+    struct ViewHash {
+        size_t operator()(QStringView text) const { return qHash(text); }
+    };
+    struct Column {
+        int widest = 0;
+        qreal leftOut = 0;            // the highest bound of a candidate that did not fit
+        std::vector<Candidate> heap;  // the lowest bound at the front
+        std::unordered_set<QStringView, ViewHash> texts;
+    };
+    WidthBound bound(font());
+    std::vector<Column> columns;
+    const auto consider = [&](QStringView text, size_t index) {
+        if (index == columns.size()) {
+            columns.emplace_back();
         }
+        Column& column = columns[index];
         const qreal most = bound.of(text);
         if (most < 0) {
-            int& width = widest[column];
-            width = std::max(width, widthOf(text));
-        } else {
-            cells.push_back({most, text, column});
+            column.widest = std::max(column.widest, widthOf(text));
+            return;
         }
+        if (most <= column.widest || column.texts.count(text) > 0) {
+            return;
+        }
+        if (column.heap.size() == kCandidates) {
+            if (most <= column.heap.front().most) {
+                column.leftOut = std::max(column.leftOut, most);
+                return;
+            }
+            std::pop_heap(column.heap.begin(), column.heap.end(), higher);
+            column.leftOut = std::max(column.leftOut, column.heap.back().most);
+            column.texts.erase(column.heap.back().text);
+            column.heap.pop_back();
+        }
+        column.heap.push_back({most, text});
+        std::push_heap(column.heap.begin(), column.heap.end(), higher);
+        column.texts.insert(text);
     };
 
     const bool plain = m_model != nullptr && m_model->kind() == PlaylistModel::Kind::Plain;
@@ -294,20 +323,26 @@ void PlaylistView::fitListWidth() {
                 consider(line, 0);
                 continue;
             }
-            qsizetype column = 0;
+            size_t column = 0;
             for (const QStringView cell : QStringView(line).tokenize(cellSeparator)) {
                 consider(cell, column);
                 ++column;
             }
         }
     }
-    std::sort(cells.begin(), cells.end(),
-              [](const Cell& a, const Cell& b) { return a.most > b.most; });
-    for (const Cell& cell : cells) {
-        int& width = widest[cell.column];
-        if (cell.most >= width) {
-            width = std::max(width, widthOf(cell.text));
+    QList<int> widest;
+    for (Column& column : columns) {
+        std::sort(column.heap.begin(), column.heap.end(), higher);
+        for (const Candidate& candidate : column.heap) {
+            if (candidate.most < column.widest) {
+                break;
+            }
+            column.widest = std::max(column.widest, widthOf(candidate.text));
         }
+        if (column.leftOut > column.widest) {
+            column.widest = static_cast<int>(std::ceil(column.leftOut));
+        }
+        widest << column.widest;
     }
 
     QList<int> stops;

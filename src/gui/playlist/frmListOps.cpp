@@ -94,6 +94,13 @@ void frmList::mbAdd_Click(int index) {
             return;
         }
         m_activeList->addItems(contents.items, !addsAtEnd());
+        if (contents.refused > 0) {
+            refreshButtons();
+            fitListWidth();
+            msgBox(listFileTexts::overlongEntries(contents.refused), MsgButtons::Ok,
+                   titles::notice(), MsgIcon::Exclamation, this);
+            return;
+        }
     }
     refreshButtons();
     fitListWidth();
