@@ -36,6 +36,11 @@ seed fuzz_lineformat url '\x01http://example.com/live/stream.flv\xe2\x88\xa55-60
 seed fuzz_lineformat line1 '\x01\xe5\xbd\xb1\xe7\x89\x87.flv\t/x y/\t\xe6\xa8\x99\xe8\xa8\x98 1-2 3-4'
 seed fuzz_lineformat line2 '\x02b.flv\t\xe7\x84\xa1\xe6\xa8\x99\xe8\xa8\x98\t/a/'
 
+# What the tools say of a file, and a file's first bytes (the first byte splits the scan).
+seed fuzz_probes probe '\x05stream|codec_name=h264|codec_type=video|width=640|height=480|r_frame_rate=30000/1001\nstream|codec_name=aac|codec_type=audio|sample_rate=44100|channels=2|r_frame_rate=0/0\n'
+seed fuzz_probes packets '\x0c0.080000,K_\n0.240000,__\n2.080000,K_\n0.057000\n'
+seed fuzz_probes flv '\x00FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00\x08\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\xaf\x00\x12\x10\x00\x00\x00\x0f\x09\x00\x00\x06\x00\x00\x00\x00\x00\x00\x00\x17\x00\x00\x00\x00\x01\x00\x00\x00\x11'
+
 # MCI command strings as the player sends them.
 seed fuzz_mcicommand open 'open "/home/ann/a "b".flv" type mpegvideo alias Zelvo.FLV parent 1234 style child'
 seed fuzz_mcicommand play 'play Zelvo.FLV from 0 to 1500 repeat notify'

@@ -255,6 +255,21 @@ private Q_SLOTS:
         row("ffmpeg, snapshot seeks the input", "-i|/v/a.flv|-y|-ss|12.340|-t|0.001|~tmpSP%03d.jpg",
             "-ss|12.340|-i|file:/v/a.flv|-t|0.001|-f|image2|-c:v|mjpeg|-q:v|2|-y|"
             "file:/w/~tmpSZ1-1-%03d.jpg");
+        // Before the first keyframe a seek would land on the next one, seconds late.
+        row("ffmpeg, snapshot in the first second decodes from the start",
+            "-i|/v/a.flv|-y|-ss|0.500|-t|0.001|~tmpSP%03d.png",
+            "-i|file:/v/a.flv|-ss|0.500|-t|0.001|-f|image2|-c:v|png|-y|file:/w/t-%03d.png");
+        // A series: decoded once from its first moment, each picture the first frame at or
+        // after its moment.
+        row("ffmpeg, a series in one pass",
+            "-i|/v/a.flv|-y|-ss|2.000,3.500|-t|0.001|~tmpSP%03d.png",
+            "-ss|2.000000|-i|file:/v/a.flv|-map|0:v:0|-vf|select='(gte(t,0.000000)*(isnan(prev_t)+"
+            "lt(prev_t,0.000000))+gte(t,1.500000)*(isnan(prev_t)+lt(prev_t,1.500000)))'|"
+            "-fps_mode|passthrough|-frames:v|2|-f|image2|-c:v|png|-y|file:/w/t-%03d.png");
+        row("ffmpeg, a series out of order", "-i|/v/a.flv|-y|-ss|3,2|~tmpSP%03d.png",
+            "error: option -ss needs moments in seconds, ascending, separated by \",\"");
+        row("ffmpeg, a series with a word in it", "-i|/v/a.flv|-y|-ss|1,x|~tmpSP%03d.png",
+            "error: option -ss needs moments in seconds, ascending, separated by \",\"");
         row("ffmpeg, snapshot as gif pictures", "-i|/v/a.flv|-y|-ss|1|-t|0.001|~tmpSP%03d.gif",
             "-ss|1|-i|file:/v/a.flv|-t|0.001|-f|image2|-c:v|gif|-y|file:/w/t-%03d.gif");
         row("ffmpeg, copy keeps its seek on the output", "-i|/v/a.flv|-vcodec|copy|-ss|5|/o/b.flv",

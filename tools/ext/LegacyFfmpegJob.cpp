@@ -4,6 +4,7 @@
 #include "ToolPaths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace exttool {
@@ -42,6 +43,58 @@ double secondsOf(const std::string& value) {
         from = colon + 1;
     }
     return seconds;
+}
+
+// "1.5,3,4.5": the moments of a series, each in seconds, ascending.
+bool readMoments(const std::string& value, std::vector<double>& moments) {
+    std::size_t from = 0;
+    while (from <= value.size()) {
+        const std::size_t comma = value.find(',', from);
+        const std::string part =
+            value.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        char* end = nullptr;
+        const double t = std::strtod(part.c_str(), &end);
+        if (part.empty() || end != part.c_str() + part.size() || !(t >= 0) ||
+            (!moments.empty() && t < moments.back())) {
+            return false;
+        }
+        moments.push_back(t);
+        if (comma == std::string::npos) {
+            break;
+        }
+        from = comma + 1;
+    }
+    return moments.size() >= 2;
+}
+
+
+// The select expression that keeps, for each moment, the first frame shown at or after it:
+// a frame is kept when some moment lies after the frame before it and not after it. The
+// terms are nested as a balanced tree, which ffmpeg's expression reader takes in any number.
+std::string seriesSelect(const std::vector<double>& moments, double offset, std::size_t from,
+                         std::size_t to) {
+    if (to - from == 1) {
+        const std::string t = secondsText(moments[from] - offset);
+        return "gte(t," + t + ")*(isnan(prev_t)+lt(prev_t," + t + "))";
+    }
+    const std::size_t middle = from + (to - from) / 2;
+    return "(" + seriesSelect(moments, offset, from, middle) + "+" +
+           seriesSelect(moments, offset, middle, to) + ")";
+}
+
+// Where a series' decoding starts: at its first moment, unless that lies within the first
+// second (see legacyFfmpegArgs).
+double seriesStart(const LegacyFfmpegJob& job) {
+    return job.moments.front() >= 1.0 ? job.moments.front() : 0.0;
+}
+
+// The picture options of an output: the muxer, the encoder and its quality.
+void addPictureOptions(std::vector<std::string>& a, const std::string& output) {
+    const std::string picture = pictureEncoder(extensionOf(output));
+    a.insert(a.end(), {"-f", "image2", "-c:v", picture});
+    if (picture == "mjpeg") {
+        a.insert(a.end(), {"-q:v", "2"});
+    }
 }
 
 bool hasOption(const std::vector<std::string>& options, const std::string& name) {
@@ -99,6 +152,13 @@ bool parseLegacyFfmpegArgs(const std::vector<std::string>& args, LegacyFfmpegJob
             if (isKbitOption(a) && isPlainNumber(value)) {
                 value += "k";
             }
+            if (a == "-ss" && value.find(',') != std::string::npos) {
+                if (!readMoments(value, job.moments)) {
+                    error = "option -ss needs moments in seconds, ascending, separated by \",\"";
+                    return false;
+                }
+                continue;
+            }
             const bool seek = a == "-ss" || a == "-t";
             if (seek && !outputSeen && job.inputs.empty()) {
                 pending.insert(pending.end(), {known->second, value});
@@ -139,7 +199,38 @@ bool parseLegacyFfmpegArgs(const std::vector<std::string>& args, LegacyFfmpegJob
     return true;
 }
 
+std::vector<std::string> seriesPictureArgs(const LegacyFfmpegJob& job, std::size_t index,
+                                           const std::string& file) {
+    std::vector<std::string> a = ffmpegPrefix();
+    const double t = job.moments.at(index);
+    if (t >= 1.0) {
+        a.insert(a.end(), {"-ss", secondsText(t)});
+    }
+    a.insert(a.end(), {"-i", ffmpegUrl(job.inputs.front().path), "-map", "0:v:0"});
+    if (t < 1.0) {
+        a.insert(a.end(), {"-ss", secondsText(t)});
+    }
+    a.insert(a.end(), {"-frames:v", "1", "-update", "1"});
+    addPictureOptions(a, job.output);
+    a.insert(a.end(), {"-y", ffmpegUrl(file)});
+    return a;
+}
+
 std::vector<std::string> legacyFfmpegArgs(const LegacyFfmpegJob& job, const std::string& target) {
+    if (!job.moments.empty() && job.inputs.size() == 1) {
+        const double start = seriesStart(job);
+        std::vector<std::string> a = ffmpegPrefix();
+        if (start > 0) {
+            a.insert(a.end(), {"-ss", secondsText(start)});
+        }
+        a.insert(a.end(),
+                 {"-i", ffmpegUrl(job.inputs.front().path), "-map", "0:v:0", "-vf",
+                  "select='" + seriesSelect(job.moments, start, 0, job.moments.size()) + "'",
+                  "-fps_mode", "passthrough", "-frames:v", std::to_string(job.moments.size())});
+        addPictureOptions(a, job.output);
+        a.insert(a.end(), {"-y", ffmpegUrl(target)});
+        return a;
+    }
     std::vector<std::string> out = job.outputOptions;
     std::vector<LegacyFfmpegJob::Input> inputs = job.inputs;
 

@@ -21,6 +21,9 @@ struct LegacyFfmpegJob {
     std::vector<std::string> outputOptions;  // today's spelling
     std::string output;
     bool overwrite = false;  // "-y"
+    // A series of pictures: "-ss" given as moments separated by "," (seconds,
+    // ascending), one picture each into the output's numbering pattern.
+    std::vector<double> moments;
 };
 
 // Reads the options; on a mistake returns false with a one-line reason.
@@ -28,7 +31,13 @@ bool parseLegacyFfmpegArgs(const std::vector<std::string>& args, LegacyFfmpegJob
                            std::string& error);
 
 // The ffmpeg command line for the job, writing to target (a path, or a
-// numbering pattern, in the output's folder).
+// numbering pattern, in the output's folder). A series is taken in one pass
+// that decodes forward once and keeps, for each moment, the first frame shown
+// at or after it, as a seek to that moment would.
 std::vector<std::string> legacyFfmpegArgs(const LegacyFfmpegJob& job, const std::string& target);
+
+// The command line for picture index (from 0) of a series alone, into file.
+std::vector<std::string> seriesPictureArgs(const LegacyFfmpegJob& job, std::size_t index,
+                                           const std::string& file);
 
 }  // namespace exttool

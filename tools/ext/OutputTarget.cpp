@@ -110,6 +110,10 @@ std::vector<std::string> OutputTarget::writtenFiles() const {
     return {};
 }
 
+std::string OutputTarget::temporaryFile(int n) const {
+    return patternFile(folderOf(m_output), fileNameOf(m_temporary), n);
+}
+
 bool OutputTarget::created() const {
     return !writtenFiles().empty();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
 
     // True when the writer created it with at least one byte.
     bool hasData() const;
+    // How many files the writer has made (of a pattern: in a row from the first).
+    std::size_t writtenCount() const { return writtenFiles().size(); }
+    // The temporary file of number n (from 1) of a pattern.
+    std::string temporaryFile(int n) const;
 
     // Moves the written file(s) over the output. False with a reason when
     // nothing was written or a rename failed (the temporaries are removed).

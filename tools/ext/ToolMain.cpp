@@ -359,6 +359,47 @@ int runMencoderTool(const std::vector<std::string>& args) {
         target);
 }
 
+// A series of pictures in one pass. Moments closer together than a frame share it and the
+// pass keeps it once: the pictures are then taken one by one instead; so are GIF pictures,
+// whose encoder writes the file's header only in front of the first. The pictures made
+// before a failure stay, so that the program keeps them.
+int runSeries(const char* tool, const LegacyFfmpegJob& job, OutputTarget& target) {
+    ChildProcess::Result r;
+    const bool onePass = extensionOf(job.output) != "gif";
+    if (onePass) {
+        r = ChildProcess::run(legacyFfmpegArgs(job, target.temporary()));
+        if (const int code = abandoned(tool, r, target); code >= 0) {
+            return code;
+        }
+    }
+    if (!onePass || (r.exitCode == 0 && target.writtenCount() < job.moments.size())) {
+        target.discard();
+        for (std::size_t i = 0; i < job.moments.size(); ++i) {
+            const std::string file = target.temporaryFile(static_cast<int>(i) + 1);
+            r = ChildProcess::run(seriesPictureArgs(job, i, file));
+            if (const int code = abandoned(tool, r, target); code >= 0) {
+                return code;
+            }
+            if (r.exitCode != 0 || target.writtenCount() <= i) {
+                break;
+            }
+        }
+    }
+    const std::size_t made = target.writtenCount();
+    std::string error;
+    if (made == 0 || !target.commit(error)) {
+        target.discard();
+        report(tool, error.empty() ? "the input could not be read" : error);
+        return 1;
+    }
+    if (made < job.moments.size()) {
+        report(tool, "only " + std::to_string(made) + " of " + std::to_string(job.moments.size()) +
+                         " pictures could be made");
+        return 1;
+    }
+    return 0;
+}
+
 int runFfmpegTool(const std::vector<std::string>& args) {
     const char* tool = ffmpegToolName;
     LegacyFfmpegJob job;
@@ -402,6 +443,9 @@ int runFfmpegTool(const std::vector<std::string>& args) {
     }
     if (flvRemux) {
         return remuxFlvNatively(tool, absolutePath(job.inputs[0].path), target);
+    }
+    if (!job.moments.empty()) {
+        return runSeries(tool, job, target);
     }
     announceDuration(legacyOutputSeconds(job));
     return runInto(tool, legacyFfmpegArgs(job, target.temporary()), target);

@@ -1,5 +1,6 @@
 #include "core/jobs/JoinCheck.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 namespace joinCheck {
@@ -93,6 +94,53 @@ Streams readProbe(const QByteArray& output) {
     }
     streams.read = video || audio;
     return streams;
+}
+
+QByteArray flvSetUp(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? flvSetUpOf(file.read(flvSetUpBytes)) : QByteArray();
+}
+
+QByteArray flvSetUpOf(const QByteArray& data) {
+    if (data.size() < 13 || !data.startsWith("FLV")) {
+        return QByteArray();
+    }
+    const auto byte = [&data](qsizetype at) { return static_cast<quint8>(data.at(at)); };
+    const bool wantsAudio = (byte(4) & 0x04) != 0;
+    const bool wantsVideo = (byte(4) & 0x01) != 0;
+    const qsizetype header =
+        (qsizetype(byte(5)) << 24) | (qsizetype(byte(6)) << 16) | (byte(7) << 8) | byte(8);
+    QByteArray audio;
+    QByteArray video;
+    bool videoConfig = false;
+    for (qsizetype at = header + 4; at + 11 <= data.size();) {
+        const int type = byte(at) & 0x1f;
+        const qsizetype size = (qsizetype(byte(at + 1)) << 16) | (byte(at + 2) << 8) | byte(at + 3);
+        const qsizetype body = at + 11;
+        if (body + size > data.size() || size == 0) {
+            break;
+        }
+        if (type == 8 && audio.isEmpty()) {
+            // The format byte, and for AAC its decoder configuration.
+            audio = data.mid(body, (byte(body) >> 4) == 10 && byte(body + 1) == 0 ? size : 1);
+        } else if (type == 9 && !videoConfig) {
+            const int codec = byte(body) & 0x0f;
+            video = data.mid(body, 1);
+            video[0] = static_cast<char>(codec);
+            // H.264 and H.265 carry their set-up in a sequence header of their own.
+            if ((codec == 7 || codec == 12) && size > 1 && byte(body + 1) == 0) {
+                video += data.mid(body + 1, size - 1);
+                videoConfig = true;
+            } else if (codec != 7 && codec != 12) {
+                videoConfig = true;
+            }
+        }
+        if ((audio.size() > 0 || !wantsAudio) && (videoConfig || !wantsVideo)) {
+            return "a" + audio.toHex() + " v" + video.toHex();
+        }
+        at = body + size + 4;
+    }
+    return QByteArray();
 }
 
 QStringList differences(const QList<Streams>& files) {

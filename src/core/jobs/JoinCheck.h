@@ -29,6 +29,15 @@ ToolCommand probeCommand(const QString& file);
 // What the probe wrote. Only the first picture stream and the first sound stream count.
 Streams readProbe(const QByteArray& output);
 
+// What an FLV file's streams are set up as, from its first tags: the sound's format byte,
+// the picture's codec and the picture's and sound's decoder configurations. Two FLV files
+// with the same set-up join into a file that plays right without a closer look. Empty for
+// a file that is no FLV or whose first tags do not tell. Reads at most the first megabyte.
+QByteArray flvSetUp(const QString& path);
+// The same of the file's first bytes.
+QByteArray flvSetUpOf(const QByteArray& data);
+inline constexpr qint64 flvSetUpBytes = 1 << 20;
+
 // One line for each way a later file differs from the first ("第 3 個檔案的影像大小是
 // 640x360，第一個檔案是 854x480"); none when they all match.
 QStringList differences(const QList<Streams>& files);

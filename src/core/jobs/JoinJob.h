@@ -33,4 +33,5 @@ private:
     QString m_ext;
     int m_family;
     QList<joinCheck::Streams> m_streams;
+    bool m_alike = false;  // FLV files all set up alike
 };

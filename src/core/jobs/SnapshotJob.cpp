@@ -37,11 +37,18 @@ SnapshotJob::SnapshotJob(const QString& source, const QStringList& outputs,
         killTempFiles(folder());
         return true;
     });
+    if (count == 1) {
+        addRun(snapshotCommand(ffmpegPath, source, times.first(), img), 1.0, frame, OnEmpty::Fail);
+    } else {
+        // A series decodes the video once, forward, taking each picture as it passes.
+        addPictureRun(snapshotSeriesCommand(ffmpegPath, source, times.mid(0, count), img), 1.0,
+                      count);
+    }
     for (int i = 0; i < count; ++i) {
         beginStep(i + 1);
-        addRun(snapshotCommand(ffmpegPath, source, times.at(i), img), 1.0, frame, OnEmpty::Fail);
-        addFileStep([this, frame, name = outputs.at(i)] {
-            if (!claimOutput(name) || !QFile::rename(path(frame), name)) {
+        const QString made = QStringLiteral("~tmpSP%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + img;
+        addFileStep([this, made, name = outputs.at(i)] {
+            if (!usable(path(made)) || !claimOutput(name) || !QFile::rename(path(made), name)) {
                 return false;
             }
             keepOutput(name);

@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-// Pictures of a video: one run of the picture tool for each moment, each writing the frame
-// shown at that moment into "~tmpSP001." + img in the job's folder, which is then renamed to
-// its own name. A picture once renamed is kept even when a later one fails.
+// Pictures of a video: the frame shown at each moment, written by the picture tool into
+// "~tmpSP001." + img and onward in the job's folder, then renamed to its own name. One
+// picture is one run; a series is one run that decodes the video once, forward, instead of
+// one run per picture decoding from a keyframe each time. A picture once renamed is kept even
+// when a later one fails.
 class SnapshotJob : public ToolJob {
     Q_OBJECT
 

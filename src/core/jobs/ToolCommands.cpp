@@ -116,15 +116,38 @@ ToolCommand joinFilesToCommand(const QString& mencoderPath, const QString& dest,
     return c;
 }
 
-ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, double seconds,
-                            const QString& img) {
-    // The moment as the time texts write it: cut to hundredths, shown with three decimals.
+namespace {
+
+// A moment as the time texts write it: cut to hundredths, shown with three decimals.
+QString momentText(double seconds) {
     const double hundredths = std::floor((seconds + 0.004) * 100.0 + 1e-7);
+    return QString::number(std::max(0.0, hundredths) / 100.0, 'f', 3);
+}
+
+}  // namespace
+
+ToolCommand snapshotSeriesCommand(const QString& ffmpegPath, const QString& src,
+                                  const QList<double>& moments, const QString& img) {
+    QStringList times;
+    for (const double moment : moments) {
+        times << momentText(moment);
+    }
     return ToolCommand(ffmpegPath)
         .raw(QStringLiteral(" -i "))
         .quoted(src)
         .raw(QStringLiteral(" -y -ss "))
-        .arg(QString::number(std::max(0.0, hundredths) / 100.0, 'f', 3))
+        .arg(times.join(QLatin1Char(',')))
+        .raw(QStringLiteral(" -t 0.001 "))
+        .arg(QStringLiteral("~tmpSP%03d.") + img);
+}
+
+ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, double seconds,
+                            const QString& img) {
+    return ToolCommand(ffmpegPath)
+        .raw(QStringLiteral(" -i "))
+        .quoted(src)
+        .raw(QStringLiteral(" -y -ss "))
+        .arg(momentText(seconds))
         .raw(QStringLiteral(" -t 0.001 "))
         .arg(QStringLiteral("~tmpSP%03d.") + img);
 }

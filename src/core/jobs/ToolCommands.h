@@ -2,6 +2,7 @@
 
 #include "core/jobs/ToolCommand.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -57,6 +58,11 @@ ToolCommand joinFilesToCommand(const QString& mencoderPath, const QString& dest,
 // 12.345 as "12.340") into "~tmpSP%03d." + img in the working folder.
 ToolCommand snapshotCommand(const QString& ffmpegPath, const QString& src, double seconds,
                             const QString& img);
+
+// A series of pictures at moments (seconds, ascending; written like one picture's moment,
+// separated by ",") into "~tmpSP001." + img and onward, taken in one pass of the tool.
+ToolCommand snapshotSeriesCommand(const QString& ffmpegPath, const QString& src,
+                                  const QList<double>& moments, const QString& img);
 
 // Repair of an FLV: stream copy of src into "~fix~tmpSP." + ext.
 ToolCommand fixFlvCommand(const QString& ffmpegPath, const QString& src, const QString& ext);

@@ -28,6 +28,7 @@ ToolJob::ToolJob(const QString& folder, QObject* parent)
     : QObject(parent), m_folder(addSeparator(folder)) {
     connect(&m_process, &ToolProcess::progress, this, &ToolJob::toolProgress);
     connect(&m_process, &ToolProcess::finished, this, &ToolJob::runEnded);
+    connect(&m_process, &ToolProcess::framesWritten, this, &ToolJob::toolFrames);
 }
 
 ToolJob::~ToolJob() {
@@ -59,12 +60,18 @@ void ToolJob::addFileStep(std::function<bool()> fileStep) {
     m_steps.append(step);
 }
 
+void ToolJob::addPictureRun(const ToolCommand& command, double weight, int pictures) {
+    addRun(command, weight);
+    m_steps.last().pictures = pictures;
+}
+
 void ToolJob::addProbe(const ToolCommand& command, double weight,
-                       std::function<void(const QByteArray&)> read) {
+                       std::function<void(const QByteArray&)> read, std::function<bool()> when) {
     Step step;
     step.command = command;
     step.weight = weight;
     step.read = std::move(read);
+    step.when = std::move(when);
     step.count = m_currentCount;
     m_steps.append(step);
 }
@@ -161,6 +168,12 @@ void ToolJob::runSteps() {
             }
             continue;
         }
+        if (step.read && step.when && !step.when()) {
+            m_doneWeight += step.weight;
+            reportProgress(0.0);
+            ++m_next;
+            continue;
+        }
         m_repeated = false;
         m_process.start(
             step.command, m_folder,
@@ -219,9 +232,22 @@ void ToolJob::runEnded(int exitCode) {
 }
 
 void ToolJob::toolProgress(int percent) {
-    if (isRunning() && m_next < m_steps.size()) {
+    if (isRunning() && m_next < m_steps.size() && m_steps.at(m_next).pictures == 0) {
         reportProgress(percent < 0 ? 0.0 : percent / 100.0);
     }
+}
+
+void ToolJob::toolFrames(int frames) {
+    if (!isRunning() || m_next >= m_steps.size() || m_steps.at(m_next).pictures == 0) {
+        return;
+    }
+    const Step& step = m_steps.at(m_next);
+    const int index = step.count + std::min(frames, step.pictures - 1);
+    if (index != m_shownCount) {
+        m_shownCount = index;
+        Q_EMIT stepStarted(m_stepCount, index);
+    }
+    reportProgress(static_cast<double>(std::min(frames, step.pictures)) / step.pictures);
 }
 
 void ToolJob::reportProgress(double fraction) {

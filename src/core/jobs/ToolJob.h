@@ -72,9 +72,14 @@ public:
                 OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
     // A file step: false fails the job.
     void addFileStep(std::function<bool()> step);
+    // A run that writes a series of pictures, one for each step from the current one on:
+    // the busy text's count follows the pictures written, and so does the run's progress.
+    void addPictureRun(const ToolCommand& command, double weight, int pictures);
     // A run that only reads: what the program wrote goes to read, and no file is expected.
+    // It runs only when when (if given) holds as its turn comes.
     void addProbe(const ToolCommand& command, double weight,
-                  std::function<void(const QByteArray&)> read);
+                  std::function<void(const QByteArray&)> read,
+                  std::function<bool()> when = std::function<bool()>());
     // Inside a file step, before it returns false: the user chose not to go on.
     void decline() { m_declined = true; }
     // A file step that makes room for an output: an older file of its name goes (the player
@@ -130,17 +135,20 @@ private:
         ToolCommand command;
         std::function<bool()> fileStep;
         std::function<void(const QByteArray&)> read;
+        std::function<bool()> when;
         QString expect;
         OnEmpty onEmpty = OnEmpty::Continue;
         ToolCommand reencode;
         double weight = 0.0;
         int count = 0;
+        int pictures = 0;
         bool installer = false;
     };
 
     void runSteps();
     void runEnded(int exitCode);
     void toolProgress(int percent);
+    void toolFrames(int frames);
     void reportProgress(double fraction);
     void finish(Result result);
     void diagnose();

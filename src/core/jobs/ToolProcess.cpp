@@ -1,5 +1,7 @@
 #include "core/jobs/ToolProcess.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 
 namespace {
@@ -104,6 +106,11 @@ void ToolProcess::take(const QByteArray& rawLine) {
         const qint64 percent = numberAfter(line, "progress_percent=");
         if (percent >= 0) {
             m_percent = static_cast<int>(qBound(qint64(0), percent, qint64(100)));
+        }
+    } else if (line.startsWith("frame=")) {
+        const qint64 frames = numberAfter(line, "frame=");
+        if (frames >= 0) {
+            Q_EMIT framesWritten(static_cast<int>(std::min<qint64>(frames, 1 << 30)));
         }
     } else if (line.startsWith("note=")) {
         m_notes << QString::fromUtf8(line.mid(5));

@@ -53,6 +53,8 @@ Q_SIGNALS:
     // writing does, reading included); -1 as the run begins. Only changes are reported.
     void progress(int percent);
     void finished(int exitCode);
+    // How many video frames the tool has written so far ("frame=" lines).
+    void framesWritten(int frames);
 
 private:
     void readLines();

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The split, join and snapshot tabs' jobs against plain ffmpeg on the realistic 8 Mbit/s
+# H.264 FLV of bench/flv (made once into BUILDDIR/bench-data).
+#
+#   bash bench/tools/run.sh BUILDDIR [RUNS]          default RUNS: 3
+#
+# Prints Markdown tables (the figures in bench/README.md).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
+runs=${2:-3}
+[ -x "$build/bin/ZelvoResFLV" ] && [ -x "$build/bin/ZelvoToolFLV" ] ||
+    { echo "build the program first (cmake --build $build)" >&2; exit 1; }
+cmake -S "$here" -B "$build/bench-tools" -DCMAKE_BUILD_TYPE=Release -DZELVO_BUILD_DIR="$build" \
+    >/dev/null
+cmake --build "$build/bench-tools" -j2 >/dev/null
+
+src="$build/bench-data/realistic.flv"
+if [ ! -s "$src" ]; then
+    echo "making $src ..." >&2
+    mkdir -p "$build/bench-data"
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=150,noise=alls=12:allf=t" \
+        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=150" \
+        -c:v libx264 -preset ultrafast -b:v 8M -maxrate 8M -bufsize 8M -g 250 \
+        -pix_fmt yuv420p -c:a aac -b:a 128k -f flv "$build/bench-data/.realistic.flv"
+    mv -f "$build/bench-data/.realistic.flv" "$src"
+fi
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    work=$(mktemp -d /dev/shm/zelvo-tools-bench.XXXXXX)
+else
+    work=$(mktemp -d "$build/bench-data/tools.XXXXXX")
+fi
+trap 'rm -rf "$work"' EXIT
+echo "ffmpeg $(ffmpeg -version | head -1 | cut -d' ' -f3), $(nproc) cores, $(date -u +%Y-%m-%d)"
+echo
+cat "$src" >/dev/null
+"$build/bench-tools/tools_bench" "$build/bin" "$src" "$work" "$runs"
