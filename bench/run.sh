@@ -8,7 +8,8 @@
 # The large file is made once and kept in BUILDDIR/bench-data (never committed).
 # Prints one line per file: the median wall time of each side and their ratio.
 # Then runs the save benchmark (bench/save/run.sh), the playlist benchmark
-# (bench/playlist/run.sh) and the FLV writing benchmark (bench/flv/run.sh).
+# (bench/playlist/run.sh), the FLV writing benchmark (bench/flv/run.sh) and the tool tabs'
+# benchmark (bench/tools/run.sh).
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-9}
@@ -88,3 +89,8 @@ bash "$here/playlist/run.sh" "$build"
 # with the source made, 1.5 more to make it the first time).
 echo
 bash "$here/flv/run.sh" "$build"
+
+# The split, join and snapshot tabs' jobs against plain ffmpeg (bench/tools, about 2 minutes;
+# it shares bench/flv's source).
+echo
+bash "$here/tools/run.sh" "$build"
