@@ -38,24 +38,6 @@ QImage screenArea(frmMain& w) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-// Mean difference per colour channel of two pictures of one size (255 when they differ in
-// size).
-double meanDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size() || a.isNull()) {
-        return 255.0;
-    }
-    qint64 sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
-}
-
 }  // namespace
 
 class tst_CaptureE2e : public QObject {
@@ -87,7 +69,8 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
                               QSize(640, 480), 5000);
     // The paused frame reaches the screen within a moment.
     QVERIFY(testsupport::waitUntil(
-        [&] { return meanDifference(screenArea(*f.w), expected) < kSameFrame; }, 10000));
+        [&] { return testsupport::meanDifference(screenArea(*f.w), expected) < kSameFrame; },
+        10000));
 
     QVERIFY(f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier));
     frmCap* cap = captureWindow();
@@ -101,8 +84,8 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     QCOMPARE(cap->picShow->geometry(), QRect(0, bar, 640, 480));
     QCOMPARE(cap->size(), QSize(640, bar + 480));
     QCOMPARE(cap->picture().size(), QSize(640, 480));
-    QVERIFY(meanDifference(cap->picture(), screenArea(*f.w)) < 1.0);
-    QVERIFY(meanDifference(cap->picture(), expected) < kSameFrame);
+    QVERIFY(testsupport::meanDifference(cap->picture(), screenArea(*f.w)) < 1.0);
+    QVERIFY(testsupport::meanDifference(cap->picture(), expected) < kSameFrame);
 
     // Saved: the same picture as a BMP file, then the question whether to go and see it.
     const QString saved = f.temp.filePath(u8("shot.bmp"));
@@ -139,10 +122,10 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
     }
     const QImage later = testsupport::decodedFrame(media, 300, f.temp.filePath(u8("300.png")));
     QVERIFY(testsupport::waitUntil(
-        [&] { return meanDifference(screenArea(*f.w), later) < kSameFrame; }, 10000));
+        [&] { return testsupport::meanDifference(screenArea(*f.w), later) < kSameFrame; }, 10000));
     f.w->Form_KeyDown(Qt::Key_Home, Qt::NoModifier);
     QCOMPARE(captureWindow(), cap);
-    QVERIFY(meanDifference(cap->picture(), later) < kSameFrame);
+    QVERIFY(testsupport::meanDifference(cap->picture(), later) < kSameFrame);
     QCOMPARE(dialogs.unexpected(), 0);
 }
 

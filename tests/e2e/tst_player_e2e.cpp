@@ -23,6 +23,7 @@ private Q_SLOTS:
     }
     void startHandOverPlayPauseStepFail();
     void cutThreeSegmentsFromTheMenu();
+    void killedDuringASave();
 };
 
 // The first start opens the main window; later starts hand their files over to it and end. An
@@ -192,6 +193,71 @@ void tst_PlayerE2E::cutThreeSegmentsFromTheMenu() {
              QStringList({u8("my clip.flv"), u8("新 檔案.flv")}));
     QCOMPARE(program.state(), QProcess::Running);
     testsupport::stopProcess(program);
+}
+
+// The program killed while a save runs: its tool ends with it, and the next start removes
+// what the job had left in its folder.
+void tst_PlayerE2E::killedDuringASave() {
+    QTemporaryDir runtime, temp, config, media, out;
+    // Ten minutes of H.264 with PCM sound, which an MP4 cannot hold: the cut is repeated
+    // with the sound re-encoded, which takes seconds.
+    const QString flv = media.filePath(u8("long.flv"));
+    const QString source = media.filePath(u8("long.mp4"));
+    QVERIFY(testsupport::makeLongClip(flv));
+    QCOMPARE(testsupport::run(u8("ffmpeg"),
+                              {u8("-v"), u8("error"), u8("-i"), flv, u8("-c:v"), u8("copy"),
+                               u8("-c:a"), u8("pcm_s16le"), u8("-f"), u8("mov"), source})
+                 .exitCode,
+             0);
+    const QString log = temp.filePath(u8("zelvo-log.txt"));
+    const QString answers = temp.filePath(u8("answers.txt"));
+    QVERIFY(testsupport::writeFile(answers, u8("message\tOk\t本軟體可以不經轉檔\nfile\t%1\n"
+                                               "message\tOk\t裁剪後的區段\n")
+                                                .arg(out.filePath(u8("cut.mp4")))
+                                                .toUtf8()));
+    QProcessEnvironment env =
+        testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
+    env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
+    QProcess program;
+    testsupport::startProgram(program, env, {source + u8("∥0-14000")});
+    QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(u8("^ long\\.mp4 - Zelvo\\.FLV$")).size(),
+                              1, 20000);
+    const QRect title = testsupport::loggedRect(log, u8("menu"), u8("標記剪輯"));
+    QVERIFY(title.isValid());
+    testsupport::click(title.center());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).isValid(), 5000);
+    testsupport::click(testsupport::loggedRect(log, u8("menuitem"), u8("mnuSaveRng")).center());
+
+    // The tools of this run are the ones in its own temporary folder.
+    const QString tools = temp.path() + u8("/~tmpExt");
+    const auto toolsRunning = [&tools] {
+        return testsupport::run(u8("pgrep"), {u8("-f"), tools}).exitCode == 0;
+    };
+    const auto asked = [&] {
+        for (const QStringList& line : testsupport::logLines(log, u8("message"))) {
+            if (line.value(3).startsWith(u8("裁剪後的區段"))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(asked() && toolsRunning(), 30000);
+    QCOMPARE(QDir(config.filePath(u8("jobs"))).entryList({u8("*.job")}, QDir::Files).size(), 1);
+    program.kill();
+    QVERIFY(program.waitForFinished(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(!toolsRunning(), 2000);
+
+    // A part the job had finished before it was cut short stays until the next start.
+    QVERIFY(testsupport::writeFile(out.filePath(u8("~tmpSP001.mp4")), "part"));
+    QProcess again;
+    QFile::remove(answers);
+    testsupport::startProgram(again, env, {});
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList(),
+                              20000);
+    QCOMPARE(QDir(config.filePath(u8("jobs"))).entryList({u8("*.job")}, QDir::Files),
+             QStringList());
+    testsupport::stopProcess(again);
 }
 
 QTEST_MAIN(tst_PlayerE2E)

@@ -21,24 +21,6 @@ namespace {
 
 const QString kDoneHead = u8("全部的檔案處理程序已經成功結束\r\n總共使用的時間有 ");
 
-// How far apart two pictures are: the mean difference of their colour channels (255 for
-// pictures of different sizes).
-double distance(const QImage& a, const QImage& b) {
-    if (a.size() != b.size() || a.isNull()) {
-        return 255.0;
-    }
-    qint64 sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
-}
-
 struct SplitRow {
     const char* media;
     int mode;
@@ -342,7 +324,8 @@ private Q_SLOTS:
             QList<double> distances;  // to the frames before, at and after the moment
             for (int n = frame - 1; n <= frame + 1; ++n) {
                 const QString png = m_f->temp.filePath(u8("frame.png"));
-                distances << distance(got, testsupport::decodedFrame(src, std::max(0, n), png));
+                distances << testsupport::meanDifference(
+                    got, testsupport::decodedFrame(src, std::max(0, n), png));
             }
             // A PNG is the frame itself; JPG and GIF lose some of it, but the frame is still
             // the nearest.

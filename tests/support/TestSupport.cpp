@@ -103,6 +103,22 @@ QImage decodedFrame(const QString& file, int frame, const QString& png, const QS
                : QImage();
 }
 
+double meanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) {
+        return 255.0;
+    }
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
+}
+
 double matchingBlocks(const QImage& shown, const QRect& where, const QImage& reference) {
     int matching = 0;
     int blocks = 0;

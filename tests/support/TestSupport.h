@@ -141,6 +141,10 @@ void stopProcess(QProcess& process);
 int countPixels(const QImage& image, const QRect& area,
                 const std::function<bool(const QColor&)>& match);
 
+// Mean difference per colour channel of two pictures of one size (255 when they differ in
+// size or one is null).
+double meanDifference(const QImage& a, const QImage& b);
+
 // The mean colour of an area of a picture (an invalid colour for an empty area).
 QColor average(const QImage& image, const QRect& area);
 

@@ -159,14 +159,18 @@ private Q_SLOTS:
     }
 
     void failureNamesTheCause_data() {
-        QTest::addColumn<int>("what");  // 0 no resource program, 1 source gone, 3 disk full
+        // 0 no resource program, 1 source gone, 3 disk full (FLV), 4 disk full (MP4)
+        QTest::addColumn<int>("what");
         QTest::addColumn<ToolJob::Cause>("cause");
         QTest::newRow("tool missing") << 0 << ToolJob::Cause::ToolMissing;
         QTest::newRow("source unreadable") << 1 << ToolJob::Cause::SourceUnreadable;
-        QTest::newRow("disk full") << 3 << ToolJob::Cause::DiskFull;
+        QTest::newRow("disk full, flv") << 3 << ToolJob::Cause::DiskFull;
+        QTest::newRow("disk full, mp4") << 4 << ToolJob::Cause::DiskFull;
     }
-    // A failed job names the cause and leaves nothing. (A folder that cannot be written:
-    // tst_saveranges::nothingWritten, with the report's text.)
+    // A failed job names the cause and leaves nothing. On a full disk it stops at the cut
+    // that ran out of room (no remux or metadata of a part that is not there), and a cut into
+    // a container that could not be written asks nothing about the sound. (A folder that
+    // cannot be written: tst_saveranges::nothingWritten, with the report's text.)
     void failureNamesTheCause() {
         QFETCH(int, what);
         QFETCH(ToolJob::Cause, cause);
@@ -181,23 +185,26 @@ private Q_SLOTS:
         } else if (what == 1) {
             source = m_work->filePath(u8("gone.flv"));
             subject = source;
-        } else if (what == 3) {
+        } else if (what >= 3) {
             if (::geteuid() != 0 ||
                 testsupport::run(u8("mount"), {u8("-t"), u8("tmpfs"), u8("-o"), u8("size=300k"),
                                                u8("tmpfs"), out})
                         .exitCode != 0) {
                 QSKIP("a small file system needs the right to mount one");
             }
-            source = m_long;
-            ranges = {{0, 120}};  // 2.5 MB
+            source = what == 3 ? m_long : testsupport::media(u8("clip.mp4"));
+            ranges = {{0, what == 3 ? 120.0 : 30.0}};  // 2.5 MB, 2 MB
         }
-        SaveRangesJob job(SaveRangesJob::Cut, source, {out + u8("cut.flv")}, ranges);
+        const QString ext = QFileInfo(source).suffix();
+        SaveRangesJob job(SaveRangesJob::Cut, source, {out + u8("cut.") + ext}, ranges);
+        int asked = 0;
+        job.askReencode = [&asked] { return ++asked > 0; };
         JobWatch watch(job);
         job.start();
         QVERIFY(watch.ended.wait(60000));
         const QStringList left = testsupport::filesIn(out);
         appDir = keptAppDir;
-        if (what == 3) {
+        if (what >= 3) {
             testsupport::run(u8("umount"), {out});
         }
 
@@ -205,6 +212,10 @@ private Q_SLOTS:
         QCOMPARE(job.cause(), cause);
         QCOMPARE(job.causeSubject(), subject);
         QCOMPARE(left, QStringList());
+        QCOMPARE(asked, 0);
+        if (what >= 3) {
+            QCOMPARE(QFileInfo(job.failedRun()).fileName(), u8("~tmpExtMcd"));
+        }
     }
 
     void whatAFailureLeaves_data() {

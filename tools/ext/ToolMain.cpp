@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,6 +60,14 @@ bool hasLineBreak(const std::string& s) {
 
 // A child that was stopped or never started leaves nothing; returns the exit code
 // for that case, or -1 when the child ran to its end.
+// Less room than this left in a folder after a failed write: the disk ran full.
+bool folderFull(const std::string& folder) {
+    struct statvfs fs {};
+    constexpr unsigned long long nearlyFull = 1ULL << 20;
+    return ::statvfs(folder.c_str(), &fs) == 0 && fs.f_blocks > 0 &&
+           static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < nearlyFull;
+}
+
 int abandoned(const char* tool, const ChildProcess::Result& r, OutputTarget& target) {
     if (r.stopSignal != 0) {
         target.discard();
@@ -92,6 +101,14 @@ int runInto(const char* tool, const std::vector<std::string>& argv, OutputTarget
             return 1;
         }
         return 0;
+    }
+    // A full disk is no refusal of the streams: nothing is left under the output's name,
+    // so the program does not ask about re-encoding what could not be written anyway.
+    if (target.created() && r.exitCode != 0 &&
+        folderFull(folderOf(absolutePath(target.temporary())))) {
+        target.discard();
+        report(tool, "No space left on device");
+        return 1;
     }
     if (target.created()) {
         if (!target.commitEmpty(error) && !error.empty()) {

@@ -4,10 +4,13 @@
 #include "core/jobs/ResourceTools.h"
 #include "core/jobs/ToolTexts.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
@@ -18,6 +21,9 @@
 namespace {
 
 QPointer<ToolJob> runningJob;
+QString recordFolder;
+// The most a note of a job's folder may hold.
+constexpr qint64 longestRecord = 64 * 1024;
 
 // Less room than this left beside a failed output: the disk ran full.
 constexpr qint64 nearlyFullBytes = 1 << 20;
@@ -63,6 +69,18 @@ void ToolJob::addFileStep(std::function<bool()> fileStep) {
 void ToolJob::addPictureRun(const ToolCommand& command, double weight, int pictures) {
     addRun(command, weight);
     m_steps.last().pictures = pictures;
+    // Pictures made before a failure are kept: the steps after the run look at each.
+    m_steps.last().mayFail = true;
+}
+
+bool ToolJob::diskFull() const {
+    if (m_lastOutput.contains("No space left on device")) {
+        return true;
+    }
+    // A pseudo file system such as /proc has no room at all and is no full disk.
+    const QStorageInfo storage(m_folder);
+    return storage.isValid() && storage.bytesTotal() > 0 &&
+           storage.bytesAvailable() < nearlyFullBytes;
 }
 
 void ToolJob::addProbe(const ToolCommand& command, double weight,
@@ -87,6 +105,50 @@ bool ToolJob::claimOutput(const QString& output) {
     }
     killExactFile(target);
     return !QFileInfo::exists(target) && !QFileInfo(target).isSymLink();
+}
+
+void ToolJob::setRecordFolder(const QString& folder) {
+    recordFolder = addSeparator(folder);
+}
+
+void ToolJob::clearUnfinished() {
+    if (recordFolder.isEmpty()) {
+        return;
+    }
+    const QDir notes(recordFolder);
+    for (const QString& name : notes.entryList({QStringLiteral("*.job")}, QDir::Files)) {
+        QFile note(notes.filePath(name));
+        if (note.open(QIODevice::ReadOnly)) {
+            const QString folder = QString::fromUtf8(note.read(longestRecord));
+            if (QFileInfo(folder).isAbsolute() && QFileInfo(folder).isDir()) {
+                killTempFiles(folder);
+            }
+        }
+        note.remove();
+    }
+}
+
+void ToolJob::noteRunning(bool running) {
+    if (recordFolder.isEmpty()) {
+        return;
+    }
+    if (!running) {
+        if (!m_record.isEmpty()) {
+            QFile::remove(m_record);
+            m_record.clear();
+        }
+        return;
+    }
+    static int serial = 0;
+    QDir().mkpath(recordFolder);
+    QFile::setPermissions(recordFolder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_record = recordFolder +
+               QStringLiteral("%1-%2.job").arg(QCoreApplication::applicationPid()).arg(++serial);
+    QSaveFile note(m_record);
+    if (!note.open(QIODevice::WriteOnly) || note.write(m_folder.toUtf8()) < 0 || !note.commit()) {
+        m_record.clear();
+    }
 }
 
 ToolJob* ToolJob::running() {
@@ -127,6 +189,7 @@ void ToolJob::start() {
     }
     runningJob = this;
     m_result = Result::Running;
+    noteRunning(true);
     if (!m_toolMode.isEmpty()) {
         Step install;
         install.command = resourceTools::installCommand(m_toolMode);
@@ -207,23 +270,28 @@ void ToolJob::runEnded(int exitCode) {
             return;
         }
     }
-    if (!step.expect.isEmpty() && !usable(path(step.expect))) {
-        if (step.onEmpty == OnEmpty::Fail) {
+    const QString run = (m_repeated ? step.reencode : step.command).program();
+    const bool emptyFile = !step.expect.isEmpty() && !usable(path(step.expect));
+    if (emptyFile && step.onEmpty == OnEmpty::AskReencode) {
+        // Only a file the tool made but could not fill asks: the container refused the
+        // streams as they are. No file at all means the source could not be read, and a
+        // full disk is no matter of the sound either; re-encoding mends neither.
+        if (m_repeated || !QFileInfo::exists(path(step.expect)) || diskFull() || !askReencode ||
+            !askReencode()) {
+            m_failedRun = run;
             finish(Result::Failed);
             return;
         }
-        if (step.onEmpty == OnEmpty::AskReencode) {
-            // Only a file the tool made but could not fill asks; no file at all means the
-            // source could not be read, which re-encoding does not mend.
-            if (m_repeated || !QFileInfo::exists(path(step.expect)) || !askReencode ||
-                !askReencode()) {
-                finish(Result::Failed);
-                return;
-            }
-            m_repeated = true;
-            m_process.start(step.reencode, m_folder);
-            return;
-        }
+        m_repeated = true;
+        m_process.start(step.reencode, m_folder);
+        return;
+    }
+    // A job stops at its first failing run: what comes after it works on what it made.
+    if ((emptyFile && step.onEmpty == OnEmpty::Fail) ||
+        (exitCode != 0 && !step.read && !step.mayFail)) {
+        m_failedRun = run;
+        finish(Result::Failed);
+        return;
     }
     m_doneWeight += step.weight;
     reportProgress(0.0);
@@ -279,6 +347,7 @@ void ToolJob::finish(Result result) {
     if (!m_toolMode.isEmpty()) {
         resourceTools::remove(QStringLiteral("notCapMCI"));
     }
+    noteRunning(false);
     m_result = result;
     if (runningJob == this) {
         runningJob = nullptr;
@@ -302,11 +371,7 @@ void ToolJob::diagnose() {
         }
     }
     m_causeSubject = m_folder;
-    // A pseudo file system such as /proc has no room at all and is no full disk.
-    const QStorageInfo storage(m_folder);
-    const bool full = m_lastOutput.contains("No space left on device") ||
-                      (storage.isValid() && storage.bytesTotal() > 0 &&
-                       storage.bytesAvailable() < nearlyFullBytes);
+    const bool full = diskFull();
     QTemporaryFile probe(m_folder + QStringLiteral(".zelvo-XXXXXX"));
     if (!QFileInfo(m_folder).isDir() || !probe.open()) {
         m_cause = full ? Cause::DiskFull : Cause::FolderNotWritable;

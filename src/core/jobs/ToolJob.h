@@ -115,6 +115,14 @@ public:
 
     Cause cause() const { return m_cause; }
     QString causeSubject() const { return m_causeSubject; }
+    // The program of the run the job stopped at ("" when no run failed).
+    QString failedRun() const { return m_failedRun; }
+
+    // Where the program notes the folder of each job while it runs (its private settings
+    // folder), so that a start after the program was killed clears what the job left.
+    static void setRecordFolder(const QString& folder);
+    // Removes the temporary files in the folder of every job noted there, and the notes.
+    static void clearUnfinished();
 
     // Removes the tools' temporary files from folder.
     static void killTempFiles(const QString& folder);
@@ -142,6 +150,7 @@ private:
         double weight = 0.0;
         int count = 0;
         int pictures = 0;
+        bool mayFail = false;  // a failing run does not stop the job
         bool installer = false;
     };
 
@@ -152,6 +161,9 @@ private:
     void reportProgress(double fraction);
     void finish(Result result);
     void diagnose();
+    void noteRunning(bool running);
+    // The job's folder has no room left, or the last run said so.
+    bool diskFull() const;
 
     QString m_folder;
     QStringList m_outputs;
@@ -179,4 +191,6 @@ private:
     Result m_result = Result::NotRun;
     Cause m_cause = Cause::Unknown;
     QString m_causeSubject;
+    QString m_failedRun;
+    QString m_record;  // the note of this running job
 };

@@ -1,5 +1,7 @@
 #include "gui/player/frmMain.h"
 
+#include "core/jobs/ToolJob.h"
+
 #include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
@@ -7,6 +9,7 @@
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/ResourceTools.h"
+#include "core/jobs/ToolJob.h"
 #include "core/jobs/mdlGetCmdOutput.h"
 #include "core/media/MainVol.h"
 #include "core/media/MixerControl.h"
@@ -231,6 +234,9 @@ void frmMain::formLoad(const QString& commandLine) {
     m_speed->updateStepTips();
 
     dealMyResource(QStringLiteral("All"), false);
+    // A job cut short by the program's end (a kill, a crash) left its parts in its folder.
+    ToolJob::setRecordFolder(settingsFolder(appDir) + QStringLiteral("jobs"));
+    ToolJob::clearUnfinished();
 
     m_state.settingsLoading = true;
     loadSettings();
