@@ -3,11 +3,7 @@
 // text, the report), the audio question, the refusals and failures that leave the source as
 // it was and nothing behind, and the source box (tips, run button, play menu item, browse
 // and drops).
-#include "PlayerTestKit.h"
-#include "app/ConnectWindows.h"
-#include "gui/busy/BusySession.h"
-#include "gui/busy/frmBuzy.h"
-#include "gui/playlist/frmList.h"
+#include "ToolTabKit.h"
 #include "gui/tooltabs/FixTab.h"
 #include "gui/tooltabs/SourceBox.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -43,15 +39,10 @@ const QString kDropHint = u8("你可以拖曳檔案到這裡");
 
 }  // namespace
 
-class tst_FixTab : public PlayerTest {
+class tst_FixTab : public ToolTabTest {
     Q_OBJECT
 
     FixTab& tab() { return *m_list->fixTab(); }
-    QString folder(const QString& name) {
-        const QString path = m_f->temp.filePath(name);
-        QDir().mkpath(path);
-        return path + u'/';
-    }
     // The media (a generated file's name, "pcm.mp4" an MP4 with PCM sound its container
     // cannot hold, "mp4.flv" an MP4 under an FLV name) copied as name into a folder with
     // blanks and Chinese in its name.
@@ -70,47 +61,18 @@ class tst_FixTab : public PlayerTest {
     // Runs the repair of src as the user does, with the busy texts it showed.
     QStringList runFix(const QString& src) {
         tab().txtMdFix->setText(src);
-        QStringList busyTexts;
-        QTimer watch;
-        watch.setInterval(1);
-        connect(&watch, &QTimer::timeout, this, [&busyTexts] {
-            const frmBuzy* busy = BusySession::shared().dialog();
-            if (busy != nullptr && !busyTexts.contains(busy->busyText())) {
-                busyTexts << busy->busyText();
-            }
-        });
-        watch.start();
-        tab().run();
-        return busyTexts;
+        return watch([this] { tab().run(); }).texts;
     }
-    // The tools' temporary files and the tools themselves, wherever they could be left.
-    QStringList leftovers(const QString& out, const QString& src) {
-        QStringList found;
-        for (const QString& dir : {out, QFileInfo(src).path(), tempDir}) {
-            for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
-                if (name.startsWith(u8("~tmpS")) || name.startsWith(u8("~fix~tmpS")) ||
-                    name.startsWith(u8("~tmpExtM")) || name.startsWith(u8("~tmpExtFm"))) {
-                    found << dir + u'/' + name;
-                }
-            }
-        }
-        return found;
+    static QStringList leftovers(const QString& out, const QString& src) {
+        return ToolTabTest::leftovers({out, QFileInfo(src).path()});
     }
 
 private Q_SLOTS:
     void init() {
-        openPlayer();
-        m_list = std::make_unique<frmList>();
-        connectWindows(win(), *m_list);
-        m_f->load();
+        openWindows();
         m_list->changeToTab(4, 0, false);
     }
-    void cleanup() {
-        appClosing = true;
-        m_list.reset();
-        appClosing = false;
-        closePlayer();
-    }
+    void cleanup() { closeWindows(); }
 
     void repair_data() {
         QTest::addColumn<QString>("media");
@@ -341,7 +303,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<frmList> m_list;
 };
 
 QTEST_MAIN(tst_FixTab)

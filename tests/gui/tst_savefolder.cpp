@@ -1,11 +1,9 @@
 // Where the tools' file dialogs open, with both real windows wired as the program wires them:
 // beside the source, whatever folder the file list shows, and in the default save folder
 // once one is set ("預設存取目錄", picked with its own folder dialog).
-#include "PlayerTestKit.h"
-#include "app/ConnectWindows.h"
+#include "ToolTabKit.h"
 #include "gui/player/SaveRanges.h"
 #include "gui/player/frmCap.h"
-#include "gui/playlist/frmList.h"
 #include "gui/playlist/frmListBrowser.h"
 #include "gui/tooltabs/EncodeTab.h"
 #include "gui/tooltabs/FixTab.h"
@@ -28,25 +26,12 @@ struct Row {
 
 Q_DECLARE_METATYPE(Row)
 
-class tst_SaveFolder : public PlayerTest {
+class tst_SaveFolder : public ToolTabTest {
     Q_OBJECT
 
-    std::unique_ptr<frmList> m_list;
-
 private Q_SLOTS:
-    void init() {
-        openPlayer();
-        m_list = std::make_unique<frmList>();
-        connectWindows(win(), *m_list);
-        m_f->load();
-    }
-    void cleanup() {
-        disconnectWindows();
-        appClosing = true;
-        m_list.reset();
-        appClosing = false;
-        closePlayer();
-    }
+    void init() { openWindows(); }
+    void cleanup() { closeWindows(); }
 
     void startFolder_data() {
         testsupport::addRows<Row>({

@@ -17,7 +17,7 @@ class PlayerPanel : public QFrame {
 public:
     explicit PlayerPanel(QWidget* parent);
 
-    // Fixed places of the design, in pixels of the panel.
+    // The panel's fixed places, in pixels.
     static constexpr int kHeight = 74;
     static constexpr int kHsbLeft = 6;
     static constexpr int kMsgLeft = 3;
