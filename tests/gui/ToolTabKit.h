@@ -9,7 +9,6 @@
 #include "gui/playlist/frmList.h"
 
 #include <QDir>
-#include <QTimer>
 
 #include <functional>
 
@@ -48,22 +47,19 @@ protected:
     };
     Watched watch(const std::function<void()>& run) {
         Watched seen;
-        QTimer timer;
-        timer.setInterval(1);
-        QObject::connect(&timer, &QTimer::timeout, [&seen] {
-            const frmBuzy* busy = BusySession::shared().dialog();
-            if (busy == nullptr) {
-                return;
-            }
-            if (!seen.texts.contains(busy->busyText())) {
-                seen.texts << busy->busyText();
-            }
-            if (seen.progress.isEmpty() || seen.progress.constLast() != busy->progress()) {
-                seen.progress << busy->progress();
-            }
-        });
-        timer.start();
+        BusySession& session = BusySession::shared();
+        const QMetaObject::Connection texts =
+            QObject::connect(&session, &BusySession::busyTextShown, [&seen](const QString& text) {
+                if (!seen.texts.contains(text)) {
+                    seen.texts << text;
+                }
+            });
+        const QMetaObject::Connection bar =
+            QObject::connect(&session, &BusySession::progressShown,
+                             [&seen](int percent) { seen.progress << percent; });
         run();
+        QObject::disconnect(texts);
+        QObject::disconnect(bar);
         return seen;
     }
 

@@ -48,6 +48,11 @@ class OtherUser {
 public:
     explicit OtherUser(const QStringList& args) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // The graphics driver preloaded for the sanitizer builds is no use to a listener, and
+        // the address sanitizer refuses to start behind a preloaded library.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u8("LD_PRELOAD"));
+        m_process.setProcessEnvironment(env);
         m_process.start(u8("setpriv"),
                         QStringList{u8("--reuid=65534"), u8("--regid=65534"), u8("--clear-groups"),
                                     QCoreApplication::applicationFilePath()} +

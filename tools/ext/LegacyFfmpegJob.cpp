@@ -67,7 +67,6 @@ bool readMoments(const std::string& value, std::vector<double>& moments) {
     return moments.size() >= 2;
 }
 
-
 // The select expression that keeps, for each moment, the first frame shown at or after it:
 // a frame is kept when some moment lies after the frame before it and not after it. The
 // terms are nested as a balanced tree, which ffmpeg's expression reader takes in any number.
@@ -201,7 +200,12 @@ bool parseLegacyFfmpegArgs(const std::vector<std::string>& args, LegacyFfmpegJob
 
 std::vector<std::string> seriesPictureArgs(const LegacyFfmpegJob& job, std::size_t index,
                                            const std::string& file) {
+    // The series' progress is the pictures made, which the tool tells itself.
     std::vector<std::string> a = ffmpegPrefix();
+    const auto progress = std::find(a.begin(), a.end(), "-progress");
+    if (progress != a.end() && progress + 1 != a.end()) {
+        a.erase(progress, progress + 2);
+    }
     const double t = job.moments.at(index);
     if (t >= 1.0) {
         a.insert(a.end(), {"-ss", secondsText(t)});

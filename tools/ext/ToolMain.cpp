@@ -400,6 +400,8 @@ int runSeries(const char* tool, const LegacyFfmpegJob& job, OutputTarget& target
             if (r.exitCode != 0 || target.writtenCount() <= i) {
                 break;
             }
+            std::printf("frame=%zu\nprogress=continue\n", i + 1);
+            std::fflush(stdout);
         }
     }
     const std::size_t made = target.writtenCount();

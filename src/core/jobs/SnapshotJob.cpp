@@ -44,15 +44,18 @@ SnapshotJob::SnapshotJob(const QString& source, const QStringList& outputs,
         addPictureRun(snapshotSeriesCommand(ffmpegPath, source, times.mid(0, count), img), 1.0,
                       count);
     }
-    for (int i = 0; i < count; ++i) {
-        beginStep(i + 1);
-        const QString made = QStringLiteral("~tmpSP%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + img;
-        addFileStep([this, made, name = outputs.at(i)] {
+    // The pictures get their names in order; those renamed before one that is missing stay.
+    beginStep(count);
+    addFileStep([this, count, img, outputs] {
+        for (int i = 0; i < count; ++i) {
+            const QString made =
+                QStringLiteral("~tmpSP%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + img;
+            const QString name = outputs.at(i);
             if (!usable(path(made)) || !claimOutput(name) || !QFile::rename(path(made), name)) {
                 return false;
             }
             keepOutput(name);
-            return true;
-        });
-    }
+        }
+        return true;
+    });
 }

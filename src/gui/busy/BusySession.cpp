@@ -129,7 +129,10 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
         };
         connect(&job, &ToolJob::stepStarted, this,
                 [this](int count, int index) { setBusyText(count, index); });
-        connect(&job, &ToolJob::progressChanged, m_dialog, &frmBuzy::setProgress);
+        connect(&job, &ToolJob::progressChanged, m_dialog, [this](int percent) {
+            m_dialog->setProgress(percent);
+            Q_EMIT progressShown(percent);
+        });
         connect(m_dialog, &frmBuzy::breakClicked, &job, &ToolJob::requestBreak);
         QEventLoop loop;
         connect(&job, &ToolJob::finished, &loop, &QEventLoop::quit);
@@ -184,6 +187,7 @@ QString BusySession::busyText(ToolOperation op, int count, int index) {
 void BusySession::setBusyText(int count, int index) {
     if (m_dialog) {
         m_dialog->setBusyText(busyText(m_operation, count, index));
+        Q_EMIT busyTextShown(m_dialog->busyText());
     }
 }
 

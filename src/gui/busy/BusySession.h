@@ -93,6 +93,9 @@ public:
 Q_SIGNALS:
     // A job and its reports are over.
     void jobEnded();
+    // The busy dialog was given a text, or its bar a value (percent of the whole job).
+    void busyTextShown(const QString& text);
+    void progressShown(int percent);
 
 private:
     BusySession();
