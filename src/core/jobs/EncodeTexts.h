@@ -38,10 +38,6 @@ inline QString stereo() {
     return QStringLiteral("立體聲");
 }
 
-// The tip of a path box that holds no usable path.
-inline QString dropHint() {
-    return QStringLiteral("你可以拖曳檔案到這裡");
-}
 inline QString runButton() {
     return QStringLiteral("執行轉檔程序");
 }
