@@ -180,9 +180,6 @@ inline QString sourceGone(const QString& path) {
 inline QString fixUnsupported() {
     return QStringLiteral("你所指定處理的檔案並不存在，或是\r\n你選擇了不支援修復的多媒體格式！");
 }
-inline QString fixFilter(const QString& ext) {
-    return ext.toUpper() + QStringLiteral(" 檔案格式 (*.") + ext + QStringLiteral(")|*.") + ext;
-}
 inline QString tempListName() {
     return QStringLiteral("~tmpS.plt");
 }

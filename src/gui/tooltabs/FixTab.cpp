@@ -1,7 +1,6 @@
 #include "gui/tooltabs/FixTab.h"
 
 #include "core/common/mdlZelvoFLV.h"
-#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/FixJob.h"
@@ -69,7 +68,8 @@ void FixTab::run() {
     };
     tool.choose = [this](JobRequest& request) {
         const QString src = sourcePath();
-        const QString dest = chooseDestination(src);
+        const QString dest = askSaveFile(src, FileObject::shared().GetExtensionName(src).toLower(),
+                                         FixJob::proposedName(src));
         request.sources = QStringList{src};
         request.outputs = QStringList{dest};
         return !dest.isEmpty();
@@ -78,16 +78,4 @@ void FixTab::run() {
         return std::make_unique<FixJob>(request.sources.first(), request.outputs.first());
     };
     JobFront::run(BusySession::shared(), tool);
-}
-
-QString FixTab::chooseDestination(const QString& src) const {
-    const QString ext = FileObject::shared().GetExtensionName(src).toLower();
-    CommDialog dialog;
-    dialog.setOwnerWindow(window());
-    dialog.setInitDir(getWorkDir(src));
-    dialog.setFilter(t::fixFilter(ext));
-    dialog.setFilterIndex(1);
-    dialog.setDefaultExt(QStringLiteral(".") + ext);
-    dialog.setFileName(FixJob::proposedName(src));
-    return dialog.ShowSave(true);
 }

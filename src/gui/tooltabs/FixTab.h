@@ -28,8 +28,4 @@ public:
     QLineEdit* txtMdFix = nullptr;
     ZelvoButton* mbMdFix = nullptr;
     QPushButton* cmdMediaFix = nullptr;
-
-private:
-    // The destination the user picks in the save dialog, "" when cancelled.
-    QString chooseDestination(const QString& src) const;
 };

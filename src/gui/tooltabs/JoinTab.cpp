@@ -1,7 +1,6 @@
 #include "gui/tooltabs/JoinTab.h"
 
 #include "core/common/mdlZelvoFLV.h"
-#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/JobFront.h"
@@ -94,14 +93,7 @@ void JoinTab::run() {
     tool.choose = [this, files](JobRequest& request) {
         const QString first = files.value(0);
         const QString ext = FileObject::shared().GetExtensionName(first).toLower();
-        CommDialog dialog;
-        dialog.setOwnerWindow(window());
-        dialog.setInitDir(getWorkDir(first));
-        dialog.setFilter(t::saveFilter(ext));
-        dialog.setFilterIndex(1);
-        dialog.setDefaultExt(QStringLiteral(".") + ext);
-        dialog.setFileName(JoinJob::proposedName(first));
-        const QString chosen = dialog.ShowSave(true);
+        const QString chosen = askSaveFile(first, ext, JoinJob::proposedName(first));
         request.sources = files;
         request.outputs = QStringList{chosen};
         return !chosen.isEmpty();

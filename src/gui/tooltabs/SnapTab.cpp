@@ -1,7 +1,6 @@
 #include "gui/tooltabs/SnapTab.h"
 
 #include "core/common/mdlZelvoFLV.h"
-#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/JobFront.h"
@@ -203,22 +202,13 @@ void SnapTab::run() {
         return true;
     };
     tool.choose = [this, source, img, pictures](JobRequest& request) {
-        CommDialog dialog;
-        dialog.setOwnerWindow(window());
-        dialog.setInitDir(getWorkDir(source));
         request.sources = QStringList{source};
         if (pictures.single) {
-            dialog.setFilter(t::saveFilter(img));
-            dialog.setFilterIndex(1);
-            dialog.setDefaultExt(QStringLiteral(".") + img);
-            dialog.setFileName(SnapshotJob::proposedName(source, img));
-            const QString chosen = dialog.ShowSave(true);
+            const QString chosen = askSaveFile(source, img, SnapshotJob::proposedName(source, img));
             request.outputs = QStringList{chosen};
             return !chosen.isEmpty();
         }
-        dialog.setDialogTitle(t::seriesFolderPrompt(img, false));
-        const QString folder = dialog.ShowDir(true);
-        dialog.setDialogTitle(QString());
+        const QString folder = askFolder(source, t::seriesFolderPrompt(img, false));
         request.outputs =
             SnapshotJob::seriesOutputs(folder, img, static_cast<int>(pictures.times.size()));
         return !folder.isEmpty();

@@ -1,7 +1,6 @@
 #include "gui/tooltabs/SplitTab.h"
 
 #include "core/common/mdlZelvoFLV.h"
-#include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "core/jobs/JobFront.h"
@@ -242,22 +241,11 @@ void SplitTab::run() {
         return true;
     };
     tool.choose = [this, source, ext, split](JobRequest& request) {
-        CommDialog dialog;
-        dialog.setOwnerWindow(window());
-        dialog.setInitDir(getWorkDir(source));
-        QString chosen;
-        if (split.onePiece) {
-            dialog.setFilter(t::saveFilter(ext));
-            dialog.setFilterIndex(1);
-            dialog.setDefaultExt(QStringLiteral(".") + ext);
-            dialog.setFileName(FileObject::shared().GetBaseName(source) + QStringLiteral("_part.") +
-                               ext);
-            chosen = dialog.ShowSave(true);
-        } else {
-            dialog.setDialogTitle(t::seriesFolderPrompt(ext, true));
-            chosen = dialog.ShowDir(true);
-            dialog.setDialogTitle(QString());
-        }
+        const QString chosen = split.onePiece
+                                   ? askSaveFile(source, ext,
+                                                 FileObject::shared().GetBaseName(source) +
+                                                     QStringLiteral("_part.") + ext)
+                                   : askFolder(source, t::seriesFolderPrompt(ext, true));
         request.sources = QStringList{source};
         request.outputs =
             SaveRangesJob::outputsFor(split.onePiece ? SaveRangesJob::Cut : SaveRangesJob::Split,

@@ -1,6 +1,9 @@
 #include "gui/tooltabs/ToolTab.h"
 
+#include "core/common/mdlZelvoFLV.h"
+#include "core/files/CommDialog.h"
 #include "gui/playlist/frmListTexts.h"
+#include "gui/tooltabs/ToolTabTexts.h"
 
 #include <QLayout>
 #include <QPushButton>
@@ -39,4 +42,23 @@ void ToolTab::setPlayable(const QString& path) {
         m_playable = path;
         Q_EMIT playableChanged(path);
     }
+}
+
+QString ToolTab::askSaveFile(const QString& source, const QString& ext, const QString& proposed) {
+    CommDialog dialog;
+    dialog.setOwnerWindow(window());
+    dialog.setInitDir(getWorkDir(source));
+    dialog.setFilter(toolTabTexts::saveFilter(ext));
+    dialog.setFilterIndex(1);
+    dialog.setDefaultExt(QStringLiteral(".") + ext);
+    dialog.setFileName(proposed);
+    return dialog.ShowSave(true);
+}
+
+QString ToolTab::askFolder(const QString& source, const QString& prompt) {
+    CommDialog dialog;
+    dialog.setOwnerWindow(window());
+    dialog.setInitDir(getWorkDir(source));
+    dialog.setDialogTitle(prompt);
+    return dialog.ShowDir(true);
 }

@@ -48,6 +48,11 @@ protected:
     // is its tip.
     void setRunnable(bool usable, const QString& missing = QString());
     void setPlayable(const QString& path);
+    // Where the tool's output goes, asked beside the source (or in the default save
+    // folder): a new file of type ext offered as proposed, or a folder for many files under
+    // prompt; "" when cancelled.
+    QString askSaveFile(const QString& source, const QString& ext, const QString& proposed);
+    QString askFolder(const QString& source, const QString& prompt);
 
 private:
     QPushButton* m_run = nullptr;
