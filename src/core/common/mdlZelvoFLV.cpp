@@ -10,17 +10,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
 #include <utility>
-
-QString appDir;
-QString tempDir;
-QString sampleWmvPath;
-QString mencoderPath;
-QString ffmpegPath;
-QString flvMetaPath;
 
 QString openFilter;
 QString editableFilter;
@@ -110,6 +104,14 @@ bool isUrl(const QString& text) {
 }
 
 QString absoluteTarget(const QString& text, const QString& folder) {
+    // A file manager may hand over a file's address instead of its path.
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(text);
+        if (url.isValid() && url.isLocalFile() &&
+            (url.host().isEmpty() || url.host() == QLatin1String("localhost"))) {
+            return url.toLocalFile();
+        }
+    }
     QString target = text;
     target.remove(QLatin1Char('"'));
     const qsizetype bar = target.lastIndexOf(QChar(0x2225));
