@@ -26,6 +26,7 @@ const QStringList kOpenedPages = {
     u8("software/detail/ZelvoResFLV.htm"),
     u8("fetch.html"),
     u8("feedback.html"),
+    u8("blog.html"),
 };
 // The anchors the program opens: page and id.
 const QList<QPair<QString, QString>> kOpenedAnchors = {{u8("Voduv.ADI.html"), u8("addons")}};
