@@ -87,6 +87,7 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
     mnuSaveRng->setEnabled(false);
     mnuSaveCut = item(menuMarks, QStringLiteral("mnuSaveCut"), t::mnuSaveCut());
     mnuSaveCut->setEnabled(false);
+    mnuExactCut = item(menuMarks, QStringLiteral("mnuExactCut"), t::mnuExactCut(), true);
     menuMarks->addSeparator();
     mnuAutoAddMark = item(menuMarks, QStringLiteral("mnuAutoAddMark"), t::mnuAutoAddMark(), true);
 

@@ -157,6 +157,8 @@ void frmMain::connectMenus() {
             [this] { Form_KeyDown(Qt::Key_Escape, Qt::NoModifier); });
     connect(m.mnuSaveRng, &QAction::triggered, this, [this] { m_save->saveRanges(0); });
     connect(m.mnuSaveCut, &QAction::triggered, this, [this] { m_save->saveRanges(1); });
+    connect(m.mnuExactCut, &QAction::triggered, this,
+            [this](bool on) { m_save->mnuExactCut_Click(on); });
     connect(m.mnuSaveFile, &QAction::triggered, this, [this] { m_save->mnuSaveFile_Click(); });
     connect(m.mnuSaveCap, &QAction::triggered, this, &frmMain::mnuSaveCap_Click);
     connect(m.mnuList, &QAction::triggered, this, [] {
@@ -240,6 +242,7 @@ void frmMain::formLoad(const QString& commandLine) {
 
     m_state.settingsLoading = true;
     loadSettings();
+    m_save->loadExactCut();
     m_state.settingsLoading = false;
 
     buildDialogFilters();
