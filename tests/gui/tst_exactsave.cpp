@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QMenu>
 
-using testsupport::u8;
 
 class TestExactSave : public PlayerTest {
     Q_OBJECT
@@ -99,7 +98,7 @@ private Q_SLOTS:
             const int first = ranges.at(i).section(u'-', 0, 0).toInt();
             const int end = ranges.at(i).section(u'-', 1, 1).toInt();
             const QString piece = mode == 0 ? out + u8("piece.") + ext
-                                            : out + u8("split_%1.").arg(i + 1, 3, 10, u'0') + ext;
+                                            : out + u8("split_%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + ext;
             const testsupport::Exactness e =
                 testsupport::exactness(testsupport::media(media), piece, first);
             QVERIFY2(e.error.isEmpty(), qPrintable(e.error));
