@@ -856,7 +856,30 @@ bool ExactCutter::check() {
     if (avcodec_open2(dec.get(), codec, nullptr) < 0) {
         return fallback("檢查時無法解碼精確裁剪的結果");
     }
-    long pictures = 0;
+    // Every picture is counted, but only the pictures around the seams are decoded: the
+    // head piece with the group copied after it, and the last two groups. Between them the
+    // packets are the source's, copied as they are behind an IDR of the source.
+    std::vector<long> idrs;
+    long total = 0;
+    PacketPtr packet = newPacket();
+    while (av_read_frame(in.get(), packet.get()) >= 0) {
+        if (packet->stream_index == v) {
+            if (packetHasIdr(packet->data, static_cast<std::size_t>(packet->size),
+                             m_outputConfig.lengthSize)) {
+                idrs.push_back(total);
+            }
+            ++total;
+        }
+        av_packet_unref(packet.get());
+    }
+    const long headEnd = idrs.size() >= 3 ? idrs[2] : total;
+    const long tailStart = idrs.size() >= 2 ? idrs[idrs.size() - 2] : 0;
+    const bool whole = tailStart <= headEnd;
+    if (stopped() || avformat_seek_file(in.get(), -1, INT64_MIN, 0, 0, 0) < 0) {
+        return stopped() ? false : fallback("檢查時無法讀取精確裁剪的結果");
+    }
+    long decoded = 0;
+    long sent = 0;
     FramePtr first;
     FramePtr lastFrame = newFrame();
     FramePtr frame = newFrame();
@@ -865,7 +888,7 @@ bool ExactCutter::check() {
         while (avcodec_receive_frame(dec.get(), frame.get()) == 0) {
             broken = broken || frame->decode_error_flags != 0 ||
                      (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0;
-            ++pictures;
+            ++decoded;
             if (!first) {
                 first.reset(av_frame_clone(frame.get()));
             }
@@ -873,25 +896,37 @@ bool ExactCutter::check() {
             av_frame_move_ref(lastFrame.get(), frame.get());
         }
     };
-    PacketPtr packet = newPacket();
+    long index = 0;
     while (av_read_frame(in.get(), packet.get()) >= 0) {
         if (stopped()) {
             return false;
         }
-        if (packet->stream_index == v && avcodec_send_packet(dec.get(), packet.get()) < 0) {
-            broken = true;
+        if (packet->stream_index == v) {
+            if (!whole && index == tailStart) {
+                avcodec_send_packet(dec.get(), nullptr);
+                receive();
+                avcodec_flush_buffers(dec.get());
+            }
+            if (whole || index < headEnd || index >= tailStart) {
+                ++sent;
+                if (avcodec_send_packet(dec.get(), packet.get()) < 0) {
+                    broken = true;
+                }
+            }
+            ++index;
         }
         av_packet_unref(packet.get());
         receive();
     }
     avcodec_send_packet(dec.get(), nullptr);
     receive();
+    const long pictures = decoded == sent && index == total ? total : -1;
     if (broken || loggedErrors > 0) {
         return fallback("精確裁剪的結果解碼時出現錯誤");
     }
     if (pictures != m_expected) {
-        return fallback("精確裁剪的結果有 " + std::to_string(pictures) + " 個畫面，應有 " +
-                        std::to_string(m_expected) + " 個");
+        return fallback("精確裁剪的結果有 " + std::to_string(decoded == sent ? total : decoded) +
+                        " 個畫面，應有 " + std::to_string(m_expected) + " 個");
     }
     if (lumaPsnr(first.get(), m_firstSource.get()) < checkLeastPsnr) {
         return fallback("精確裁剪的結果第一個畫面不是標記的開始畫面");
