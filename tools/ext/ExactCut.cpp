@@ -875,8 +875,17 @@ bool ExactCutter::check() {
     const long headEnd = idrs.size() >= 3 ? idrs[2] : total;
     const long tailStart = idrs.size() >= 2 ? idrs[idrs.size() - 2] : 0;
     const bool whole = tailStart <= headEnd;
-    if (stopped() || avformat_seek_file(in.get(), -1, INT64_MIN, 0, 0, 0) < 0) {
+    // Read again from the start: a seek back to 0 does not land on the first packet in
+    // every container.
+    in.reset();
+    raw = nullptr;
+    if (stopped() || avformat_open_input(&raw, m_outputPath.c_str(), nullptr, nullptr) < 0) {
         return stopped() ? false : fallback("檢查時無法讀取精確裁剪的結果");
+    }
+    in.reset(raw);
+    if (avformat_find_stream_info(in.get(), nullptr) < 0 ||
+        av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) != v) {
+        return fallback("檢查時無法讀取精確裁剪的結果");
     }
     long decoded = 0;
     long sent = 0;
