@@ -11,7 +11,8 @@ JOBS    ?= $(shell nproc)
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev \
            libgl-dev libmpv-dev mpv ffmpeg flvmeta libasound2-dev \
            xvfb xauth libgl1-mesa-dri xdotool fonts-noto-cjk \
-           qt6-translations-l10n dbus-daemon procps
+           qt6-translations-l10n dbus-daemon procps \
+           libavformat-dev libavcodec-dev libavutil-dev
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 FUZZ          ?= build-fuzz
