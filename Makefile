@@ -10,7 +10,7 @@ CHECK   ?= build-check
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev \
            libgl-dev libmpv-dev mpv ffmpeg flvmeta libasound2-dev \
-           xvfb xauth libgl1-mesa-dri xdotool fonts-noto-cjk \
+           xvfb xauth libgl1-mesa-dri xdotool x11-utils fonts-noto-cjk \
            qt6-translations-l10n dbus-daemon procps \
            libavformat-dev libavcodec-dev libavutil-dev
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

@@ -387,16 +387,17 @@ void frmList::changeToTab(int area, int tab, bool activateMain) {
     if (isHidden()) {
         show();
     }
-    raise();
+    // The window comes to the front in either case; with activateMain the keys go back to
+    // the player, which stays behind it, as it does behind the window that it owns.
     if (activateMain) {
         PlayerWindow* player = appWindows().player;
         if (player != nullptr && player->form() != nullptr && player->form()->isVisible()) {
             player->form()->activateWindow();
-            player->form()->raise();
         }
     } else {
         activateWindow();
     }
+    raise();
 }
 
 bool frmList::showArea(int area, int tab) {
