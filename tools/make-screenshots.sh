@@ -19,10 +19,12 @@
 #   menu TITLE ITEM       the main window's menu TITLE, then its item named ITEM
 #   browse BUTTON FILE…   the playlist window's image button BUTTON, whose file dialog
 #                         is answered with the FILEs of the media folder
+#   close WINDOW          closes a dialog with Esc
 #   probe                 the split tab's "取得屬性" button, below its browse button
 set -euo pipefail
 
 SHOTS='
+start        main
 main-window  main     open 示範影片.flv∥100-250 500-600; wait-playing
 playlist     list     key F1
 marks        list     key F2
@@ -33,11 +35,9 @@ snapshot     list     menu 工具 mnuMediaSnap
 fix          list     menu 工具 mnuMediaFix; browse mbMdFix 示範影片.flv
 encode       list     menu 工具 mnuFLV2Mov0; browse mbEncodeSrc 示範影片.flv; browse mbEncodeTo 示範影片.mpg
 capture      capture  key Home
+about        about    menu 說明 mnuAbout
+donation     money    close about; menu 說明 mnuMoney
 '
-# Windows to add as they come, one line each:
-#   start     main     (first of all, before "open": the start screen)
-#   about     about    menu 說明 mnuAbout
-#   donation  money    menu 說明 mnuMoney
 
 # Each window by its caption (xdotool's regular expression).
 declare -A WINDOWS=(
@@ -159,6 +159,7 @@ status_is_playing() { tail -n 5 "$LOG" | grep -q $'^status\t正在播放'; }
 
 window_of() { xdotool search --onlyvisible --name "${WINDOWS[$1]}" 2>/dev/null | head -n 1; }
 window_shown() { [ -n "$(window_of "$1")" ]; }
+window_gone() { [ -z "$(window_of "$1")" ]; }
 
 click_at() {
     local x y w h
@@ -179,6 +180,13 @@ step_wait_playing() {
 step_key() {
     xdotool windowfocus --sync "$(window_of main)"
     xdotool key "$1"
+}
+
+# A dialog of the main window closed with Esc.
+step_close() {
+    xdotool windowfocus --sync "$(window_of "$1")"
+    xdotool key Escape
+    wait_for 10 window_gone "$1" || fail "the $1 window does not close"
 }
 
 step_menu() {

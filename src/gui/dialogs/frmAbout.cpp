@@ -34,6 +34,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     cmdOK = new QPushButton(t::ok(), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
+    cmdOK->setFocus();
 
     auto* head = new QHBoxLayout;
     head->addWidget(icon);
