@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -114,13 +115,22 @@ QString absoluteTarget(const QString& text, const QString& folder) {
     target.remove(QLatin1Char('"'));
     const qsizetype bar = target.lastIndexOf(QChar(0x2225));
     const QString path = bar < 0 ? target : target.left(bar);
+    const QString marks = bar < 0 ? QString() : target.mid(bar);
+    // A file manager hands a file over as a file: URL (the desktop entry takes one URL); the
+    // program plays the file it names, not a stream of that name.
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(path);
+        const QString host = url.host();
+        if (url.isLocalFile() && (host.isEmpty() || host == QLatin1String("localhost"))) {
+            return cleanedPath(QDir(folder).absoluteFilePath(url.path(QUrl::FullyDecoded))) + marks;
+        }
+    }
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     if (path.trimmed().isEmpty() || isUrl(path) || scheme.match(path).hasMatch() ||
         QDir::isAbsolutePath(path)) {
         return text;
     }
-    return cleanedPath(QDir(folder).absoluteFilePath(path)) +
-           (bar < 0 ? QString() : target.mid(bar));
+    return cleanedPath(QDir(folder).absoluteFilePath(path)) + marks;
 }
 
 QString cleanedPath(const QString& path) {
