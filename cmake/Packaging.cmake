@@ -16,8 +16,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "FLV and media player and lossless editor (Traditional Chinese)")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "FLV and media player and lossless editor (Traditional Chinese)
-Zelvo.FLV plays FLV and other audio and video files, streams and playlists, and
+    "Zelvo.FLV plays FLV and other audio and video files, streams and playlists, and
 edits them without re-encoding: mark ranges while watching and save them joined
 or one file per range; split, snapshot, join, repair and convert files. Its
 interface is in Traditional Chinese.")

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 class tst_Install : public QObject {
@@ -167,6 +168,42 @@ private Q_SLOTS:
         QVERIFY2(testsupport::waitUntil([&] { return QFileInfo(sample).size() > 0; }, 15000),
                  "the installed program did not run lib/zelvo-flv/ZelvoResFLV");
         QCOMPARE(p.state(), QProcess::Running);
+    }
+
+    // A file manager opens a file with the desktop entry's command, the file as a file: URL
+    // with percent escapes; a later start hands it to the running window, which plays the
+    // file the URL names.
+    void fileManagerHandsAUrlToTheRunningWindow() {
+        QTemporaryDir runtime, temp, config, media;
+        const QString clip = media.filePath(u8("clip 影片 100%.flv"));
+        QVERIFY(QFile::copy(testsupport::media(u8("h264.flv")), clip));
+        const QString log = temp.filePath(u8("log.txt"));
+        const QProcessEnvironment env =
+            testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
+        const QString program = installed(u8("bin/Zelvo.FLV"));
+
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(program, {});
+        QVERIFY(first.waitForStarted(10000));
+        const auto stop = qScopeGuard([&first] { testsupport::stopProcess(first); });
+        QVERIFY(testsupport::waitUntil(
+            [&] { return !testsupport::logLines(log, u8("menu")).isEmpty(); }, 20000));
+
+        const QString url = QString::fromLatin1(QUrl::fromLocalFile(clip).toEncoded());
+        QVERIFY(url.startsWith(u8("file:///")) && url.contains(u8("%E5%BD%B1")));
+        const testsupport::RunResult second = installkit::run(program, {url}, env, media.path());
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY(testsupport::waitUntil(
+            [&] { return !testsupport::logLines(log, u8("play")).isEmpty(); }, 20000));
+        QCOMPARE(testsupport::lastLogLine(log, u8("play")).value(1), clip);
+        QVERIFY(testsupport::waitUntil(
+            [&] {
+                return testsupport::lastLogLine(log, u8("caption")).value(1) ==
+                       u8(" clip 影片 100%.flv - Zelvo.FLV");
+            },
+            20000));
     }
 };
 
