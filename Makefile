@@ -3,6 +3,7 @@
 #   make test   set up, build and run every test (headless)
 #   make fuzz   build the parsers' fuzz targets with clang and run each for a while
 #               (FUZZ_SECONDS=600 for longer, FUZZERS="fuzz_settings" for some only)
+#   make screenshots   retake the help's pictures of the windows (help/images/)
 #   make install   install under PREFIX (default /usr/local), below DESTDIR when given
 #   make package   build the Debian package zelvo-flv_<version>_<arch>.deb in build/
 
@@ -26,7 +27,7 @@ FUZZ_MEDIA    ?= $(abspath $(BUILD))/testmedia
 FUZZERS       ?= $(patsubst tests/fuzz/%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev
 
-.PHONY: run test check build deps fuzz fuzz-deps bench format clean install package
+.PHONY: run test check build deps fuzz fuzz-deps bench format clean screenshots install package
 
 run: build
 	$(BUILD)/bin/Zelvo.FLV
@@ -84,6 +85,12 @@ fuzz-deps:
 
 bench: build
 	bash bench/run.sh $(BUILD)
+
+# The help's pictures of the real windows, taken on a virtual X display.
+screenshots: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD) -j$(JOBS) --target Zelvo.FLV ZelvoResFLV ZelvoToolFLV
+	bash tools/make-screenshots.sh $(BUILD)/bin help/images
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -3,14 +3,13 @@
 #include "core/common/SingleInstance.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
+#include "gui/dialogs/ProgramLanguage.h"
 #include "gui/dialogs/WidgetDialogHandler.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/frmList.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <clocale>
 #include <cstdio>
@@ -35,6 +34,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         args << QString::fromLocal8Bit(argv[i]);
     }
+    chooseProgramLocale();
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
@@ -60,12 +60,7 @@ int main(int argc, char** argv) {
             break;
     }
 
-    // Qt's own texts (file dialog columns, context menus) in Traditional Chinese too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_TW"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    useProgramLanguage();
 
     WidgetDialogHandler dialogs;
     DialogService::setHandler(&dialogs);

@@ -16,13 +16,6 @@
 #include <limits>
 #include <utility>
 
-QString appDir;
-QString tempDir;
-QString sampleWmvPath;
-QString mencoderPath;
-QString ffmpegPath;
-QString flvMetaPath;
-
 QString openFilter;
 QString editableFilter;
 QString editablePatterns;
@@ -111,6 +104,15 @@ bool isUrl(const QString& text) {
 }
 
 QString absoluteTarget(const QString& text, const QString& folder) {
+    // A file manager may hand over a file's address instead of its path.
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(text);
+        if (url.isValid() && url.isLocalFile() &&
+            (url.host().isEmpty() || url.host() == QLatin1String("localhost"))) {
+            // The path itself: toLocalFile() names a file on "localhost" as a network path.
+            return url.path(QUrl::FullyDecoded);
+        }
+    }
     QString target = text;
     target.remove(QLatin1Char('"'));
     const qsizetype bar = target.lastIndexOf(QChar(0x2225));

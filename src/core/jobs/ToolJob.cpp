@@ -192,7 +192,7 @@ void ToolJob::start() {
     noteRunning(true);
     if (!m_toolMode.isEmpty()) {
         Step install;
-        install.command = resourceTools::installCommand(m_toolMode);
+        install.command = resourceTools::installCommand(m_toolMode, m_helperProgram);
         install.installer = true;
         m_steps.prepend(install);
     }

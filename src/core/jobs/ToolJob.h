@@ -61,6 +61,8 @@ public:
     // The resource program's mode word ("Edit1", "Fix3", ...): those tools are installed
     // before the first step and removed after the last.
     void setToolMode(const QString& modeWord) { m_toolMode = modeWord; }
+    // The helper program that installs the tools; the running program's own by default.
+    void setHelperProgram(const QString& path) { m_helperProgram = path; }
 
     // The steps. Runs and file steps added after beginStep(k) belong to step k of the busy
     // text's count line ("正處理第 k 個"); setStepCount gives its total.
@@ -171,6 +173,7 @@ private:
     QStringList m_kept;
     QStringList m_sources;
     QString m_toolMode;
+    QString m_helperProgram;
     QList<Step> m_steps;
     int m_stepCount = 0;
     int m_currentCount = 0;

@@ -634,6 +634,11 @@ QString frmList::browserFolder() const {
 QString frmList::saveFolder() const {
     return m_browser->saveFolder();
 }
+void frmList::showSaveFolderBox() {
+    changeToTab(1, 1, false);
+    m_browser->txtSaveDir->setFocus(Qt::OtherFocusReason);
+    m_browser->txtSaveDir->selectAll();
+}
 bool frmList::doneToFileList() const {
     return m_browser->doneToFn();
 }
