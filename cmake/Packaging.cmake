@@ -39,6 +39,9 @@ string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6dbus6 (>= 6.4)"
     "qt6-qpa-plugins"
     "libasound2"
+    "libavformat59"
+    "libavcodec59"
+    "libavutil57"
     "ffmpeg"
     "flvmeta"
     "fonts-noto-cjk")

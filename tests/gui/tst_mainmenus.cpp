@@ -67,6 +67,7 @@ const std::map<QString, Expected>& expectations() {
         {u8("mnuRngClear"), {"清除所有標記", "elsewhere"}},
         {u8("mnuSaveRng"), {"另存裁剪", "elsewhere"}},
         {u8("mnuSaveCut"), {"另存分割", "elsewhere"}},
+        {u8("mnuExactCut"), {"精確裁剪 ( 只重新編碼切點附近的畫面 )", "elsewhere"}},
         {u8("mnuAutoAddMark"), {"總是自動附加標記", "elsewhere"}},
         {u8("menuView"), {"畫面", ""}},
         {u8("mnuKeepWH"), {"影片維持長寬比例", "elsewhere"}},

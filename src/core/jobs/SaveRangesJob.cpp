@@ -95,17 +95,25 @@ void SaveRangesJob::addCut(int index, double weight) {
         killFile(path(part), true);
         return true;
     });
+    const Range& r = m_ranges.at(index);
+    const ToolCommand cut =
+        r.exactStart >= 0.0 && r.exactEnd > r.exactStart
+            ? exactCutCommand(AppPaths::running().mencoder(), r.exactStart, r.exactEnd, range.ss,
+                              range.length, part, m_source)
+            : cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source);
+    // What the tool says of a range it could not cut exactly names the range.
+    const QString prefix = toolTexts::rangeNote(index + 1);
     if (m_family == 3) {
         // A container that cannot hold the sound as it is leaves an empty part: the sound
         // may then be re-encoded, if the user agrees.
-        addRun(cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source),
-               weight, part, OnEmpty::AskReencode,
+        addRun(cut, weight, part, OnEmpty::AskReencode,
                cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source,
                           true));
+        setNotePrefix(prefix);
         return;
     }
-    addRun(cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source),
-           weight);
+    addRun(cut, weight);
+    setNotePrefix(prefix);
     addRun(remuxCommand(AppPaths::running().ffmpeg(), part), weight * remuxShare);
     addFileStep([this, part] {
         killFile(path(part), true);

@@ -59,6 +59,12 @@ void ToolJob::addRun(const ToolCommand& command, double weight, const QString& e
     m_steps.append(step);
 }
 
+void ToolJob::setNotePrefix(const QString& prefix) {
+    if (!m_steps.isEmpty()) {
+        m_steps.last().notePrefix = prefix;
+    }
+}
+
 void ToolJob::addFileStep(std::function<bool()> fileStep) {
     Step step;
     step.fileStep = std::move(fileStep);
@@ -255,7 +261,9 @@ void ToolJob::runEnded(int exitCode) {
     }
     const Step& step = m_steps.at(m_next);
     m_lastOutput = m_process.output();
-    m_notes << m_process.notes();
+    for (const QString& note : m_process.notes()) {
+        m_notes << step.notePrefix + note;
+    }
     if (m_breakRequested) {
         finish(Result::Aborted);
         return;

@@ -72,6 +72,8 @@ public:
     // weight: the run's share of the whole job's progress, against the other runs'.
     void addRun(const ToolCommand& command, double weight, const QString& expect = QString(),
                 OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
+    // What the last run added says to the user (its "note=" lines) begins with prefix.
+    void setNotePrefix(const QString& prefix);
     // A file step: false fails the job.
     void addFileStep(std::function<bool()> step);
     // A run that writes a series of pictures, one for each step from the current one on:
@@ -147,6 +149,7 @@ private:
         std::function<void(const QByteArray&)> read;
         std::function<bool()> when;
         QString expect;
+        QString notePrefix;
         OnEmpty onEmpty = OnEmpty::Continue;
         ToolCommand reencode;
         double weight = 0.0;

@@ -54,6 +54,7 @@ MainMenus::MainMenus(QMenuBar* bar, QVector<MenuRow> rows) : QObject(bar), m_row
     mnuRngClear = action(QStringLiteral("mnuRngClear"));
     mnuSaveRng = action(QStringLiteral("mnuSaveRng"));
     mnuSaveCut = action(QStringLiteral("mnuSaveCut"));
+    mnuExactCut = action(QStringLiteral("mnuExactCut"));
     mnuAutoAddMark = action(QStringLiteral("mnuAutoAddMark"));
     mnuKeepWH = action(QStringLiteral("mnuKeepWH"));
     mnuKeepDef = action(QStringLiteral("mnuKeepDef"));

@@ -63,6 +63,7 @@ public:
     QAction* mnuRngClear = nullptr;
     QAction* mnuSaveRng = nullptr;
     QAction* mnuSaveCut = nullptr;
+    QAction* mnuExactCut = nullptr;
     QAction* mnuAutoAddMark = nullptr;
     // 畫面
     QAction* mnuKeepWH = nullptr;

@@ -180,6 +180,7 @@ void frmMain::formLoad(const QString& commandLine) {
 
     m_state.settingsLoading = true;
     loadSettings();
+    m_save->loadExactCut();
     m_state.settingsLoading = false;
 
     buildDialogFilters();

@@ -142,6 +142,8 @@ QVector<MenuRow> frmMain::menuRows() {
          << item(
                 marks, QStringLiteral("mnuSaveCut"), t::mnuSaveCut(),
                 [this] { m_save->saveRanges(1); }, false)
+         << check(marks, QStringLiteral("mnuExactCut"), t::mnuExactCut(), false,
+                  [this] { m_save->mnuExactCut_Click(m_menus->mnuExactCut->isChecked()); })
          << separator(marks)
          << check(marks, QStringLiteral("mnuAutoAddMark"), t::mnuAutoAddMark(), false);
 

@@ -381,6 +381,9 @@ inline QString mnuSaveRng() {
 inline QString mnuSaveCut() {
     return QStringLiteral("另存分割");
 }
+inline QString mnuExactCut() {
+    return QStringLiteral("精確裁剪 ( 只重新編碼切點附近的畫面 )");
+}
 inline QString mnuAutoAddMark() {
     return QStringLiteral("總是自動附加標記");
 }
