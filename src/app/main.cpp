@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     // The media library reads numbers in the C locale only.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Zelvo.FLV"));
+    // The desktop entry's name: a Wayland desktop shows the window with that entry's icon
+    // and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvo.ZelvoFLV"));
 
     // A relative path means the folder this process was started in, which the running
     // window does not know: it gets the absolute path.
@@ -66,6 +69,11 @@ int main(int argc, char** argv) {
     frmMain window;
     frmList list;
     connectWindows(window, list);
+    // A later start's activation token lets the window come to the front on Wayland: Qt
+    // uses (and clears) XDG_ACTIVATION_TOKEN when the window next asks to be activated,
+    // which linkExecute does.
+    QObject::connect(&instance, &SingleInstance::activationToken, &window,
+                     [](const QString& token) { qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8()); });
     QObject::connect(&instance, &SingleInstance::linkExecute, &window, &frmMain::linkExecute);
     // Once closing starts, a new start waits for us to finish and becomes first itself.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);

@@ -267,6 +267,8 @@ private Q_SLOTS:
         QTest::newRow("file address") << u8("file:///v/a.flv") << u8("/v/a.flv");
         QTest::newRow("file address, escaped")
             << u8("file:///v/%E5%BD%B1%E7%89%87%20%231%25.flv") << u8("/v/影片 #1%.flv");
+        QTest::newRow("file address on localhost")
+            << u8("FILE://localhost/v/a%20b.flv") << u8("/v/a b.flv");
         QTest::newRow("file address of another host")
             << u8("file://host/v/a.flv") << u8("file://host/v/a.flv");
         QTest::newRow("other scheme") << u8("rtmp://host/a.flv") << u8("rtmp://host/a.flv");

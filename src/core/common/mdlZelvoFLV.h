@@ -55,8 +55,9 @@ bool isListFile(const QString& path);
 bool isUrl(const QString& text);
 
 // The command line's path or URL as another process can use it: a local path (quotes
-// removed, marks after "∥" kept) made absolute against folder; a URL, an absolute path
-// and "" unchanged.
+// removed, marks after "∥" kept) made absolute against folder; a file: URL of this machine
+// (as a file manager hands a file over, "file:///v/a%20b.flv") the path it names; another
+// URL, an absolute path and "" unchanged.
 QString absoluteTarget(const QString& text, const QString& folder);
 
 // A local path without "." and ".." parts and doubled "/", where ".." above the root stays
