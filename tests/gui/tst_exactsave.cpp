@@ -58,7 +58,8 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("ExactCut=True\r\n"));
         file.close();
         // The settings file keeps its fifteen lines: the option is not among them.
-        QVERIFY(!QFileInfo::exists(m_f->temp.path() + u8("/config/Zelvo.FLV.ini")));
+        QFile settings(m_f->temp.path() + u8("/config/Zelvo.FLV.ini"));
+        QVERIFY(!settings.open(QIODevice::ReadOnly) || !settings.readAll().contains("ExactCut"));
 
         // A new start, left through "結束 ( 不儲存設定 )" before, still has it.
         m_f->w.reset();
