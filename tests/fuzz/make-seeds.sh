@@ -77,6 +77,11 @@ large fuzz_lineformat item-long '\x01/' 209715 'a\xe2\x88\xa5\t' '\xe2\x88\xa51-
 # The FLV reader: 300 keyframes of one byte each (Sorenson H.263), 40 ms apart: more than
 # the small onMetaData the target also writes can list, so the index is thinned, as for a
 # file of about a million keyframes, which the 24-bit tag size could not hold whole.
+# A decoder configuration (High profile, one SPS and one PPS), the same as an encoder's
+# start-code headers, and an IDR picture in four-byte length fields.
+seed fuzz_avcconfig record '\x00\x01\x64\x00\x1f\xff\xe1\x00\x0b\x67\x64\x00\x1f\xac\xd9\x40\x50\x05\xbb\x01\x01\x00\x05\x68\xeb\xe3\xcb\x22\xfd\xf8\xf8\x00'
+seed fuzz_avcconfig annexb '\x01\x00\x00\x00\x01\x67\x64\x00\x1f\xac\xd9\x40\x50\x05\xbb\x01\x00\x00\x00\x01\x68\xeb\xe3\xcb\x22\xc0\x00\x00\x01\x65\x88\x84\x00'
+seed fuzz_avcconfig picture '\x02\x00\x00\x00\x04\x65\x88\x84\x00\x00\x00\x00\x02\x41\x9a'
 mkdir -p "$out/fuzz_flv"
 {
     printf 'FLV\x01\x01\x00\x00\x00\x09\x00\x00\x00\x00'

@@ -244,7 +244,6 @@ private:
     std::deque<PacketPtr> m_soundQueue;
     FramePtr m_firstSource;
     FramePtr m_lastSource;
-    bool m_encodingPiece = false;
     std::vector<PacketPtr> m_pieceOut;
     double m_encodeSeconds = 0;
     int m_shownPercent = -1;
