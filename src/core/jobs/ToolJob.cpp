@@ -222,6 +222,11 @@ void ToolJob::runSteps() {
         if (step.count > 0 && step.count != m_shownCount) {
             m_shownCount = step.count;
             Q_EMIT stepStarted(m_stepCount, step.count);
+            // Break may come from whoever was told of the step.
+            if (m_breakRequested) {
+                finish(Result::Aborted);
+                return;
+            }
         }
         if (step.fileStep) {
             ++m_next;
@@ -382,4 +387,20 @@ void ToolJob::diagnose() {
         return;
     }
     m_causeSubject.clear();
+}
+
+QString ToolJob::toolSaid() const {
+    if (m_result != Result::Failed) {
+        return QString();
+    }
+    static const QRegularExpression keyValue(QStringLiteral("^[A-Za-z_]+="));
+    const QStringList lines =
+        QString::fromUtf8(m_lastOutput).split(QRegularExpression(QStringLiteral("[\r\n]+")));
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (!line.isEmpty() && !keyValue.match(line).hasMatch()) {
+            return line;
+        }
+    }
+    return QString();
 }

@@ -117,6 +117,9 @@ public:
     QString causeSubject() const { return m_causeSubject; }
     // The program of the run the job stopped at ("" when no run failed).
     QString failedRun() const { return m_failedRun; }
+    // The last line the run the job stopped at wrote that is not one of its progress or note
+    // lines ("key=value"): what the tool said went wrong; "" when it said nothing.
+    QString toolSaid() const;
 
     // Where the program notes the folder of each job while it runs (its private settings
     // folder), so that a start after the program was killed clears what the job left.
