@@ -16,8 +16,10 @@ JobQueue::~JobQueue() {
     if (m_job) {
         // Its end must not come back to a queue that is gone.
         disconnect(m_job.get(), nullptr, this, nullptr);
+        m_job->setKeepTools(false);
         m_job->requestBreak();
     }
+    ToolJob::releaseTools();
 }
 
 void JobQueue::add(const QString& source, const QString& skip) {
@@ -67,6 +69,7 @@ void JobQueue::next() {
     }
     m_current = -1;
     m_running = false;
+    ToolJob::releaseTools();
     reportProgress(0.0);
     Q_EMIT finished();
 }
@@ -105,6 +108,8 @@ void JobQueue::build(const batchPlan::MediaFacts& facts) {
         if (prepareJob) {
             prepareJob(*m_job);
         }
+        // The tools stay for the next file: installed once a batch, not once a file.
+        m_job->setKeepTools(true);
         connect(m_job.get(), &ToolJob::stepStarted, this, &JobQueue::stepStarted);
         connect(m_job.get(), &ToolJob::progressChanged, this,
                 [this](int percent) { reportProgress(percent / 100.0); });

@@ -21,6 +21,8 @@
 namespace {
 
 QPointer<ToolJob> runningJob;
+// The mode word whose tools a job left installed for the next one ("" none).
+QString keptToolMode;
 QString recordFolder;
 // The most a note of a job's folder may hold.
 constexpr qint64 longestRecord = 64 * 1024;
@@ -190,7 +192,7 @@ void ToolJob::start() {
     runningJob = this;
     m_result = Result::Running;
     noteRunning(true);
-    if (!m_toolMode.isEmpty()) {
+    if (!m_toolMode.isEmpty() && keptToolMode != m_toolMode) {
         Step install;
         install.command = resourceTools::installCommand(m_toolMode);
         install.installer = true;
@@ -350,7 +352,12 @@ void ToolJob::finish(Result result) {
     }
     killTempFiles(m_folder);
     if (!m_toolMode.isEmpty()) {
-        resourceTools::remove(QStringLiteral("notCapMCI"));
+        // Kept only when they are all there: a failed install leaves nothing to go on with.
+        const bool keep = m_keepTools && !m_startFailed && QFileInfo::exists(ffmpegPath);
+        keptToolMode = keep ? m_toolMode : QString();
+        if (!keep) {
+            resourceTools::remove(QStringLiteral("notCapMCI"));
+        }
     }
     noteRunning(false);
     m_result = result;
@@ -358,6 +365,13 @@ void ToolJob::finish(Result result) {
         runningJob = nullptr;
     }
     Q_EMIT finished();
+}
+
+void ToolJob::releaseTools() {
+    if (!keptToolMode.isEmpty()) {
+        keptToolMode.clear();
+        resourceTools::remove(QStringLiteral("notCapMCI"));
+    }
 }
 
 void ToolJob::diagnose() {

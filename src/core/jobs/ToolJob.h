@@ -61,6 +61,11 @@ public:
     // The resource program's mode word ("Edit1", "Fix3", ...): those tools are installed
     // before the first step and removed after the last.
     void setToolMode(const QString& modeWord) { m_toolMode = modeWord; }
+    // The tools stay installed after the job (a batch runs many jobs of one mode): the next
+    // job of the same mode finds them in place and installs nothing. Whoever keeps them
+    // removes them with releaseTools().
+    void setKeepTools(bool keep) { m_keepTools = keep; }
+    static void releaseTools();
 
     // The steps. Runs and file steps added after beginStep(k) belong to step k of the busy
     // text's count line ("正處理第 k 個"); setStepCount gives its total.
@@ -174,6 +179,7 @@ private:
     QStringList m_kept;
     QStringList m_sources;
     QString m_toolMode;
+    bool m_keepTools = false;
     QList<Step> m_steps;
     int m_stepCount = 0;
     int m_currentCount = 0;

@@ -69,9 +69,8 @@ void PlaylistModel::setListIndex(int index) {
     if (index < 0 || index >= count()) {
         index = -1;
     }
-    const bool others = std::any_of(m_rows.cbegin(), m_rows.cend(), [&](const Row& r) {
-        return r.selected && (&r - m_rows.constData()) != index;
-    });
+    // The current entry is always selected: anything beyond it is another selected entry.
+    const bool others = m_selectedCount > (m_index >= 0 ? 1 : 0);
     if (index == m_index && !others) {
         return;
     }
@@ -79,12 +78,20 @@ void PlaylistModel::setListIndex(int index) {
     m_index = index;
     if (index >= 0) {
         m_rows[index].selected = true;
+        m_selectedCount = 1;
     }
     Q_EMIT listIndexChanged(m_index);
     Q_EMIT selectionChanged();
 }
 
 QList<int> PlaylistModel::selectedRows() const {
+    // Most of the time the current entry is the only one: no pass over a long list then.
+    if (m_selectedCount == 0) {
+        return {};
+    }
+    if (m_selectedCount == 1 && m_index >= 0 && m_index < count() && m_rows.at(m_index).selected) {
+        return {m_index};
+    }
     QList<int> rows;
     for (int row = 0; row < count(); ++row) {
         if (m_rows.at(row).selected) {
@@ -100,6 +107,7 @@ void PlaylistModel::setSelectedRows(const QList<int>& rows, int current) {
     bool currentIn = false;
     for (const int row : rows) {
         if (row >= 0 && row < count()) {
+            m_selectedCount += m_rows.at(row).selected ? 0 : 1;
             m_rows[row].selected = true;
             first = first < 0 ? row : std::min(first, row);
             currentIn = currentIn || row == current;
@@ -115,9 +123,14 @@ void PlaylistModel::setSelectedRows(const QList<int>& rows, int current) {
 }
 
 void PlaylistModel::clearSelectionFlags() {
-    for (Row& row : m_rows) {
-        row.selected = false;
+    if (m_selectedCount == 1 && m_index >= 0 && m_index < count() && m_rows.at(m_index).selected) {
+        m_rows[m_index].selected = false;
+    } else if (m_selectedCount > 0) {
+        for (Row& row : m_rows) {
+            row.selected = false;
+        }
     }
+    m_selectedCount = 0;
 }
 
 int PlaylistModel::playingRow() const {
@@ -211,6 +224,8 @@ void PlaylistModel::addEntries(const QList<PlaylistEntry>& entries, bool insertA
     }
     // Each entry goes after the one added before it, so they keep their order either way.
     const int at = insertAfterSelection ? m_index + 1 : count();
+    // The rows before the insertion keep their numbers: the selection is cleared there.
+    clearSelectionFlags();
     const int last = at + static_cast<int>(rows.size()) - 1;
     beginInsertRows(QModelIndex(), at, last);
     if (at == count()) {
@@ -249,6 +264,7 @@ void PlaylistModel::setEntries(const QList<PlaylistEntry>& entries) {
         }
     }
     m_index = -1;
+    m_selectedCount = 0;
     endResetModel();
     Q_EMIT listIndexChanged(m_index);
     Q_EMIT selectionChanged();
@@ -261,6 +277,9 @@ void PlaylistModel::removeSelected() {
     }
     // From the last up, so the rows still to go keep their numbers; runs of rows go at once.
     const QList<int> rows = selectedRows();
+    // Every selected entry goes: whoever looks while the rows go sees no selection.
+    m_index = -1;
+    m_selectedCount = 0;
     int removedBefore = 0;
     for (qsizetype i = rows.size() - 1; i >= 0;) {
         qsizetype j = i;
@@ -275,8 +294,6 @@ void PlaylistModel::removeSelected() {
     for (const int row : rows) {
         removedBefore += row < at ? 1 : 0;
     }
-    m_index = -1;
-    clearSelectionFlags();
     setListIndex(std::min(at - removedBefore, count() - 1));
 }
 
@@ -284,6 +301,7 @@ void PlaylistModel::clear() {
     beginResetModel();
     m_rows.clear();
     m_index = -1;
+    m_selectedCount = 0;
     endResetModel();
     Q_EMIT listIndexChanged(m_index);
     Q_EMIT selectionChanged();
@@ -297,7 +315,10 @@ void PlaylistModel::moveSelected(int step) {
     }
     m_rows.swapItemsAt(from, to);
     Q_EMIT dataChanged(index(std::min(from, to)), index(std::max(from, to)));
-    setListIndex(to);
+    // The current entry's flag moved with it.
+    m_index = to;
+    Q_EMIT listIndexChanged(m_index);
+    Q_EMIT selectionChanged();
 }
 
 void PlaylistModel::reorder(const std::vector<int>& order) {

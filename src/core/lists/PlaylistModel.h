@@ -111,6 +111,7 @@ private:
     Kind m_kind;
     QList<Row> m_rows;
     int m_index = -1;
+    int m_selectedCount = 0;  // rows flagged selected
     int m_layout = 0;
 };
 

@@ -254,9 +254,7 @@ void frmList::mnuBatchSplit_Click() {
         return;
     }
     // The split tab's equal parts or seconds, when it has them; else the parts are asked.
-    splitPlan::SplitInput input = static_cast<SplitTab*>(toolTab(21)) != nullptr
-                                      ? static_cast<SplitTab*>(toolTab(21))->input()
-                                      : splitPlan::SplitInput();
+    splitPlan::SplitInput input = static_cast<SplitTab*>(toolTab(21))->input();
     if (input.mode > splitPlan::SplitMode::Seconds || input.each <= 0) {
         const int parts = askNumber(t::batchAskParts(), QStringLiteral("2"), 2, 99, this);
         if (parts == 0) {
