@@ -244,14 +244,16 @@ void PlaylistModel::addEntries(const QList<PlaylistEntry>& entries, bool insertA
 }
 
 void PlaylistModel::setItems(const QStringList& texts) {
-    QList<PlaylistEntry> entries;
-    entries.reserve(texts.size());
+    // Straight into the rows: a List.ini of a million entries makes no second list.
+    beginResetModel();
+    m_rows.clear();
+    m_rows.reserve(texts.size());
     for (const QString& text : texts) {
         if (!text.isEmpty()) {
-            entries << entryOf(text);
+            m_rows.append({entryOf(text)});
         }
     }
-    setEntries(entries);
+    endReset();
 }
 
 void PlaylistModel::setEntries(const QList<PlaylistEntry>& entries) {
@@ -263,6 +265,10 @@ void PlaylistModel::setEntries(const QList<PlaylistEntry>& entries) {
             m_rows.append({m_kind == Kind::Playlist ? e : PlaylistEntry{e.path, QString()}});
         }
     }
+    endReset();
+}
+
+void PlaylistModel::endReset() {
     m_index = -1;
     m_selectedCount = 0;
     endResetModel();

@@ -107,6 +107,8 @@ private:
     // Puts the rows in the order given (old row numbers), the flags going with them.
     void reorder(const std::vector<int>& order);
     void clearSelectionFlags();
+    // The end of a reset that put new rows in: nothing selected.
+    void endReset();
 
     Kind m_kind;
     QList<Row> m_rows;

@@ -307,12 +307,31 @@ void PlaylistView::fitListWidth() {
     };
     WidthBound bound(font());
     std::vector<Column> columns;
-    const auto consider = [&](QStringView text, size_t index) {
+    // A marks label ("標記 " + marks) is made as a text only when it may be the widest:
+    // its bound is the prefix's plus the marks', never below the whole label's.
+    std::deque<QString> labels;
+    const qreal prefixBound = bound.of(marksLabelPrefix);
+    const auto consider = [&](QStringView text, size_t index, const QString* marks = nullptr) {
         if (index == columns.size()) {
             columns.emplace_back();
         }
         Column& column = columns[index];
-        const qreal most = bound.of(text);
+        qreal most = -1;
+        if (marks != nullptr) {
+            const qreal marksBound = bound.of(*marks);
+            most = prefixBound < 0 || marksBound < 0 ? -1 : prefixBound + marksBound;
+            if (most >= 0 && (most <= column.widest || (column.heap.size() == kCandidates &&
+                                                        most <= column.heap.front().most))) {
+                if (most > column.widest) {
+                    column.leftOut = std::max(column.leftOut, most);
+                }
+                return;
+            }
+            labels.push_back(marksLabelPrefix.toString() + *marks);
+            text = labels.back();
+        } else {
+            most = bound.of(text);
+        }
         if (most < 0) {
             column.widest = std::max(column.widest, widthOf(text));
             return;
@@ -339,7 +358,6 @@ void PlaylistView::fitListWidth() {
     // The cells are views into the entries (and into the labels made here), so nothing is
     // copied for the lines that cannot be the widest.
     static const QString root = QStringLiteral("/");
-    std::deque<QString> labels;
     if (m_model != nullptr) {
         const int layout = m_model->layout();
         for (int row = 0; row < m_model->count(); ++row) {
@@ -349,22 +367,24 @@ void PlaylistView::fitListWidth() {
                 consider(path, 0);
                 continue;
             }
-            QStringView label = noMarksLabel;
-            if (entry.hasMarks()) {
-                labels.push_back(marksLabelPrefix.toString() + entry.marks);
-                label = labels.back();
-            }
+            const QString* marks = entry.hasMarks() ? &entry.marks : nullptr;
+            const auto label = [&](size_t column) { consider(noMarksLabel, column, marks); };
             if (layout == 0) {
                 consider(path, 0);
-                consider(label, 1);
+                label(1);
                 continue;
             }
             const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
             const QStringView name = path.sliced(nameStart);
             const QStringView folder = nameStart > 0 ? path.first(nameStart) : QStringView(root);
             consider(name, 0);
-            consider(layout == 1 ? folder : label, 1);
-            consider(layout == 1 ? label : folder, 2);
+            if (layout == 1) {
+                consider(folder, 1);
+                label(2);
+            } else {
+                label(1);
+                consider(folder, 2);
+            }
         }
     }
     QList<int> widest;
