@@ -3,15 +3,21 @@
 #   make test   set up, build and run every test (headless)
 #   make fuzz   build the parsers' fuzz targets with clang and run each for a while
 #               (FUZZ_SECONDS=600 for longer, FUZZERS="fuzz_settings" for some only)
+#   make screenshots   retake the help's pictures of the windows (help/images/)
+#   make install   install under PREFIX (default /usr/local), below DESTDIR when given
+#   make package   build the Debian package zelvo-flv_<version>_<arch>.deb in build/
 
 BUILD   ?= build
 CHECK   ?= build-check
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev \
            libgl-dev libmpv-dev mpv ffmpeg flvmeta libasound2-dev \
-           xvfb xauth libgl1-mesa-dri xdotool fonts-noto-cjk \
-           qt6-translations-l10n dbus-daemon procps
+           xvfb xauth libgl1-mesa-dri xdotool x11-utils fonts-noto-cjk \
+           qt6-translations-l10n dbus-daemon procps \
+           libavformat-dev libavcodec-dev libavutil-dev \
+           qt6-svg-dev desktop-file-utils appstream weston qt6-wayland
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+PREFIX  ?= /usr/local
 
 FUZZ          ?= build-fuzz
 FUZZ_SECONDS  ?= 60
@@ -22,7 +28,7 @@ FUZZ_MEDIA    ?= $(abspath $(BUILD))/testmedia
 FUZZERS       ?= $(patsubst tests/fuzz/%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev
 
-.PHONY: run test check build deps fuzz fuzz-deps bench format clean
+.PHONY: run test check build deps fuzz fuzz-deps bench format clean screenshots install package
 
 run: build
 	$(BUILD)/bin/Zelvo.FLV
@@ -33,6 +39,15 @@ test: build
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD) -j$(JOBS)
+
+# make install [PREFIX=/usr] [DESTDIR=/some/stage]: PREFIX goes to cmake quoted, DESTDIR in
+# the environment (make hands a variable set on its command line to the commands it runs),
+# so blanks and quotes in either are kept.
+install: build
+	PREFIX='$(subst ','\'',$(PREFIX))' && cmake --install $(BUILD) --prefix "$$PREFIX"
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # it reuses the test media of the plain build.
@@ -71,6 +86,12 @@ fuzz-deps:
 
 bench: build
 	bash bench/run.sh $(BUILD)
+
+# The help's pictures of the real windows, taken on a virtual X display.
+screenshots: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD) -j$(JOBS) --target Zelvo.FLV ZelvoResFLV ZelvoToolFLV
+	bash tools/make-screenshots.sh $(BUILD)/bin help/images
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

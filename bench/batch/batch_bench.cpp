@@ -4,6 +4,7 @@
 // (alternating order; medians); and the CPU the program itself uses while the batch runs
 // (its own user and system time, the tools' not counted), as a share of one core.
 // Usage: batch_bench BINDIR RECORDING WORKDIR [RUNS]. Prints a Markdown table.
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/FixJob.h"
 #include "core/jobs/JobQueue.h"
@@ -108,8 +109,10 @@ double singles(const QStringList& sources, const QString& out) {
     for (const QString& src : sources) {
         runTool(resourceTools::installCommand(QStringLiteral("Fix1")), out,
                 resourceTools::installEnvironment());
-        runTool(fixFlvCommand(ffmpegPath, src, QStringLiteral("flv")), out);
-        runTool(metaCommand(flvMetaPath, FixJob::intermediateName(QStringLiteral("flv"))), out);
+        runTool(fixFlvCommand(AppPaths::running().ffmpeg(), src, QStringLiteral("flv")), out);
+        runTool(metaCommand(AppPaths::running().flvMeta(),
+                            FixJob::intermediateName(QStringLiteral("flv"))),
+                out);
         const QString dest = out + QFileInfo(src).completeBaseName() + QStringLiteral("_fix.flv");
         QFile::remove(dest);
         if (!QFile::rename(out + FixJob::intermediateName(QStringLiteral("flv")), dest)) {
@@ -163,10 +166,15 @@ int main(int argc, char** argv) {
     const QString recording = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
     const QString work = folder(QString::fromLocal8Bit(argv[3]));
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
-    appDir = addSeparator(QString::fromLocal8Bit(argv[1]));
-    tempDir = folder(work + QStringLiteral("tmp"));
-    qputenv("TMPDIR", QFile::encodeName(tempDir));
-    resourceTools::setPaths();
+    // The jobs find the helper program beside the running program: the build's, linked
+    // there. The tools are installed in the temporary folder the program's paths name.
+    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/ZelvoResFLV");
+    QFile::remove(helper);
+    if (!QFile::link(addSeparator(QString::fromLocal8Bit(argv[1])) + QStringLiteral("ZelvoResFLV"),
+                     helper)) {
+        fail(QStringLiteral("cannot link the helper program beside ") + helper);
+    }
+    qputenv("TMPDIR", QFile::encodeName(folder(work + QStringLiteral("tmp"))));
 
     QFile file(recording);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -82,7 +82,11 @@ double run(const QStringList& args, const QString& in) {
 }
 
 // Runs a job to its end with the program's engine; its wall time.
+// The helper program of the build being measured.
+QString helperProgram;
+
 double runJob(ToolJob& job) {
+    job.setHelperProgram(helperProgram);
     QElapsedTimer timer;
     timer.start();
     QEventLoop loop;
@@ -136,10 +140,9 @@ int main(int argc, char** argv) {
     const QString source = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
     const QString work = folder(QString::fromLocal8Bit(argv[3]));
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
-    appDir = addSeparator(QString::fromLocal8Bit(argv[1]));
-    tempDir = folder(work + QStringLiteral("tmp"));
-    qputenv("TMPDIR", QFile::encodeName(tempDir));
-    resourceTools::setPaths();
+    helperProgram = addSeparator(QString::fromLocal8Bit(argv[1])) + QStringLiteral("ZelvoResFLV");
+    // The tools are installed where the program's paths say.
+    qputenv("TMPDIR", QFile::encodeName(folder(work + QStringLiteral("tmp"))));
 
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"),

@@ -6,10 +6,18 @@
 #include "gui/playlist/frmList.h"
 
 #include <QAction>
+#include <QWindow>
 
 void connectWindows(frmMain& player, frmList& list) {
     appWindows().player = &player;
     appWindows().list = &list;
+    // The playlist window belongs to the player: desktops keep it above the player and
+    // move it to the player's workspace.
+    player.winId();
+    list.winId();
+    if (list.windowHandle() != nullptr) {
+        list.windowHandle()->setTransientParent(player.windowHandle());
+    }
     // "總是加到清單末尾" is one setting shown in both windows.
     QAction* atEnd = player.menus().mnuToListEnd;
     list.setAddsAtEnd(atEnd->isChecked());

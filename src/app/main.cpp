@@ -3,14 +3,13 @@
 #include "core/common/SingleInstance.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
+#include "gui/dialogs/ProgramLanguage.h"
 #include "gui/dialogs/WidgetDialogHandler.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/frmList.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <clocale>
 #include <cstdio>
@@ -35,12 +34,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         args << QString::fromLocal8Bit(argv[i]);
     }
+    chooseProgramLocale();
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     // The media library reads numbers in the C locale only.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Zelvo.FLV"));
+    // The desktop entry's name: a Wayland desktop shows the window with that entry's icon
+    // and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvo.ZelvoFLV"));
 
     // A relative path means the folder this process was started in, which the running
     // window does not know: it gets the absolute path.
@@ -57,12 +60,7 @@ int main(int argc, char** argv) {
             break;
     }
 
-    // Qt's own texts (file dialog columns, context menus) in Traditional Chinese too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_TW"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    useProgramLanguage();
 
     WidgetDialogHandler dialogs;
     DialogService::setHandler(&dialogs);
@@ -71,6 +69,11 @@ int main(int argc, char** argv) {
     frmMain window;
     frmList list;
     connectWindows(window, list);
+    // A later start's activation token lets the window come to the front on Wayland: Qt
+    // uses (and clears) XDG_ACTIVATION_TOKEN when the window next asks to be activated,
+    // which linkExecute does.
+    QObject::connect(&instance, &SingleInstance::activationToken, &window,
+                     [](const QString& token) { qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8()); });
     QObject::connect(&instance, &SingleInstance::linkExecute, &window, &frmMain::linkExecute);
     // Once closing starts, a new start waits for us to finish and becomes first itself.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);

@@ -29,13 +29,18 @@ frmCap* captureWindow() {
     return nullptr;
 }
 
-// What the screen shows of the player's picture area.
+// What the screen shows of the player's picture area; on Wayland, where no program reads the
+// screen, what the window draws there.
 QImage screenArea(frmMain& w) {
-    const QPoint at = w.picVideo->mapTo(&w, QPoint(1, 1));
-    return w.screen()
-        ->grabWindow(w.winId(), at.x(), at.y(), w.state().availWidth, w.state().availHeight)
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
+    const QRect area(w.picVideo->mapTo(&w, QPoint(1, 1)),
+                     QSize(w.state().availWidth, w.state().availHeight));
+    QImage shot = w.screen()
+                      ->grabWindow(w.winId(), area.x(), area.y(), area.width(), area.height())
+                      .toImage();
+    if (shot.isNull() && QGuiApplication::platformName() == QLatin1String("wayland")) {
+        shot = w.grab(area).toImage();
+    }
+    return shot.convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace

@@ -44,6 +44,28 @@ struct ModeRow {
 
 Q_DECLARE_METATYPE(ModeRow)
 
+namespace {
+
+// Window ids as xdotool gives them (decimal), in the X server's stacking order.
+bool stackedAbove(const QString& upper, const QString& lower) {
+    const testsupport::RunResult tree =
+        testsupport::run(u8("xwininfo"), {u8("-root"), u8("-children")}, QString(), 10000);
+    // xwininfo lists the top window first.
+    const QString text = QString::fromUtf8(tree.output);
+    const auto at = [&text](const QString& decimal) {
+        return text.indexOf(u8("0x") + QString::number(decimal.toULongLong(), 16) + u' ');
+    };
+    return at(upper) >= 0 && at(lower) >= 0 && at(upper) < at(lower);
+}
+
+QString focusedWindow() {
+    return QString::fromUtf8(
+               testsupport::run(u8("xdotool"), {u8("getwindowfocus")}, QString(), 10000).output)
+        .trimmed();
+}
+
+}  // namespace
+
 class tst_ListPlayE2E : public QObject {
     Q_OBJECT
 
@@ -191,8 +213,12 @@ void tst_ListPlayE2E::initTestCase() {
     testsupport::typeKey(m_window, u8("F1"));
     const QString listCaption = u8("^ 播放清單$");
     QTRY_COMPARE_WITH_TIMEOUT(testsupport::windowsNamed(listCaption).size(), 1, 10000);
-    // Without a window manager both windows open at the top left corner, the player in front:
-    // the user moves the playlist window beside it.
+    // The playlist window comes up in front of the player, and the keys stay with the player.
+    const QString listWindow = testsupport::windowsNamed(listCaption).at(0);
+    QTRY_VERIFY_WITH_TIMEOUT(stackedAbove(listWindow, m_window), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(focusedWindow(), m_window, 5000);
+    // Without a window manager both windows open at the top left corner: the user moves the
+    // playlist window beside the player.
     testsupport::run(u8("xdotool"),
                      {u8("windowmove"), u8("--sync"), testsupport::windowsNamed(listCaption).at(0),
                       u8("640"), u8("0")},

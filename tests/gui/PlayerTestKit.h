@@ -82,6 +82,9 @@ public:
         qputenv("TMPDIR", temp.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", (temp.path() + QStringLiteral("/config")).toUtf8());
         qputenv("ZELVO_SETTINGS_DIR", (temp.path() + QStringLiteral("/config")).toUtf8());
+        // A user who has run the program before: a first run opens the help in the browser.
+        QDir().mkpath(temp.path() + QStringLiteral("/config"));
+        testsupport::writeFile(temp.path() + QStringLiteral("/config/Zelvo.FLV.ini"));
         appClosing = false;
         listPlayState = 0;
         w = std::make_unique<frmMain>();

@@ -4,6 +4,7 @@
 // a run watched for what the busy window showed, and what the tools may leave behind.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
+#include "core/common/AppPaths.h"
 #include "gui/busy/BusySession.h"
 #include "gui/busy/frmBuzy.h"
 #include "gui/playlist/frmList.h"
@@ -66,7 +67,7 @@ protected:
     // The tools' temporary files and the tools themselves, wherever they could be left.
     static QStringList leftovers(const QStringList& folders) {
         QStringList found;
-        for (const QString& dir : folders + QStringList{tempDir}) {
+        for (const QString& dir : folders + QStringList{AppPaths::running().tempFolder()}) {
             for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
                 if (name.startsWith(u8("~tmpS")) || name.startsWith(u8("~fix~tmpS")) ||
                     name.startsWith(u8("~tmpExtM")) || name.startsWith(u8("~tmpExtFm"))) {

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QSet>
 #include <QUrl>
 
 class tst_FileBrowser : public PlayerTest {
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void showInFileList();
     void drop();
     void settings();
+    void rowsOfOneHeight();
 
 private:
     BrowserTab& tab() { return *m_list->browserTab(); }
@@ -244,6 +246,23 @@ void tst_FileBrowser::settings() {
     QVERIFY(QDir(save).removeRecursively());
     m_list->changeToTab(1, 1, false);
     QCOMPARE(tab().txtSaveDir->text(), QString());
+}
+
+// A row with a Chinese name is as tall as one without, in both lists.
+void tst_FileBrowser::rowsOfOneHeight() {
+    const QString path = folder(QStringLiteral("rows"), {u8("a.mp3"), u8("影片 一.mp3"),
+                                                         u8("b.mp3"), u8("b/"), u8("資料夾/")});
+    browse(path);
+    m_list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
+    for (QListWidget* list : {tab().Fn1, tab().Dir1}) {
+        QSet<int> heights;
+        for (int i = 0; i < list->count(); ++i) {
+            heights << list->visualItemRect(list->item(i)).height();
+        }
+        QCOMPARE(heights.size(), 1);
+    }
+    QCOMPARE(tab().Fn1->count(), 3);
 }
 
 QTEST_MAIN(tst_FileBrowser)

@@ -3,6 +3,7 @@
 // menu, F1 and closing.
 #include "PlayerTestKit.h"
 #include "app/ConnectWindows.h"
+#include "core/common/AppPaths.h"
 #include "core/lists/ListFiles.h"
 #include "gui/player/MainMenus.h"
 #include "gui/playlist/PlaylistView.h"
@@ -298,7 +299,14 @@ void tst_frmList::addListFile() {
              QStringList({m_f->temp.filePath(QStringLiteral("sub/a.flv")),
                           QStringLiteral("http://host/b.flv")}));
     QCOMPARE(m_dialogs->fileDialogs().last().filters.first(),
-             u8("支援的清單檔 (*.plt;*.pls;*.m3u;*.asx) (*.plt *.pls *.m3u *.asx)"));
+             u8("支援的清單檔 (*.plt;*.pls;*.m3u;*.asx) (*.plt *.pls *.m3u *.m3u8 *.asx)"));
+    // A UTF-8 list is a list too: the dialog shows it and takes it.
+    const QString m3u8 = m_f->temp.filePath(u8("清單 二.m3u8"));
+    testsupport::writeFile(m3u8, "#EXTM3U\n影片 二.flv\n");
+    m_dialogs->answerFile({m3u8});
+    list().mbAdd_Click(1);
+    QCOMPARE(list().playlist(0).itemTexts().last(), m_f->temp.filePath(u8("影片 二.flv")));
+    list().playlist(0).setItems(list().playlist(0).itemTexts().mid(0, 2));
 
     // Not a list file: nothing, no message. A binary one: the message, nothing added.
     m_dialogs->answerFile({files({QStringLiteral("c.flv")}).first()});
@@ -354,7 +362,7 @@ void tst_frmList::saveList() {
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), bytes.replace("%1", m_f->temp.path().toUtf8()));
-    QVERIFY(!QFileInfo::exists(tempDir + QStringLiteral("~tmpS.plt")));
+    QVERIFY(!QFileInfo::exists(AppPaths::running().tempFolder() + QStringLiteral("~tmpS.plt")));
 }
 
 void tst_frmList::toAnotherList() {
@@ -391,7 +399,7 @@ void tst_frmList::keysAndClose() {
     QCOMPARE(list().playlist(1).count(), 2);
     QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
     // The tools menu opens its tab; F3 without a file opens the file list.
-    win().menus().mnuFLV2Muc[1]->trigger();
+    win().menus().action(u8("mnuFLV2Muc1"))->trigger();
     QCOMPARE(list().curListId(), 71);
     QTest::keyClick(&win(), Qt::Key_F3);
     QCOMPARE(list().curListId(), 11);

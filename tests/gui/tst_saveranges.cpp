@@ -5,6 +5,7 @@
 // while the tools run (Break, a second save, keys, a handed-over file, closing), and the
 // plain copy of "另存目前檔案".
 #include "PlayerTestKit.h"
+#include "core/common/AppPaths.h"
 #include "gui/busy/BusySession.h"
 #include "gui/busy/frmBuzy.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -211,7 +212,8 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), mode == 0 ? 2 : 3);
-        QCOMPARE(leftovers({out, QFileInfo(src).path(), tempDir, QDir::currentPath()}),
+        QCOMPARE(leftovers({out, QFileInfo(src).path(), AppPaths::running().tempFolder(),
+                            QDir::currentPath()}),
                  QStringList());
         QCOMPARE(testsupport::digest(src), sum);
     }
@@ -390,7 +392,7 @@ private Q_SLOTS:
             QTest::mouseClick(win().picPlusBk->mbPlay[0], Qt::LeftButton);
             stateAfterKeys = win().state().playerState;
             win().linkExecute(other);
-            toolsThere = QFileInfo::exists(mencoderPath);
+            toolsThere = QFileInfo::exists(AppPaths::running().mencoder());
             if (end > 0) {
                 QVERIFY(!win().close());
                 return;
@@ -422,7 +424,7 @@ private Q_SLOTS:
                                          "\r\n\r\n要中止程序，並且結束本軟體嗎？"));
         }
         QCOMPARE(shown.size(), 2);
-        QVERIFY(!QFileInfo::exists(mencoderPath));
+        QVERIFY(!QFileInfo::exists(AppPaths::running().mencoder()));
         QVERIFY(!toolRunning());
         QCOMPARE(testsupport::digest(big), sum);
         if (end == 1) {

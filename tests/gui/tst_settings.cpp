@@ -63,6 +63,10 @@ void tst_Settings::cleanup() {
 void tst_Settings::start() {
     m_f = std::make_unique<PlayerFixture>();
     qputenv("ZELVO_SETTINGS_DIR", m_folder.path().toUtf8());
+    // A user who has run the program before: a first run opens the help in the browser.
+    if (!QFile::exists(ini())) {
+        QVERIFY(testsupport::writeFile(ini()));
+    }
     m_list = std::make_unique<frmList>();
     connectWindows(*m_f->w, *m_list);
     m_f->load();

@@ -247,6 +247,34 @@ private Q_SLOTS:
         QCOMPARE(second->exitCode(), 0);
     }
 
+    // A desktop's launcher gives the process it starts a token to come to the front with; a
+    // later start hands it to the running window with its command line, which stays as it
+    // was.
+    void activationTokenTravelsWithTheCommandLine_data() {
+        QTest::addColumn<QString>("token");
+        QTest::newRow("launched with a token") << u8("zelvo-token-0123_abc");
+        QTest::newRow("started from a terminal") << QString();
+    }
+    void activationTokenTravelsWithTheCommandLine() {
+        QFETCH(QString, token);
+        ProgramRuns runs;
+        SingleInstance* first = runs.paths();
+        QCOMPARE(first->start(QString(), 2000), SingleInstance::Role::First);
+        QSignalSpy received(first, &SingleInstance::linkExecute);
+        QSignalSpy tokens(first, &SingleInstance::activationToken);
+
+        runs.setVariable(u8("XDG_ACTIVATION_TOKEN"), token);
+        QProcess* second = runs.start({u8("/影片/a b.flv")});
+        QVERIFY(received.wait(10000));
+        QCOMPARE(received.at(0).at(0).toString(), u8("/影片/a b.flv"));
+        QCOMPARE(tokens.count(), token.isEmpty() ? 0 : 1);
+        if (!token.isEmpty()) {
+            QCOMPARE(tokens.at(0).at(0).toString(), token);
+        }
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 0);
+    }
+
     void crashedFirstDoesNotBlockNextStart() {
         ProgramRuns runs;
         QProcess* first = runs.start({});

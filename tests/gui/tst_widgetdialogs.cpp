@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/files/CommDialog.h"
 #include "gui/dialogs/WidgetDialogHandler.h"
+#include "gui/dialogs/frmSplash.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -523,6 +524,32 @@ private Q_SLOTS:
         reply = WidgetDialogHandler::fileDialogReply(*dialog, request, false);
         QVERIFY(!reply.accepted && reply.paths.isEmpty());
         QCOMPARE(reply.filterIndex, 1);  // cancelled: as offered
+    }
+
+    // A box asked for while the start-up picture shows is not hidden under it, and the box
+    // is wide enough for its whole title ("No mixer found!" on a machine without sound).
+    void modal_aboveTheSplash() {
+        frmSplash* splash = new frmSplash;
+        splash->show();
+        QVERIFY(QTest::qWaitForWindowExposed(splash));
+        WidgetDialogHandler handler;
+        bool splashShown = true;
+        int boxWidth = 0;
+        const auto timer = answerNextModal([&](QDialog* dialog) {
+            splashShown = splash->isVisible();
+            boxWidth = dialog->sizeHint().width();
+            dialog->accept();
+        });
+        MessageRequest request;
+        request.text = u8("No mixer found!");
+        request.title = u8("Zelvo.FLV 的音量控制找不到音效卡的混音器");
+        QCOMPARE(handler.message(request), MsgResult::Ok);
+        QVERIFY(!splashShown);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY2(boxWidth > QFontMetrics(bold).horizontalAdvance(request.title) + 100,
+                 qPrintable(QString::number(boxWidth)));
+        delete splash;
     }
 
     void modal_answersReachCaller() {

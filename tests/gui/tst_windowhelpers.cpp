@@ -3,6 +3,7 @@
 // handing files, folders and pages to the desktop.
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "gui/widgets/mdlIconKestal.h"
 #include "gui/widgets/mdlSetBoxSpec.h"
@@ -283,7 +284,6 @@ private Q_SLOTS:
     void cleanup() {
         mdlWindowHook::Unhook();
         m_main.reset();
-        appDir.clear();
     }
 
     void hook_data() {
@@ -424,9 +424,11 @@ private Q_SLOTS:
         QFETCH(QString, lookLike);
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        appDir = folder.path() + u'/';
+        const QString inFolder = folder.path() + u'/';
         const bool exists = name.startsWith(u'*');
-        const QString path = appDir + (exists ? name.mid(1) : name);
+        // The program itself is the running program's file.
+        const QString path = lookLike == u8("program") ? AppPaths::running().program()
+                                                       : inFolder + (exists ? name.mid(1) : name);
         if (exists) {
             QVERIFY(testsupport::writeFile(path, QByteArray("FLV\x01\x05\x00\x00\x00\x09", 9)));
         }
@@ -448,7 +450,7 @@ private Q_SLOTS:
             const auto argb = [](const QPixmap& p) {
                 return p.toImage().convertToFormat(QImage::Format_ARGB32);
             };
-            const QImage unknown = argb(mdlIconKestal::fileIcon(appDir + u8("other.zzqq"), 16));
+            const QImage unknown = argb(mdlIconKestal::fileIcon(inFolder + u8("other.zzqq"), 16));
             QCOMPARE(drawn == unknown, lookLike == u8("unknown"));
             QCOMPARE(drawn == argb(mdlIconKestal::programIcon().pixmap(16, 16)),
                      lookLike == u8("program"));

@@ -75,7 +75,11 @@ public:
     void mbStopLoop_Click() override {}
     void addToList(const QString&, bool, bool) override {}
     int lastPlaylist() const override { return 0; }
-    void changeToTab(int, int, bool) override {}
+    // "area,tab,returnFocus" of each switch asked for.
+    QStringList tabsShown;
+    void changeToTab(int area, int tab, bool returnFocus) override {
+        tabsShown << QStringLiteral("%1,%2,%3").arg(area).arg(tab).arg(returnFocus ? 1 : 0);
+    }
     void loadMark() override {}
     void checkCmdRng() override {}
     QStringList marksLines() const override { return {}; }
@@ -86,6 +90,8 @@ public:
     StoredLists storedLists() const override { return {}; }
     QString browserFolder() const override { return folder; }
     QString saveFolder() const override { return saveDir; }
+    void showSaveFolderBox() override { ++saveFolderBoxShown; }
+    int saveFolderBoxShown = 0;
     bool doneToFileList() const override { return doneToList; }
     void showInFileList(const QString& path) override { shownInFileList << path; }
 };

@@ -218,6 +218,11 @@ QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString&
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir);
     // The settings files go there too, not beside the built program that every test runs.
     env.insert(QStringLiteral("ZELVO_SETTINGS_DIR"), configDir);
+    // A user who has run the program before: a first run opens the help in the browser.
+    const QString settings = configDir + QStringLiteral("/Zelvo.FLV.ini");
+    if (!QFileInfo::exists(settings)) {
+        writeFile(settings);
+    }
     env.insert(QStringLiteral("ZELVO_TEST_LOG"), logPath);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     return env;

@@ -112,7 +112,8 @@ QStringList windowsNamed(const QString& pattern);
 QString mci(const QString& command);
 
 // The environment the end-to-end tests start the real program in: private runtime,
-// temporary and configuration folders, the display's own platform, and the program's
+// temporary and configuration folders (an empty settings file in it: a user who has run the
+// program before, so no first-run help opens), the display's own platform, and the program's
 // test log at logPath (every box written there instead of shown).
 QProcessEnvironment programEnvironment(const QString& runtimeDir, const QString& tempDir,
                                        const QString& configDir, const QString& logPath);

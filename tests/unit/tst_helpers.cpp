@@ -218,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(editablePatterns, editable);
         QCOMPARE(mediaPatterns, media);
         QCOMPARE(imagePatterns, images);
-        QCOMPARE(listPatterns, u8("*.plt;*.pls;*.m3u;*.asx;"));
+        QCOMPARE(listPatterns, u8("*.plt;*.pls;*.m3u;*.m3u8;*.asx;"));
         QCOMPARE(editableFilter, u8("支援處理的檔案 (flv ; mpg ; dat ; vob)|") + editable);
         QCOMPARE(openFilter, editableFilter + u8("|支援播放的多媒體檔案|") + media +
                                  u8("|支援瀏覽的影像圖檔案|") + images + u8("|所有檔案|*.*"));
@@ -263,7 +263,15 @@ private Q_SLOTS:
             << u8("\"a.flv\"∥100-200") << u8("/home/u/a.flv∥100-200");
         QTest::newRow("absolute") << u8("/v/a.flv") << u8("/v/a.flv");
         QTest::newRow("stream") << u8("http://host/a.flv") << u8("http://host/a.flv");
-        QTest::newRow("other scheme") << u8("file:///v/a.flv") << u8("file:///v/a.flv");
+        // A file manager's address is the file's path, its escapes undone.
+        QTest::newRow("file address") << u8("file:///v/a.flv") << u8("/v/a.flv");
+        QTest::newRow("file address, escaped")
+            << u8("file:///v/%E5%BD%B1%E7%89%87%20%231%25.flv") << u8("/v/影片 #1%.flv");
+        QTest::newRow("file address on localhost")
+            << u8("FILE://localhost/v/a%20b.flv") << u8("/v/a b.flv");
+        QTest::newRow("file address of another host")
+            << u8("file://host/v/a.flv") << u8("file://host/v/a.flv");
+        QTest::newRow("other scheme") << u8("rtmp://host/a.flv") << u8("rtmp://host/a.flv");
         QTest::newRow("nothing") << QString() << QString();
     }
     // What a later start hands to the running window: never a path relative to its own

@@ -5,6 +5,7 @@
 // why where it can tell. (That a job runs to its end while a second is refused, the
 // player's save tests check.)
 #include "TestSupport.h"
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/ResourceTools.h"
 #include "core/jobs/SaveRangesJob.h"
@@ -36,8 +37,9 @@ QStringList outputs(SaveRangesJob::Mode mode, const QString& path, int ranges) {
 }
 
 bool toolsInstalled() {
-    return QFileInfo::exists(mencoderPath) || QFileInfo::exists(ffmpegPath) ||
-           QFileInfo::exists(flvMetaPath);
+    const AppPaths& paths = AppPaths::running();
+    return QFileInfo::exists(paths.mencoder()) || QFileInfo::exists(paths.ffmpeg()) ||
+           QFileInfo::exists(paths.flvMeta());
 }
 
 // Records what a job tells while it runs.
@@ -69,9 +71,10 @@ class TestToolJob : public QObject, testsupport::ToolFolders {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_tmp.isValid());
-        appDir = addSeparator(testsupport::binDir());
-        tempDir = addSeparator(m_tmp.path());
-        resourceTools::setPaths();
+        // The tools are installed where the running program's paths say: into this test's
+        // folder.
+        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+        QCOMPARE(AppPaths::running().tempFolder(), addSeparator(m_tmp.path()));
         m_long = m_tmp.filePath(u8("long.flv"));
         QVERIFY(testsupport::makeLongClip(m_long));
     }
@@ -178,9 +181,9 @@ private Q_SLOTS:
         QString source = testsupport::media(u8("h264.flv"));
         QString subject = out;
         Ranges ranges = threeRanges;
-        const QString keptAppDir = appDir;
+        QString helper;
         if (what == 0) {
-            appDir = folder("empty");
+            helper = folder("empty") + u8("ZelvoResFLV");
             subject = u8("ZelvoResFLV");
         } else if (what == 1) {
             source = m_work->filePath(u8("gone.flv"));
@@ -199,11 +202,11 @@ private Q_SLOTS:
         SaveRangesJob job(SaveRangesJob::Cut, source, {out + u8("cut.") + ext}, ranges);
         int asked = 0;
         job.askReencode = [&asked] { return ++asked > 0; };
+        job.setHelperProgram(helper);
         JobWatch watch(job);
         job.start();
         QVERIFY(watch.ended.wait(60000));
         const QStringList left = testsupport::filesIn(out);
-        appDir = keptAppDir;
         if (what >= 3) {
             testsupport::run(u8("umount"), {out});
         }

@@ -100,6 +100,16 @@ bool parseMencoderArgs(const std::vector<std::string>& args, MencoderJob& job, s
                 return false;
             }
             (a == "-ss" ? job.start : job.length) = seconds;
+        } else if (a == "-exact") {
+            if (!takeValue(args, i, v, error)) {
+                return false;
+            }
+            const std::string::size_type comma = v.find(',');
+            if (comma == std::string::npos || !parseSeconds(v.substr(0, comma), job.exactFrom) ||
+                !parseSeconds(v.substr(comma + 1), job.exactTo) || job.exactTo <= job.exactFrom) {
+                error = "bad range for -exact: \"" + v + "\" (FROM,TO in seconds, TO after FROM)";
+                return false;
+            }
         } else if (a == "-o") {
             if (!takeValue(args, i, v, error)) {
                 return false;
@@ -128,6 +138,10 @@ bool parseMencoderArgs(const std::vector<std::string>& args, MencoderJob& job, s
     }
     if (job.inputs.empty()) {
         error = "no input given";
+        return false;
+    }
+    if (job.exactFrom >= 0 && job.inputs.size() > 1) {
+        error = "-exact cuts one input";
         return false;
     }
     return true;

@@ -8,6 +8,8 @@ namespace exttool {
 // A cut or join in the MEncoder options the program writes:
 //   -mc N  -ovc copy  -oac copy | -oac mp3lame -lameopts br=N
 //   -ss S  -endpos L  -o OUT  IN...
+//   -exact FROM,TO   (a cut: the pictures shown from FROM up to TO seconds, cut at exactly
+//                     those pictures; -ss and -endpos are the keyframe cut it falls back to)
 // done by ffmpeg with stream copy into the container OUT's extension names.
 struct MencoderJob {
     std::vector<std::string> inputs;
@@ -16,6 +18,8 @@ struct MencoderJob {
     double length = -1;              // seconds; negative = to the end
     bool mp3Audio = false;           // "-oac mp3lame": audio re-encoded, video still copied
     std::string mp3Bitrate = "128";  // kbit/s, from "-lameopts br=N"
+    double exactFrom = -1;           // "-exact": the range of a frame-exact cut, seconds;
+    double exactTo = -1;             // negative when none was asked for
 };
 
 // Reads the options; on a mistake returns false with a one-line reason.

@@ -1,6 +1,7 @@
 #include "ToolMain.h"
 
 #include "ChildProcess.h"
+#include "ExactCut.h"
 #include "FfmpegCommon.h"
 #include "FlvCopyMark.h"
 #include "FlvCut.h"
@@ -258,6 +259,69 @@ private:
     std::string m_path;
 };
 
+void say(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// The frame-exact cut of "-exact": its exit code, or -1 when it falls back to the keyframe
+// cut (a "note=" line has then told why). An FLV is written by the tools' own writer from
+// what the exact cut wrote, so it gets the keyframe index every FLV of theirs has.
+int runExactCut(const char* tool, const MencoderJob& job, const std::string& input) {
+    const std::string ext = extensionOf(job.output);
+    std::string reason;
+    if (job.mp3Audio) {
+        reason = "聲音必須重新編碼";
+    } else if (!exactCutContainer(ext)) {
+        reason = "輸出的檔案格式（" + ext + "）無法精確裁剪";
+    }
+    std::string error;
+    OutputTarget written(job.output);
+    if (reason.empty() && !written.prepare(error)) {
+        report(tool, error);
+        return 1;
+    }
+    const ExactCutResult r =
+        reason.empty() ? cutExactly(input, job.exactFrom, job.exactTo, written.temporary())
+                       : ExactCutResult{};
+    if (r.kind == ExactCutResult::Kind::Stopped || ChildProcess::stopRequested() != 0) {
+        written.discard();
+        report(tool, "stopped");
+        return stoppedExit(ChildProcess::stopRequested());
+    }
+    if (r.kind == ExactCutResult::Kind::Written) {
+        say("exact_pictures=" + std::to_string(r.pictures));
+        say("exact_encoded=" + std::to_string(r.encoded));
+        say("exact_encode_seconds=" + std::to_string(r.encodeSeconds));
+        if (ext != "flv") {
+            if (!written.commit(error)) {
+                report(tool, error);
+                return 1;
+            }
+            return 0;
+        }
+        OutputTarget target(job.output);
+        if (!target.prepare(error)) {
+            written.discard();
+            report(tool, error);
+            return 1;
+        }
+        const int code = copyFlvNatively(tool, {written.temporary()}, 0, -1, target);
+        written.discard();
+        if (code >= 0) {
+            return code;
+        }
+        reason = "無法寫成 FLV";
+    }
+    if (reason.empty()) {
+        reason = r.reason;
+    }
+    written.discard();
+    say("note=精確裁剪改用關鍵影格裁剪：" + reason);
+    return -1;
+}
+
 }  // namespace
 
 int runMencoderTool(const std::vector<std::string>& args) {
@@ -279,6 +343,11 @@ int runMencoderTool(const std::vector<std::string>& args) {
             return 1;
         }
         inputs.push_back(absolutePath(in));
+    }
+    if (job.exactFrom >= 0) {
+        if (const int code = runExactCut(tool, job, inputs.front()); code >= 0) {
+            return code;
+        }
     }
     if (isFlvCopy(job)) {
         // FLV from FLV needs no ffmpeg: tags are copied as they are.

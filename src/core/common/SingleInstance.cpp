@@ -16,8 +16,9 @@
 
 namespace {
 
-// Each message is a 32-bit big-endian length followed by UTF-8. The running window answers
-// "OK" and plays the text once the sender confirms with "GO".
+// Each message is a 32-bit big-endian length followed by UTF-8: the command line, and, when
+// the start has an activation token, a NUL and the token (a command line never holds a NUL).
+// The running window answers "OK" and plays the text once the sender confirms with "GO".
 const QByteArray kAnswer = QByteArrayLiteral("OK");
 const QByteArray kConfirm = QByteArrayLiteral("GO");
 constexpr quint32 kMaxMessage = 1u << 20;
@@ -139,7 +140,8 @@ SingleInstance::Role SingleInstance::start(const QString& commandLine, int timeo
         }
         const int left =
             static_cast<int>(qBound(qint64(0), deadline.remainingTime(), qint64(1000)));
-        if (forward(m_socketPath, commandLine, left)) {
+        if (forward(m_socketPath, commandLine, left,
+                    qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
             return Role::Forwarded;
         }
         QThread::msleep(50);
@@ -158,7 +160,8 @@ bool SingleInstance::isListening() const {
     return m_server.isListening();
 }
 
-bool SingleInstance::forward(const QString& socketPath, const QString& text, int timeoutMs) {
+bool SingleInstance::forward(const QString& socketPath, const QString& text, int timeoutMs,
+                             const QString& activationToken) {
     const QDeadlineTimer deadline(qMax(timeoutMs, 1));
     auto left = [&deadline] { return static_cast<int>(qMax<qint64>(1, deadline.remainingTime())); };
     QLocalSocket socket;
@@ -167,7 +170,10 @@ bool SingleInstance::forward(const QString& socketPath, const QString& text, int
     if (!socket.waitForConnected(left()) || !peerIsSameUser(socket.socketDescriptor())) {
         return false;
     }
-    const QByteArray body = text.toUtf8();
+    QByteArray body = text.toUtf8();
+    if (!activationToken.isEmpty()) {
+        body.append('\0').append(activationToken.toUtf8());
+    }
     QByteArray message;
     QDataStream(&message, QIODevice::WriteOnly) << static_cast<quint32>(body.size());
     message += body;
@@ -232,9 +238,19 @@ void SingleInstance::readMessage(QLocalSocket* socket) {
         return;
     }
     socket->setProperty(kStage, static_cast<int>(Stage::Done));
-    const QString text = socket->property(kText).toString();
+    const QString body = socket->property(kText).toString();
+    const qsizetype nul = body.indexOf(QChar(0));
+    const QString text = nul < 0 ? body : body.left(nul);
+    const QString token = nul < 0 ? QString() : body.mid(nul + 1);
     // Delivered on the next turn of the event loop: a receiver that opens a file runs
     // a nested loop, which may delete this socket under us.
     QMetaObject::invokeMethod(
-        this, [this, text] { Q_EMIT linkExecute(text); }, Qt::QueuedConnection);
+        this,
+        [this, text, token] {
+            if (!token.isEmpty()) {
+                Q_EMIT activationToken(token);
+            }
+            Q_EMIT linkExecute(text);
+        },
+        Qt::QueuedConnection);
 }

@@ -24,6 +24,11 @@ class QLocalSocket;
 // lock or socket file in there that is not the user's own is removed, and each side of a
 // hand-over checks that the other is a process of the same user (SO_PEERCRED).
 //
+// On Wayland a window may come to the front only with a token the compositor gave for a
+// user's action; a desktop's launcher gives one to the process it starts
+// (XDG_ACTIVATION_TOKEN). A later start has no window to use it on and hands it over with its
+// command line, so that the running window can come to the front in its place.
+//
 // A hand-over is delivered once at most: the running window answers a command line with
 // "OK" and plays it only when the new start confirms with "GO". A start that gave up on a
 // frozen window has closed its connection, so the window, once awake, drops what it sent.
@@ -58,11 +63,14 @@ public:
     QString socketPath() const { return m_socketPath; }
     QString lockPath() const { return m_lockPath; }
 
-    // Sends text to a listening instance of the same user and waits for its answer; true
-    // once the hand-over is confirmed.
-    static bool forward(const QString& socketPath, const QString& text, int timeoutMs);
+    // Sends text (and the activation token, when there is one) to a listening instance of
+    // the same user and waits for its answer; true once the hand-over is confirmed.
+    static bool forward(const QString& socketPath, const QString& text, int timeoutMs,
+                        const QString& activationToken = QString());
 
 Q_SIGNALS:
+    // The activation token a later start handed over, emitted just before its linkExecute.
+    void activationToken(const QString& token);
     // A later start's command line (possibly empty), delivered on the event loop.
     void linkExecute(const QString& text);
 

@@ -10,17 +10,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
 #include <utility>
-
-QString appDir;
-QString tempDir;
-QString sampleWmvPath;
-QString mencoderPath;
-QString ffmpegPath;
-QString flvMetaPath;
 
 QString openFilter;
 QString editableFilter;
@@ -110,17 +104,35 @@ bool isUrl(const QString& text) {
 }
 
 QString absoluteTarget(const QString& text, const QString& folder) {
+    // A file manager may hand over a file's address instead of its path.
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(text);
+        if (url.isValid() && url.isLocalFile() &&
+            (url.host().isEmpty() || url.host() == QLatin1String("localhost"))) {
+            // The path itself: toLocalFile() names a file on "localhost" as a network path.
+            return url.path(QUrl::FullyDecoded);
+        }
+    }
     QString target = text;
     target.remove(QLatin1Char('"'));
     const qsizetype bar = target.lastIndexOf(QChar(0x2225));
     const QString path = bar < 0 ? target : target.left(bar);
+    const QString marks = bar < 0 ? QString() : target.mid(bar);
+    // A file manager hands a file over as a file: URL (the desktop entry takes one URL); the
+    // program plays the file it names, not a stream of that name.
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(path);
+        const QString host = url.host();
+        if (url.isLocalFile() && (host.isEmpty() || host == QLatin1String("localhost"))) {
+            return cleanedPath(QDir(folder).absoluteFilePath(url.path(QUrl::FullyDecoded))) + marks;
+        }
+    }
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     if (path.trimmed().isEmpty() || isUrl(path) || scheme.match(path).hasMatch() ||
         QDir::isAbsolutePath(path)) {
         return text;
     }
-    return cleanedPath(QDir(folder).absoluteFilePath(path)) +
-           (bar < 0 ? QString() : target.mid(bar));
+    return cleanedPath(QDir(folder).absoluteFilePath(path)) + marks;
 }
 
 QString cleanedPath(const QString& path) {

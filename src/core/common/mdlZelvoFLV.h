@@ -6,14 +6,6 @@
 // Shared state and helpers every window of Zelvo.FLV uses. Widget-free: the shell
 // helpers that need a window live in mdlZelvoFLVShell.h.
 
-// Program folders and the outside tools, set at start-up. Folders end in "/".
-extern QString appDir;
-extern QString tempDir;
-extern QString sampleWmvPath;
-extern QString mencoderPath;
-extern QString ffmpegPath;
-extern QString flvMetaPath;
-
 // Open-dialog filters ("desc|patterns|desc|patterns") and the pattern texts they
 // are made of ("*.flv;*.mpg;..." with a trailing ";").
 extern QString openFilter;
@@ -45,7 +37,7 @@ inline constexpr QLatin1String audioExtensions(
 // followed by the ones added later.
 inline constexpr QLatin1String editableExtensions(
     ";flv;mpg;mpeg;dat;vob;;avi;mp4;3gp;mov;wmv;asf;");
-inline constexpr QLatin1String listExtensions(";plt;pls;m3u;asx;");
+inline constexpr QLatin1String listExtensions(";plt;pls;m3u;m3u8;asx;");
 inline constexpr QLatin1String urlSchemes(";http;https;rtsp;mms;pnm;");
 // Open-dialog media list; entries may hold the wildcard "?".
 inline constexpr QLatin1String openMediaExtensions(
@@ -63,8 +55,9 @@ bool isListFile(const QString& path);
 bool isUrl(const QString& text);
 
 // The command line's path or URL as another process can use it: a local path (quotes
-// removed, marks after "∥" kept) made absolute against folder; a URL, an absolute path
-// and "" unchanged.
+// removed, marks after "∥" kept) made absolute against folder; a file: URL of this machine
+// (as a file manager hands a file over, "file:///v/a%20b.flv") the path it names; another
+// URL, an absolute path and "" unchanged.
 QString absoluteTarget(const QString& text, const QString& folder);
 
 // A local path without "." and ".." parts and doubled "/", where ".." above the root stays

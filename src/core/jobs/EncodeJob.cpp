@@ -1,4 +1,5 @@
 #include "core/jobs/EncodeJob.h"
+#include "core/common/AppPaths.h"
 
 #include "core/common/mdlZelvoFLV.h"
 
@@ -13,8 +14,9 @@ EncodeJob::EncodeJob(const QString& src, const QString& dst, const EncodeSetting
     beginStep(1);
     // A target that cannot be deleted is not reported as made.
     addClaimStep(dst);
-    addRun(encodeCommand(ffmpegPath, src, dst, settings), 1.0, dst, OnEmpty::Fail);
+    addRun(encodeCommand(AppPaths::running().ffmpeg(), src, dst, settings), 1.0, dst,
+           OnEmpty::Fail);
     if (QFileInfo(dst).suffix().toLower() == QLatin1String("flv")) {
-        addRun(metaQuotedCommand(flvMetaPath, dst), 0.05, dst, OnEmpty::Fail);
+        addRun(metaQuotedCommand(AppPaths::running().flvMeta(), dst), 0.05, dst, OnEmpty::Fail);
     }
 }

@@ -1,4 +1,5 @@
 #include "core/jobs/FixJob.h"
+#include "core/common/AppPaths.h"
 
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
@@ -42,21 +43,23 @@ FixJob::FixJob(const QString& source, const QString& dest)
             addFlvRepair();
             break;
         case 2:
-            addRun(fixMpegCommand(ffmpegPath, m_source, output()), copyShare, output(),
-                   OnEmpty::Fail);
+            addRun(fixMpegCommand(AppPaths::running().ffmpeg(), m_source, output()), copyShare,
+                   output(), OnEmpty::Fail);
             break;
         default:
             // A container that cannot hold the sound as it is leaves an empty file: the sound
             // may then be re-encoded, if the user agrees.
-            addRun(fixOtherCommand(mencoderPath, m_source, output()), copyShare, output(),
-                   OnEmpty::AskReencode, fixOtherCommand(mencoderPath, m_source, output(), true));
+            addRun(fixOtherCommand(AppPaths::running().mencoder(), m_source, output()), copyShare,
+                   output(), OnEmpty::AskReencode,
+                   fixOtherCommand(AppPaths::running().mencoder(), m_source, output(), true));
             break;
     }
 }
 
 void FixJob::addFlvRepair() {
     const QString copy = intermediateName(m_ext);
-    addRun(fixFlvCommand(ffmpegPath, m_source, m_ext), copyShare, copy, OnEmpty::Fail);
-    addRun(metaCommand(flvMetaPath, copy), metaShare, copy, OnEmpty::Fail);
+    addRun(fixFlvCommand(AppPaths::running().ffmpeg(), m_source, m_ext), copyShare, copy,
+           OnEmpty::Fail);
+    addRun(metaCommand(AppPaths::running().flvMeta(), copy), metaShare, copy, OnEmpty::Fail);
     addFileStep([this, copy] { return QFile::rename(path(copy), output()); });
 }

@@ -1,4 +1,5 @@
 #include "core/jobs/JoinJob.h"
+#include "core/common/AppPaths.h"
 
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
@@ -76,22 +77,26 @@ void JoinJob::addJoin(double weight) {
     if (m_family == 3) {
         // A container that cannot hold the sound as it is leaves an empty file: the sound
         // may then be re-encoded, if the user agrees.
-        addRun(joinFilesToCommand(mencoderPath, output(), m_files), weight, output(),
-               OnEmpty::AskReencode, joinFilesToCommand(mencoderPath, output(), m_files, true));
+        addRun(joinFilesToCommand(AppPaths::running().mencoder(), output(), m_files), weight,
+               output(), OnEmpty::AskReencode,
+               joinFilesToCommand(AppPaths::running().mencoder(), output(), m_files, true));
         return;
     }
-    addRun(joinFilesCommand(mencoderPath, m_ext, m_files), weight, join, OnEmpty::Fail);
+    addRun(joinFilesCommand(AppPaths::running().mencoder(), m_ext, m_files), weight, join,
+           OnEmpty::Fail);
     if (m_family == 2) {
-        addRun(remuxToCommand(ffmpegPath, join, output()), weight * remuxShare, output(),
-               OnEmpty::Fail);
+        addRun(remuxToCommand(AppPaths::running().ffmpeg(), join, output()), weight * remuxShare,
+               output(), OnEmpty::Fail);
         return;
     }
     const QString fixed = QStringLiteral("~fix") + join;
-    addRun(remuxCommand(ffmpegPath, join), weight * remuxShare, fixed, OnEmpty::Fail);
+    addRun(remuxCommand(AppPaths::running().ffmpeg(), join), weight * remuxShare, fixed,
+           OnEmpty::Fail);
     addFileStep([this, join] {
         killFile(path(join), true);
         return true;
     });
-    addRun(metaCommand(flvMetaPath, fixed), weight * metaShare, fixed, OnEmpty::Fail);
+    addRun(metaCommand(AppPaths::running().flvMeta(), fixed), weight * metaShare, fixed,
+           OnEmpty::Fail);
     addFileStep([this, fixed] { return QFile::rename(path(fixed), output()); });
 }

@@ -1,24 +1,19 @@
 #include "core/jobs/ResourceTools.h"
 
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/ToolCommands.h"
 
 namespace resourceTools {
 
-void setPaths() {
-    sampleWmvPath = tempDir + QStringLiteral("~tmpExtFlv.wmv");
-    mencoderPath = tempDir + QStringLiteral("~tmpExtMcd");
-    ffmpegPath = tempDir + QStringLiteral("~tmpExtFmg");
-    flvMetaPath = tempDir + QStringLiteral("~tmpExtFmd");
-}
-
-ToolCommand installCommand(const QString& modeWord) {
-    return resourceCommand(appDir + QStringLiteral("ZelvoResFLV"), modeWord);
+ToolCommand installCommand(const QString& modeWord, const QString& helperProgram) {
+    return resourceCommand(
+        helperProgram.isEmpty() ? AppPaths::running().resourceProgram() : helperProgram, modeWord);
 }
 
 QProcessEnvironment installEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QString folder = tempDir;
+    QString folder = AppPaths::running().tempFolder();
     if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
         folder.chop(1);
     }
@@ -27,13 +22,14 @@ QProcessEnvironment installEnvironment() {
 }
 
 void remove(const QString& mode) {
+    const AppPaths& paths = AppPaths::running();
     if (mode == QLatin1String("notCapMCI") || mode == QLatin1String("All")) {
-        killFile(mencoderPath, true);
-        killFile(ffmpegPath, true);
-        killFile(flvMetaPath, true);
+        killFile(paths.mencoder(), true);
+        killFile(paths.ffmpeg(), true);
+        killFile(paths.flvMeta(), true);
     }
     if (mode == QLatin1String("CapMCI") || mode == QLatin1String("All")) {
-        killFile(sampleWmvPath, false);
+        killFile(paths.sampleClip(), false);
     }
 }
 

@@ -5,18 +5,14 @@
 #include <QProcessEnvironment>
 #include <QString>
 
-// The outside tools as the program keeps them: the resource program installs, for a mode
-// word, the tools that mode needs into the temporary folder (tempDir), where the
-// paths mencoderPath, ffmpegPath, flvMetaPath and sampleWmvPath point; they are deleted
-// again when the work is done.
+// The outside tools as the program keeps them: the helper program installs, for a mode
+// word, the tools that mode needs into the temporary folder, where AppPaths names them;
+// they are deleted again when the work is done.
 namespace resourceTools {
 
-// Points mencoderPath, ffmpegPath, flvMetaPath and sampleWmvPath into tempDir.
-void setPaths();
-
-// The resource program (beside this program) run for a mode word, and the environment
-// that makes it install into tempDir.
-ToolCommand installCommand(const QString& modeWord);
+// The helper program (the running program's own unless named) run for a mode word, and
+// the environment that makes it install into the temporary folder.
+ToolCommand installCommand(const QString& modeWord, const QString& helperProgram = QString());
 QProcessEnvironment installEnvironment();
 
 // Deletes the three tools ("notCapMCI"), the capture session's sample clip ("CapMCI"), or

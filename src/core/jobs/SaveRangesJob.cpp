@@ -1,4 +1,5 @@
 #include "core/jobs/SaveRangesJob.h"
+#include "core/common/AppPaths.h"
 
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
@@ -94,23 +95,33 @@ void SaveRangesJob::addCut(int index, double weight) {
         killFile(path(part), true);
         return true;
     });
+    const Range& r = m_ranges.at(index);
+    const ToolCommand cut =
+        r.exactStart >= 0.0 && r.exactEnd > r.exactStart
+            ? exactCutCommand(AppPaths::running().mencoder(), r.exactStart, r.exactEnd, range.ss,
+                              range.length, part, m_source)
+            : cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source);
+    // What the tool says of a range it could not cut exactly names the range.
+    const QString prefix = toolTexts::rangeNote(index + 1);
     if (m_family == 3) {
         // A container that cannot hold the sound as it is leaves an empty part: the sound
         // may then be re-encoded, if the user agrees.
-        addRun(cutCommand(mencoderPath, range.ss, range.length, part, m_source), weight, part,
-               OnEmpty::AskReencode,
-               cutCommand(mencoderPath, range.ss, range.length, part, m_source, true));
+        addRun(cut, weight, part, OnEmpty::AskReencode,
+               cutCommand(AppPaths::running().mencoder(), range.ss, range.length, part, m_source,
+                          true));
+        setNotePrefix(prefix);
         return;
     }
-    addRun(cutCommand(mencoderPath, range.ss, range.length, part, m_source), weight);
-    addRun(remuxCommand(ffmpegPath, part), weight * remuxShare);
+    addRun(cut, weight);
+    setNotePrefix(prefix);
+    addRun(remuxCommand(AppPaths::running().ffmpeg(), part), weight * remuxShare);
     addFileStep([this, part] {
         killFile(path(part), true);
         moveFile(QStringLiteral("~fix") + part, part);
         return true;
     });
     if (m_family == 1 && (m_mode == Split || m_ranges.size() == 1)) {
-        addRun(metaCommand(flvMetaPath, part), weight * metaShare);
+        addRun(metaCommand(AppPaths::running().flvMeta(), part), weight * metaShare);
     }
     addFileStep([this, part] { return usable(path(part)); });
 }
@@ -144,10 +155,10 @@ void SaveRangesJob::addJoin(double weight) {
     }
     const QString join = QStringLiteral("~tmpSJoin.") + m_ext;
     if (m_family == 3) {
-        addRun(joinPartsToCommand(mencoderPath, output(), parts), weight);
+        addRun(joinPartsToCommand(AppPaths::running().mencoder(), output(), parts), weight);
         return;
     }
-    addRun(joinPartsCommand(mencoderPath, m_ext, parts), weight);
+    addRun(joinPartsCommand(AppPaths::running().mencoder(), m_ext, parts), weight);
     addFileStep([this] {
         killFile(path(QStringLiteral("~tmpSP*.") + m_ext), true);
         return true;
@@ -157,14 +168,14 @@ void SaveRangesJob::addJoin(double weight) {
         return true;
     };
     if (m_family == 2) {
-        addRun(remuxToCommand(ffmpegPath, join, output()), weight * remuxShare);
+        addRun(remuxToCommand(AppPaths::running().ffmpeg(), join, output()), weight * remuxShare);
         addFileStep(dropJoin);
         return;
     }
-    addRun(remuxCommand(ffmpegPath, join), weight * remuxShare);
+    addRun(remuxCommand(AppPaths::running().ffmpeg(), join), weight * remuxShare);
     addFileStep(dropJoin);
     const QString fixed = QStringLiteral("~fix") + join;
-    addRun(metaCommand(flvMetaPath, fixed), weight * metaShare);
+    addRun(metaCommand(AppPaths::running().flvMeta(), fixed), weight * metaShare);
     addFileStep([this, fixed] { return moveFile(fixed, output()); });
 }
 

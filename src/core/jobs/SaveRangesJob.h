@@ -21,6 +21,11 @@ public:
     struct Range {
         double start = 0.0;
         double end = 0.0;
+        // For a frame-exact cut: the seconds of the range's first picture and of the one
+        // after its last, counted from the source's first picture; negative for the
+        // keyframe cut.
+        double exactStart = -1.0;
+        double exactEnd = -1.0;
     };
     // A range as the cutting tool takes it: whole seconds, widened outward (the start cut to
     // hundredths and then to the second, the end rounded up to the second).

@@ -1,4 +1,5 @@
 #include "core/jobs/SnapshotJob.h"
+#include "core/common/AppPaths.h"
 
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
@@ -38,11 +39,13 @@ SnapshotJob::SnapshotJob(const QString& source, const QStringList& outputs,
         return true;
     });
     if (count == 1) {
-        addRun(snapshotCommand(ffmpegPath, source, times.first(), img), 1.0, frame, OnEmpty::Fail);
+        addRun(snapshotCommand(AppPaths::running().ffmpeg(), source, times.first(), img), 1.0,
+               frame, OnEmpty::Fail);
     } else {
         // A series decodes the video once, forward, taking each picture as it passes.
-        addPictureRun(snapshotSeriesCommand(ffmpegPath, source, times.mid(0, count), img), 1.0,
-                      count);
+        addPictureRun(
+            snapshotSeriesCommand(AppPaths::running().ffmpeg(), source, times.mid(0, count), img),
+            1.0, count);
     }
     // The pictures get their names in order; those renamed before one that is missing stay.
     beginStep(count);

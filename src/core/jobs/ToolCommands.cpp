@@ -49,6 +49,21 @@ ToolCommand cutCommand(const QString& mencoderPath, int ss, int length, const QS
         .quoted(src);
 }
 
+ToolCommand exactCutCommand(const QString& mencoderPath, double from, double to, int ss, int length,
+                            const QString& part, const QString& src) {
+    return ToolCommand(mencoderPath)
+        .raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -exact "))
+        .arg(QString::number(from, 'f', 3) + QLatin1Char(',') + QString::number(to, 'f', 3))
+        .raw(QStringLiteral(" -ss "))
+        .arg(QString::number(ss))
+        .raw(QStringLiteral(" -endpos "))
+        .arg(QString::number(length))
+        .raw(QStringLiteral(" -o "))
+        .arg(part)
+        .raw(QStringLiteral(" "))
+        .quoted(src);
+}
+
 ToolCommand remuxCommand(const QString& ffmpegPath, const QString& name) {
     return ToolCommand(ffmpegPath)
         .raw(QStringLiteral(" -y -vcodec copy -acodec copy -i "))

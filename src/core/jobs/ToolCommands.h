@@ -24,6 +24,12 @@ ToolCommand resourceCommand(const QString& resourcePath, const QString& modeWord
 ToolCommand cutCommand(const QString& mencoderPath, int ss, int length, const QString& part,
                        const QString& src, bool reencodeAudio = false);
 
+// The same cut at exactly the pictures shown from `from` up to `to` (seconds from the
+// source's first picture, written with three decimals after "-exact", separated by ","),
+// which the tool falls back to the whole-second cut from when it cannot.
+ToolCommand exactCutCommand(const QString& mencoderPath, double from, double to, int ss, int length,
+                            const QString& part, const QString& src);
+
 // Stream-copy remux of a file in the working folder into "~fix" + name.
 ToolCommand remuxCommand(const QString& ffmpegPath, const QString& name);
 

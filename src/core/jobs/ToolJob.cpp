@@ -1,5 +1,6 @@
 #include "core/jobs/ToolJob.h"
 
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/ResourceTools.h"
 #include "core/jobs/ToolTexts.h"
@@ -59,6 +60,12 @@ void ToolJob::addRun(const ToolCommand& command, double weight, const QString& e
     step.reencode = reencode;
     step.count = m_currentCount;
     m_steps.append(step);
+}
+
+void ToolJob::setNotePrefix(const QString& prefix) {
+    if (!m_steps.isEmpty()) {
+        m_steps.last().notePrefix = prefix;
+    }
 }
 
 void ToolJob::addFileStep(std::function<bool()> fileStep) {
@@ -194,7 +201,7 @@ void ToolJob::start() {
     noteRunning(true);
     if (!m_toolMode.isEmpty() && keptToolMode != m_toolMode) {
         Step install;
-        install.command = resourceTools::installCommand(m_toolMode);
+        install.command = resourceTools::installCommand(m_toolMode, m_helperProgram);
         install.installer = true;
         m_steps.prepend(install);
     }
@@ -262,7 +269,9 @@ void ToolJob::runEnded(int exitCode) {
     }
     const Step& step = m_steps.at(m_next);
     m_lastOutput = m_process.output();
-    m_notes << m_process.notes();
+    for (const QString& note : m_process.notes()) {
+        m_notes << step.notePrefix + note;
+    }
     if (m_breakRequested) {
         finish(Result::Aborted);
         return;
@@ -353,7 +362,8 @@ void ToolJob::finish(Result result) {
     killTempFiles(m_folder);
     if (!m_toolMode.isEmpty()) {
         // Kept only when they are all there: a failed install leaves nothing to go on with.
-        const bool keep = m_keepTools && !m_startFailed && QFileInfo::exists(ffmpegPath);
+        const bool keep =
+            m_keepTools && !m_startFailed && QFileInfo::exists(AppPaths::running().ffmpeg());
         keptToolMode = keep ? m_toolMode : QString();
         if (!keep) {
             resourceTools::remove(QStringLiteral("notCapMCI"));

@@ -66,6 +66,8 @@ public:
     // removes them with releaseTools().
     void setKeepTools(bool keep) { m_keepTools = keep; }
     static void releaseTools();
+    // The helper program that installs the tools; the running program's own by default.
+    void setHelperProgram(const QString& path) { m_helperProgram = path; }
 
     // The steps. Runs and file steps added after beginStep(k) belong to step k of the busy
     // text's count line ("正處理第 k 個"); setStepCount gives its total.
@@ -75,6 +77,8 @@ public:
     // weight: the run's share of the whole job's progress, against the other runs'.
     void addRun(const ToolCommand& command, double weight, const QString& expect = QString(),
                 OnEmpty onEmpty = OnEmpty::Continue, const ToolCommand& reencode = ToolCommand());
+    // What the last run added says to the user (its "note=" lines) begins with prefix.
+    void setNotePrefix(const QString& prefix);
     // A file step: false fails the job.
     void addFileStep(std::function<bool()> step);
     // A run that writes a series of pictures, one for each step from the current one on:
@@ -153,6 +157,7 @@ private:
         std::function<void(const QByteArray&)> read;
         std::function<bool()> when;
         QString expect;
+        QString notePrefix;
         OnEmpty onEmpty = OnEmpty::Continue;
         ToolCommand reencode;
         double weight = 0.0;
@@ -180,6 +185,7 @@ private:
     QStringList m_sources;
     QString m_toolMode;
     bool m_keepTools = false;
+    QString m_helperProgram;
     QList<Step> m_steps;
     int m_stepCount = 0;
     int m_currentCount = 0;

@@ -173,6 +173,11 @@ inline QString outputTempName(const QString& path) {
 inline QString tempPattern() {
     return QStringLiteral("~tmpS*.*");
 }
+// Put before what the tool says of one range of a save: "第 2 段：".
+inline QString rangeNote(int number) {
+    return QStringLiteral("第 %1 段：").arg(number);
+}
+
 inline QString fixTempPattern() {
     return QStringLiteral("~fix~tmpS*.*");
 }

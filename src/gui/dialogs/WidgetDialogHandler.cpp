@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSpacerItem>
 
 namespace {
 
@@ -164,6 +166,15 @@ std::unique_ptr<QMessageBox> WidgetDialogHandler::buildMessageBox(const MessageR
                                 ? request.defaultButton
                                 : 0;
     box->setDefaultButton(buttons.at(index).button);
+    // The window manager squeezes a title wider than the box ("Z… V"): the box is made wide
+    // enough for its title and the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(request.title) + 140;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     return box;
 }
 
@@ -184,6 +195,13 @@ MsgResult WidgetDialogHandler::messageResult(const QMessageBox& box, MsgButtons 
 }
 
 MsgResult WidgetDialogHandler::message(const MessageRequest& request) {
+    // The start-up picture stays on top of every window: a box asked for while it shows
+    // would open under it, its buttons hidden. The picture goes first.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("frmSplash") && top->isVisible()) {
+            top->hide();
+        }
+    }
     QPointer<QMessageBox> box;
     execGuarded(buildMessageBox(request), box);
     if (!box) {

@@ -1,18 +1,43 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <functional>
 
 class QAction;
 class QMenu;
 class QMenuBar;
 
-// The main window's menus and their items, with the names the player's code uses for
-// them. Building them is all this class does; the window connects the items.
+// One row of the main window's menus: where it goes, its name and caption, and what a
+// click does. The window's menus are a table of these; the window builds them from it and
+// the tests walk it.
+struct MenuRow {
+    enum class Kind { Menu, Item, Check, Separator };
+    QString parent;  // the object name of the menu it goes into; "" for the menu bar
+    QString name;    // the object name ("mnuOpen", "mnuSpeed3")
+    QString caption;
+    Kind kind = Kind::Item;
+    bool enabled = true;
+    bool checked = false;
+    // Runs on a click, after a check item has turned its mark over; none for menus and
+    // separators, and for items whose action belongs to someone else.
+    std::function<void()> action;
+};
+
+// The main window's menus and their items, built from the table, with the names the
+// player's code uses for them.
 class MainMenus : public QObject {
     Q_OBJECT
 
 public:
-    explicit MainMenus(QMenuBar* bar);
+    MainMenus(QMenuBar* bar, QVector<MenuRow> rows);
+
+    const QVector<MenuRow>& rows() const { return m_rows; }
+    // The item or separator of this object name; nullptr when there is none.
+    QAction* action(const QString& name) const;
+    QMenu* menu(const QString& name) const;
 
     // 檔案
     QAction* mnuOpen = nullptr;
@@ -38,23 +63,14 @@ public:
     QAction* mnuRngClear = nullptr;
     QAction* mnuSaveRng = nullptr;
     QAction* mnuSaveCut = nullptr;
+    QAction* mnuExactCut = nullptr;
     QAction* mnuAutoAddMark = nullptr;
     // 畫面
     QAction* mnuKeepWH = nullptr;
     QAction* mnuKeepDef = nullptr;
     QAction* mnuScnFull = nullptr;
     QAction* mnuSaveCap = nullptr;
-    // 說明
-    QMenu* menuTools = nullptr;
-    QAction* mnuList = nullptr;
-    QAction* mnuMyExplorer = nullptr;
-    QAction* mnuMediaJoin = nullptr;
-    QAction* mnuMediaSplit = nullptr;
-    QAction* mnuMediaSnap = nullptr;
-    QAction* mnuMediaFix = nullptr;
-    QAction* mnuFLV2Mov[2] = {nullptr, nullptr};
-    QAction* mnuFLV2Muc[2] = {nullptr, nullptr};
 
-    QAction* mnuHelp = nullptr;
-    QAction* munCodec = nullptr;
+private:
+    QVector<MenuRow> m_rows;
 };

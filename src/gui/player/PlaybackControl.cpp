@@ -11,6 +11,7 @@
 #include "gui/player/MainMenus.h"
 #include "gui/player/RangeMarks.h"
 #include "gui/player/SpeedSteps.h"
+#include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
 #include "gui/player/VideoSizing.h"
 #include "gui/player/frmMain.h"
@@ -147,6 +148,7 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     m_w.setupCaptureSession(path);
 
     if (mci.isSuccess()) {
+        m_w.picNote->hide();
         enterPlaying(false);
         checkStreamLength();
         if (ListWindow* list = appWindows().list) {

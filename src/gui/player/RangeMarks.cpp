@@ -34,15 +34,6 @@ RangeMarks::RangeMarks(frmMain& w) : m_w(w), m_model(w.marksModel()) {
     panel->picRngBk->installEventFilter(this);
     connect(&m_model, &MarksModel::changed, this, &RangeMarks::drawBoxes);
     connect(panel->mbRngStart, &ZelvoButton::Click, this, &RangeMarks::mbRngStart_Click);
-    const MainMenus& m = m_w.menus();
-    for (int i = 0; i < 2; ++i) {
-        connect(m.mnuRngPlay[i], &QAction::triggered, this, [this, i] { mnuRngPlay_Click(i); });
-    }
-    connect(m.mnuRngClear, &QAction::triggered, this, &RangeMarks::mnuRngClear_Click);
-    connect(m.mnuRngEdit, &QAction::triggered, this, &RangeMarks::mnuRngEdit_Click);
-    for (int i = 0; i < 3; ++i) {
-        connect(m.mnuToList[i], &QAction::triggered, this, [this, i] { mnuToList_Click(i); });
-    }
     drawBoxes();
 }
 

@@ -1,5 +1,6 @@
 #include "gui/player/SaveRanges.h"
 
+#include "core/common/AppPaths.h"
 #include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
@@ -11,7 +12,9 @@
 #include "core/jobs/SaveRangesJob.h"
 #include "core/jobs/ToolCommands.h"
 #include "core/lists/ListFiles.h"
+#include "core/settings/CutOptions.h"
 #include "gui/busy/BusySession.h"
+#include "gui/player/MainMenus.h"
 #include "gui/player/RangeMarks.h"
 #include "gui/player/frmMain.h"
 #include "gui/player/frmMainTexts.h"
@@ -72,7 +75,8 @@ void SaveRanges::saveRanges(int mode) {
                       MsgIcon::None, &m_w) == MsgResult::Ok;
     };
     QList<SaveRangesJob::Range> ranges;
-    tool.choose = [this, &marks, &fso, &ranges, mode, jobMode](JobRequest& request) {
+    const bool exact = m_w.menus().mnuExactCut->isChecked();
+    tool.choose = [this, &marks, &fso, &ranges, mode, jobMode, exact](JobRequest& request) {
         const QString source = m_w.mciMain.FileName();
         const QString ext = fso.GetExtensionName(source).toLower();
         const QString chosen = chooseOutput(mode, source, ext);
@@ -83,7 +87,15 @@ void SaveRanges::saveRanges(int mode) {
             float from = 0.0f;
             float to = 0.0f;
             marks.segmentSeconds(i, from, to);
-            ranges << SaveRangesJob::Range{from, to};
+            SaveRangesJob::Range range{from, to};
+            if (exact) {
+                // The marked pictures themselves: frames from the first picture.
+                const MarksModel::Segment& s = marks.segment(i);
+                const double perFrame = m_w.secPerFrame();
+                range.exactStart = s.start * perFrame;
+                range.exactEnd = (s.start + s.length) * perFrame;
+            }
+            ranges << range;
         }
         request.sources = QStringList{source};
         request.outputs =
@@ -112,6 +124,17 @@ QString SaveRanges::chooseOutput(int mode, const QString& source, const QString&
     dialog.setDefaultExt(QStringLiteral(".") + ext);
     dialog.setFileName(FileObject::shared().GetBaseName(source) + QStringLiteral("_part.") + ext);
     return dialog.ShowSave(true);
+}
+
+void SaveRanges::mnuExactCut_Click(bool on) {
+    if (!cutOptions::writeExactCut(AppPaths::running().programFolder(), on)) {
+        errorBox(frmMainTexts::settingsNotSaved(), &m_w);
+    }
+}
+
+void SaveRanges::loadExactCut() {
+    m_w.menus().mnuExactCut->setChecked(
+        cutOptions::readExactCut(AppPaths::running().programFolder()));
 }
 
 void SaveRanges::mnuSaveFile_Click() {

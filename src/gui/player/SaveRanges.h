@@ -17,6 +17,10 @@ public:
     void saveFile(const QString& path, bool fromList);
     // "另存目前檔案": pauses, then copies the open file (nothing open: nothing more).
     void mnuSaveFile_Click();
+    // "精確裁剪": the saves cut at exactly the marked pictures. The check mark is kept in
+    // its own options file the moment it changes, and read back at start.
+    void mnuExactCut_Click(bool on);
+    void loadExactCut();
 
 private:
     // The chosen file (cut) or folder (split); "" when cancelled.

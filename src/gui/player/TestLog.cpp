@@ -117,6 +117,7 @@ TestLog::TestLog(const QString& path, frmMain* window)
     readAnswers(qEnvironmentVariable("ZELVO_TEST_ANSWERS"));
     qApp->installEventFilter(this);
     m_previous = DialogService::setHandler(this);
+    write({QStringLiteral("caption"), window->windowTitle()});
     connect(window, &frmMain::statusChanged, this,
             [this](const QString& status, const QString& time, qint32 frame) {
                 write({QStringLiteral("status"), status, time, QString::number(frame)});
@@ -308,6 +309,9 @@ bool TestLog::eventFilter(QObject* watched, QEvent* event) {
             writeMenu(menu);
         }
         return QObject::eventFilter(watched, event);
+    }
+    if (type == QEvent::WindowTitleChange && watched == m_window) {
+        write({QStringLiteral("caption"), m_window->windowTitle()});
     }
     if (event->type() == QEvent::WindowStateChange && watched == m_window) {
         const auto* window = static_cast<const QWidget*>(watched);

@@ -24,8 +24,9 @@ class frmMain;
 // object name. For the other windows given to watchWindow (the playlist window) the same is
 // written for their menu bars, with where their image buttons and the lines of their shown
 // lists are, again whenever a list changes or the window is shown, moved or resized. Which
-// file the player starts, and with which marks, is written as it opens; the playlist window's
-// tab whenever it shows one, and its file browser's folder and selected file as they change.
+// file the player starts, and with which marks, is written as it opens, and the main window's
+// caption as it changes; the playlist window's tab whenever it shows one, and its file
+// browser's folder and selected file as they change.
 // One line each, fields separated by TAB, CR LF inside a text written as "\n":
 //   message <TAB> title <TAB> buttons <TAB> text
 //   input <TAB> title <TAB> prompt
@@ -33,6 +34,7 @@ class frmMain;
 //   status <TAB> status text <TAB> current time <TAB> frame
 //   picture <TAB> x y width height   (window coordinates)
 //   window <TAB> normal | maximised | minimised <TAB> width height
+//   caption <TAB> the main window's caption (at start and whenever it changes)
 //   menu <TAB> title <TAB> x y width height          (screen coordinates)
 //   menuitem <TAB> object name <TAB> enabled | disabled <TAB> x y width height
 //   button <TAB> object name <TAB> enabled | down | disabled <TAB> x y width height  (screen)

@@ -2,6 +2,7 @@
 
 #include "core/common/mdlZelvoFLV.h"
 #include "gui/player/MainMenus.h"
+#include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
 #include "gui/player/frmMain.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -175,6 +176,11 @@ void VideoSizing::layoutPanel() {
     p->picRngBk->resize(p->picHsb->width(), p->picRngBk->height());
     if (!mci.FileName().isEmpty()) {
         m_w.statusTimer().putThumb(mci.getCurFrame());
+    }
+
+    // The start screen's note stays centred at the top.
+    if (StartScreen* note = m_w.picNote; note != nullptr && !note->isHidden()) {
+        note->move((note->parentWidget()->width() - note->width()) / 2, 0);
     }
 
     const bool narrow = p->mbRngEnd->width() + 221 + 3 > p->picSndBk->x();

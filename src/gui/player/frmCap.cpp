@@ -69,14 +69,16 @@ QImage frmCap::grabArea(QWidget* area, const QRect& rect) {
     QImage shot;
     QWidget* top = area->window();
     QScreen* screen = top->screen();
+    const QPoint origin = area->mapTo(top, rect.topLeft());
     if (top->isVisible() && screen != nullptr) {
-        const QPoint origin = area->mapTo(top, rect.topLeft());
         shot = screen->grabWindow(top->winId(), origin.x(), origin.y(), rect.width(), rect.height())
                    .toImage();
     }
-    // Platforms without a screen to read give the widgets' own drawing instead.
+    // Where the screen cannot be read (Wayland lets no program read it, the offscreen
+    // platform has none) the window draws that part of itself once more, the picture's
+    // OpenGL widget over the area included.
     if (shot.isNull()) {
-        shot = area->grab(rect).toImage();
+        shot = top->grab(QRect(origin, rect.size())).toImage();
     }
     shot.setDevicePixelRatio(1.0);
     if (shot.size() == rect.size()) {

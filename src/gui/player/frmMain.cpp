@@ -1,5 +1,6 @@
 #include "gui/player/frmMain.h"
 
+#include "core/common/AppPaths.h"
 #include "core/jobs/ToolJob.h"
 
 #include "core/common/AppWindows.h"
@@ -21,6 +22,7 @@
 #include "gui/player/RangeMarks.h"
 #include "gui/player/SaveRanges.h"
 #include "gui/player/SpeedSteps.h"
+#include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
 #include "gui/player/TestLog.h"
 #include "gui/player/VideoSizing.h"
@@ -66,7 +68,6 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_sizing = std::make_unique<VideoSizing>(*this);
     m_save = std::make_unique<SaveRanges>(*this);
     connectControls();
-    connectMenus();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
     connect(&tmrStart, &QTimer::timeout, this, [this] {
@@ -107,7 +108,11 @@ void frmMain::buildWindow() {
         surface->setObjectName(QStringLiteral("picVideoSurface"));
         surface->hide();
     }
-    m_menus = new MainMenus(menuBar());
+    m_menus = new MainMenus(menuBar(), menuRows());
+    picNote = new StartScreen(m_client);
+    picNote->raise();
+    connect(picNote, &StartScreen::blogClicked, this, &frmMain::mnuDiscuss_Click);
+    connect(picNote, &StartScreen::moneyClicked, this, &frmMain::mnuMoney_Click);
     // The capture session's picture box: a window of its own, never shown, that goes with
     // this one. Not a child: its native id would turn this window's widgets native too.
     picCapMCI = new QWidget;
@@ -130,69 +135,6 @@ void frmMain::connectControls() {
     connect(p->mbRngEnd, &ZelvoButton::Click, this, [this] { m_marks->mbRngEnd_Click(); });
 }
 
-void frmMain::connectMenus() {
-    const MainMenus& m = *m_menus;
-    connect(m.mnuOpen, &QAction::triggered, this, [this] { m_playback->mnuOpen_Click(); });
-    connect(m.mnuPlayLast, &QAction::triggered, this, [this] { m_playback->mnuPlayLast_Click(); });
-    connect(m.mnuExplorer, &QAction::triggered, this,
-            [this] { explorerSelect(mciMain.FileName()); });
-    for (int i = 0; i < 2; ++i) {
-        connect(m.mnuEnd[i], &QAction::triggered, this, [this, i] { mnuEnd(i); });
-    }
-    for (int i = 0; i < 11; ++i) {
-        if (i != 9) {
-            connect(m.mnuSpeed[i], &QAction::triggered, this,
-                    [this, i] { m_speed->mnuSpeed_Click(i); });
-        }
-    }
-    for (int i = 0; i < 5; ++i) {
-        if (i != 3) {
-            connect(m.mnuFB[i], &QAction::triggered, this, [this, i] { m_speed->mnuFB_Click(i); });
-        }
-    }
-    // The menu has already turned the check mark over.
-    connect(m.mnuKeepWH, &QAction::triggered, this, [this] { m_sizing->myPutSize(false); });
-    connect(m.mnuKeepDef, &QAction::triggered, this, [this] { m_sizing->myPutSize(false); });
-    connect(m.mnuScnFull, &QAction::triggered, this,
-            [this] { Form_KeyDown(Qt::Key_Escape, Qt::NoModifier); });
-    connect(m.mnuSaveRng, &QAction::triggered, this, [this] { m_save->saveRanges(0); });
-    connect(m.mnuSaveCut, &QAction::triggered, this, [this] { m_save->saveRanges(1); });
-    connect(m.mnuSaveFile, &QAction::triggered, this, [this] { m_save->mnuSaveFile_Click(); });
-    connect(m.mnuSaveCap, &QAction::triggered, this, &frmMain::mnuSaveCap_Click);
-    connect(m.mnuList, &QAction::triggered, this, [] {
-        if (ListWindow* list = appWindows().list) {
-            list->changeToTab(0, list->lastPlaylist(), true);
-        }
-    });
-    // The open file in the file list, or the file list as it is.
-    connect(m.mnuMyExplorer, &QAction::triggered, this, [this] {
-        if (!mciMain.FileName().isEmpty()) {
-            BusySession::shared().doneAfterSave(mciMain.FileName(), true, 0.0f, false);
-        } else if (ListWindow* list = appWindows().list) {
-            list->changeToTab(1, 1, true);
-        }
-    });
-    // The tools live in the playlist window's work areas.
-    const auto toTab = [this](QAction* action, int area, int tab) {
-        connect(action, &QAction::triggered, this, [area, tab] {
-            if (ListWindow* list = appWindows().list) {
-                list->changeToTab(area, tab, true);
-            }
-        });
-    };
-    toTab(m.mnuMediaJoin, 2, 0);
-    toTab(m.mnuMediaSplit, 2, 1);
-    toTab(m.mnuMediaSnap, 3, 0);
-    toTab(m.mnuMediaFix, 4, 0);
-    for (int i = 0; i < 2; ++i) {
-        toTab(m.mnuFLV2Mov[i], 6, i);
-        toTab(m.mnuFLV2Muc[i], 7, i);
-    }
-    connect(m.mnuSaveNow, &QAction::triggered, this, &frmMain::mnuSaveNow_Click);
-    connect(m.mnuHelp, &QAction::triggered, this, &frmMain::mnuHelp_Click);
-    connect(m.munCodec, &QAction::triggered, this, &frmMain::munCodec_Click);
-}
-
 void frmMain::formLoad(const QString& commandLine) {
     // The single-instance hand-over has already happened in main(): only the first
     // instance gets here.
@@ -206,9 +148,7 @@ void frmMain::formLoad(const QString& commandLine) {
     QCoreApplication::processEvents();
 
     FileObject& fso = FileObject::shared();
-    appDir = addSeparator(QCoreApplication::applicationDirPath());
-    const QString temp = fso.GetSpecialFolder(2);
-    tempDir = fso.FolderExists(temp) ? addSeparator(temp) : appDir;
+    const AppPaths& paths = AppPaths::running();
     twipsPerPixelX = 15;
     twipsPerPixelY = 15;
 
@@ -226,7 +166,7 @@ void frmMain::formLoad(const QString& commandLine) {
     picPlusBk->lblFnName->setText(QString());
 
     m_status->volumeRefresh(true);
-    mdlIconKestal::drawFileIcon(picPlusBk->picAssIcon, appDir + QStringLiteral("Zelvo.FLV"));
+    mdlIconKestal::drawFileIcon(picPlusBk->picAssIcon, paths.program());
     openMediaSessions();
 
     m_state.stepValue[0] = m_state.stepValue[1] = m_state.stepValue[2] = 5;
@@ -235,15 +175,15 @@ void frmMain::formLoad(const QString& commandLine) {
 
     dealMyResource(QStringLiteral("All"), false);
     // A job cut short by the program's end (a kill, a crash) left its parts in its folder.
-    ToolJob::setRecordFolder(settingsFolder(appDir) + QStringLiteral("jobs"));
+    ToolJob::setRecordFolder(paths.jobsFolder());
     ToolJob::clearUnfinished();
 
     m_state.settingsLoading = true;
     loadSettings();
+    m_save->loadExactCut();
     m_state.settingsLoading = false;
 
     buildDialogFilters();
-    helpFile = appDir + QStringLiteral("Zelvo.FLV.chm");
 
     // The dialogs start in the file browser's folder until a file is picked elsewhere.
     const ListWindow* list = appWindows().list;
@@ -265,13 +205,12 @@ void frmMain::formLoad(const QString& commandLine) {
         tmrStart.start();
     }
     // A development copy keeps the hook off so a debugger can break freely.
-    if (!fso.FileExists(appDir + QStringLiteral("Zelvo.FLV.vbp"))) {
+    if (!fso.FileExists(paths.programFolder() + QStringLiteral("Zelvo.FLV.vbp"))) {
         mdlWindowHook::Hook(picVideo, [this] { Form_KeyDown(Qt::Key_Space, Qt::NoModifier); });
     }
 }
 
 bool frmMain::dealMyResource(const QString& mode, bool unpack) {
-    resourceTools::setPaths();
     if (unpack) {
         // The tools must be in place before they are used: the installer is waited for.
         GetCmdOutput(resourceTools::installCommand(mode), QString(),
@@ -483,23 +422,6 @@ MainVol& frmMain::mainVolume() {
     return *mainVol;
 }
 
-void frmMain::mnuHelp_Click() {
-    openHelp(helpFile, QStringLiteral("Zelvo.FLV.chm"));
-}
-
-void frmMain::munCodec_Click() {
-    openHelp(appDir + QStringLiteral("Voduv.ADI.chm"), QStringLiteral("Voduv.ADI.chm"));
-}
-
-void frmMain::openHelp(const QString& path, const QString& fileName) {
-    if (FileObject::shared().FileExists(path)) {
-        shellOpen(path, this);
-    } else {
-        msgBox(frmMainTexts::helpMissing(fileName), MsgButtons::Ok, titles::notice(),
-               MsgIcon::Information, this);
-    }
-}
-
 // ---- start-up and shut-down steps --------------------------------------------------------
 
 void frmMain::openMediaSessions() {
@@ -527,6 +449,7 @@ void frmMain::showStoppedState() {
 
 void frmMain::openFirstRunHelp() {
     FileObject& fso = FileObject::shared();
+    const QString helpFile = AppPaths::running().helpFile();
     if (fso.FileExists(helpFile) && !fso.FileExists(m_settingsPath)) {
         shellOpen(helpFile, this);
     }

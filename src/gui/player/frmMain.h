@@ -11,10 +11,12 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QVector>
 
 #include <memory>
 
 class MainMenus;
+struct MenuRow;
 class MainVol;
 class MixerControl;
 class PlaybackControl;
@@ -22,6 +24,7 @@ class QAction;
 class RangeMarks;
 class SaveRanges;
 class SpeedSteps;
+class StartScreen;
 class StatusTimer;
 class TestLog;
 class VideoSizing;
@@ -111,7 +114,8 @@ public:
     QWidget* picVideo = nullptr;
     // Parent of the capture session's picture; its "on" property tells it is set up.
     QWidget* picCapMCI = nullptr;
-    QString helpFile;
+    // The note shown until a file plays.
+    StartScreen* picNote = nullptr;
 
     // ---- frame capture -------------------------------------------------------------------
     // "另存畫面" / Home: the video area's picture into the capture window.
@@ -124,8 +128,17 @@ public:
     // The window's key-down handler (Space, Esc, Del, PgUp/PgDn, arrows, and the range
     // marks' "[", "]", Enter and F2, and Home); false for a key it does not handle.
     bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+    // ---- menus ----------------------------------------------------------------------------
+    // The window's menus, one row an item, with what each does.
+    QVector<MenuRow> menuRows();
     void mnuHelp_Click();
     void munCodec_Click();
+    void mnuDiscuss_Click();
+    void mnuMoney_Click();
+    // A help file, or a page of the help (a path below the help folder, "#part" allowed);
+    // a missing one is said, naming the file looked for.
+    void openHelp(const QString& path);
+    void openHelpPage(const QString& page);
 
     // The status text of lblFnName, shown and announced with the current time and the
     // frame it stands for (-1 when it stands for none).
@@ -170,7 +183,6 @@ protected:
 private:
     void buildWindow();
     void connectControls();
-    void connectMenus();
     void openMediaSessions();
     void closeMediaSessions();
     void loadSettings();
@@ -184,7 +196,10 @@ private:
     void unloadPlaylistWindow();
     void Form_OLEDragDrop(const class QMimeData* dropped);
     void spaceKey();
-    void openHelp(const QString& path, const QString& fileName);
+    void mnuMyExplorer_Click();
+    void mnuOpenApp_Click();
+    void mnuUninstall_Click();
+    void mnuAbout_Click();
 
     PlayerState m_state;
     MarksModel m_marksModel{m_state};

@@ -1,5 +1,6 @@
 // The main window's part of frame capture: the Home key and its menu item, the capture
 // window's life, and the hidden capture session.
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
 #include "gui/player/frmCap.h"
@@ -52,10 +53,10 @@ void frmMain::setupCaptureSession(const QString& path) {
         return;
     }
     dealMyResource(QStringLiteral("CapMCI"), true);
-    if (FileObject::shared().FileExists(sampleWmvPath)) {
+    if (FileObject::shared().FileExists(AppPaths::running().sampleClip())) {
         // The session opens paused on its first frame and is never placed, so its picture
         // stays hidden and nothing of it is heard.
-        mciCap.openMCI(sampleWmvPath, picCapMCI->winId(), kCaptureAlias);
+        mciCap.openMCI(AppPaths::running().sampleClip(), picCapMCI->winId(), kCaptureAlias);
     }
     picCapMCI->setProperty(kTag, kOn);
 }

@@ -63,10 +63,10 @@ bool frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
             }
             return true;
         case Qt::Key_F1:
-            m_menus->mnuList->trigger();
+            m_menus->action(QStringLiteral("mnuList"))->trigger();
             return true;
         case Qt::Key_F3:
-            m_menus->mnuMyExplorer->trigger();
+            m_menus->action(QStringLiteral("mnuMyExplorer"))->trigger();
             return true;
         case Qt::Key_Home:
             if (m_menus->mnuSaveCap->isEnabled()) {

@@ -12,6 +12,8 @@
 #include "gui/player/SpeedSteps.h"
 #include "gui/player/frmCap.h"
 #include "gui/player/frmMain.h"
+
+#include "core/common/AppPaths.h"
 #include "gui/player/frmMainTexts.h"
 
 #include <QAction>
@@ -70,7 +72,7 @@ QPoint onScreen(const QPoint& topLeft, const QSize& size) {
 }  // namespace
 
 void frmMain::loadSettings() {
-    m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
+    m_settingsPath = AppPaths::running().settingsFile(QStringLiteral("Zelvo.FLV.ini"));
     ListWindow* list = appWindows().list;
     bool mainPlaced = false;
     bool listPlaced = false;
@@ -90,7 +92,7 @@ void frmMain::loadSettings() {
     }
     m_speed->updateStepTips();
 
-    const QString listPath = settingsFilePath(appDir, QStringLiteral("List.ini"));
+    const QString listPath = AppPaths::running().settingsFile(QStringLiteral("List.ini"));
     int refused = 0;
     if (list != nullptr && QFile::exists(listPath)) {
         // The text goes before the lists are laid out, the entries after: a long List.ini
@@ -192,9 +194,9 @@ bool frmMain::saveSettings() {
         list->saveSetting(v);
         lists = list->storedLists();
     }
-    const QString listPath = settingsFilePath(appDir, QStringLiteral("List.ini"));
-    m_settingsPath = settingsFilePath(appDir, QStringLiteral("Zelvo.FLV.ini"));
-    QDir().mkpath(settingsFolder(appDir));
+    const QString listPath = AppPaths::running().settingsFile(QStringLiteral("List.ini"));
+    m_settingsPath = AppPaths::running().settingsFile(QStringLiteral("Zelvo.FLV.ini"));
+    QDir().mkpath(AppPaths::running().settingsFolder());
     if (!writeWholeFile(m_settingsPath, encodeText(settingsText(v))) ||
         !writeWholeFile(listPath, encodeText(listIniText(lists)))) {
         msgBox(frmMainTexts::settingsNotSaved(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,

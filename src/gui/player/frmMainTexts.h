@@ -2,6 +2,8 @@
 
 #include "core/jobs/ToolTexts.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -133,6 +135,75 @@ inline QString mnuHelp() {
 }
 inline QString munCodec() {
     return QStringLiteral("無法播放 FLV？");
+}
+inline QString mnuOpenApp() {
+    return QStringLiteral("開啟安裝目錄");
+}
+inline QString mnuUninstall() {
+    return QStringLiteral("移除本軟體");
+}
+inline QString mnuSaveDir() {
+    return QStringLiteral("設定存取目錄 ....");
+}
+inline QString mnuFLVGet() {
+    return QStringLiteral("擷取網頁 FLV");
+}
+inline QString mnuLearn() {
+    return QStringLiteral("本軟體的教學");
+}
+inline QString mnuUpdate() {
+    return QStringLiteral("查看最新版本");
+}
+inline QString menuDlPlus() {
+    return QStringLiteral("下載附加元件");
+}
+inline QString mnuDlPlus0() {
+    return QStringLiteral("K-Lite Mega Codec Pack ( 播放非 Windows Media Files 與特殊格式所需 )");
+}
+inline QString mnuDownloadFamily() {
+    return QStringLiteral("下載家族軟體");
+}
+// The family's programs: caption and page below the home page.
+inline QList<QPair<QString, QString>> familyPages() {
+    return {{QStringLiteral("ZelvoResFLV ( 本軟體的工具程式 )"),
+             QStringLiteral("software/detail/ZelvoResFLV.htm")}};
+}
+inline QString mnuDiscuss() {
+    return QStringLiteral("作者的部落格");
+}
+inline QString mnuMoney() {
+    return QStringLiteral("捐助 ......");
+}
+inline QString mnuAbout() {
+    return QStringLiteral("關於本軟體");
+}
+// The start screen's hint and its donation label.
+inline QString startNote() {
+    return QStringLiteral(
+        "把影片或音樂檔案拖曳到這裡，或按「檔案」→「開啟檔案」開始播放；"
+        "播放時按「[」與「]」標記要剪輯的區段");
+}
+inline QString startMoney() {
+    return QStringLiteral("捐助");
+}
+// The uninstall note: a copy in a folder goes with its folder; a package is removed by the
+// package manager.
+inline QString uninstallFolderCopy() {
+    return QStringLiteral(
+        "本軟體乃是綠色軟體，與免費軟體\r\n"
+        "如果想移除本軟體，只要將安裝的\r\n"
+        "目錄與目錄下的檔案全部刪除即可\r\n"
+        "\r\n"
+        "你可以使用「開啟安裝目錄」選項");
+}
+inline QString uninstallPackage(const QString& package) {
+    return QStringLiteral("本軟體是以套件「") + package +
+           QStringLiteral(
+               "」安裝的免費軟體\r\n"
+               "如果想移除本軟體，請在終端機執行：\r\n"
+               "\r\n"
+               "sudo apt remove ") +
+           package;
 }
 
 // ---- status line and time labels -----------------------------------------------------
@@ -313,6 +384,9 @@ inline QString mnuSaveRng() {
 }
 inline QString mnuSaveCut() {
     return QStringLiteral("另存分割");
+}
+inline QString mnuExactCut() {
+    return QStringLiteral("精確裁剪 ( 只重新編碼切點附近的畫面 )");
 }
 inline QString mnuAutoAddMark() {
     return QStringLiteral("總是自動附加標記");

@@ -404,16 +404,17 @@ void frmList::changeToTab(int area, int tab, bool activateMain) {
     if (isHidden()) {
         show();
     }
-    raise();
+    // The window comes to the front in either case; with activateMain the keys go back to
+    // the player, which stays behind it, as it does behind the window that it owns.
     if (activateMain) {
         PlayerWindow* player = appWindows().player;
         if (player != nullptr && player->form() != nullptr && player->form()->isVisible()) {
             player->form()->activateWindow();
-            player->form()->raise();
         }
     } else {
         activateWindow();
     }
+    raise();
 }
 
 bool frmList::showArea(int area, int tab) {
@@ -662,6 +663,11 @@ QString frmList::browserFolder() const {
 }
 QString frmList::saveFolder() const {
     return m_browser->saveFolder();
+}
+void frmList::showSaveFolderBox() {
+    changeToTab(1, 1, false);
+    m_browser->txtSaveDir->setFocus(Qt::OtherFocusReason);
+    m_browser->txtSaveDir->selectAll();
 }
 bool frmList::doneToFileList() const {
     return m_browser->doneToFn();

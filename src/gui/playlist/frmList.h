@@ -119,6 +119,7 @@ public:
     StoredLists storedLists() const override;
     QString browserFolder() const override;
     QString saveFolder() const override;
+    void showSaveFolderBox() override;
     bool doneToFileList() const override;
     void showInFileList(const QString& path) override;
 

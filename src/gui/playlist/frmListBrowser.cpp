@@ -8,6 +8,7 @@
 #include "core/lists/PlaylistModel.h"
 #include "gui/playlist/frmList.h"
 #include "gui/widgets/FileDrop.h"
+#include "gui/widgets/OneHeightDelegate.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/ZelvoPictures.h"
 
@@ -69,6 +70,9 @@ BrowserTab::BrowserTab(frmList& owner, QWidget* panel) : QWidget(panel), m_owner
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Fn1 = new QListWidget(this);
     Fn1->setObjectName(QStringLiteral("Fn1"));
+    for (QListWidget* list : {Dir1, Fn1}) {
+        list->setItemDelegate(new OneHeightDelegate(list));
+    }
     lblSaveDir = new QLabel(saveDirLabel(), this);
     lblSaveDir->setObjectName(QStringLiteral("lblSaveDir"));
     txtSaveDir = new QLineEdit(this);

@@ -1,5 +1,6 @@
 // The playlist window's toolbar, drops and list menu: everything that changes a list's
 // lines or plays from it.
+#include "core/common/AppPaths.h"
 #include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
@@ -173,7 +174,7 @@ void frmList::mbSave_Click(int index) {
     pausePlayer();
     // The list goes through a file of its own in the temporary folder; the player's
     // save-as then puts it where the user wants it.
-    const QString temp = tempDir + t::tempListName();
+    const QString temp = AppPaths::running().tempFolder() + t::tempListName();
     if (writeListFile(temp, m_activeList->itemTexts(), ListFileFormat::Plt)) {
         player->saveFile(temp, true);
     }

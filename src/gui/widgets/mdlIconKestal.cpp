@@ -1,5 +1,6 @@
 #include "gui/widgets/mdlIconKestal.h"
 
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/FileObject.h"
 #include "gui/widgets/ZelvoPictures.h"
@@ -92,8 +93,7 @@ QPixmap drawMediaIcon(bool audio, int size) {
 
 bool isProgramItself(const QString& path) {
     const QFileInfo info(path);
-    if (!appDir.isEmpty() &&
-        info.absoluteFilePath() == QFileInfo(appDir + kProgramName).absoluteFilePath()) {
+    if (info.absoluteFilePath() == QFileInfo(AppPaths::running().program()).absoluteFilePath()) {
         return true;
     }
     const QString running = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
