@@ -94,3 +94,8 @@ bash "$here/flv/run.sh" "$build"
 # it shares bench/flv's source).
 echo
 bash "$here/tools/run.sh" "$build"
+
+# A batch repair of 20 recordings against 20 single repairs through the tool commands, and
+# the program's own CPU during the batch (bench/batch, a few minutes).
+echo
+bash "$here/batch/run.sh" "$build"

@@ -25,6 +25,7 @@ public:
     }
     void playSingle(const QString& text, bool) override { played << text; }
     void newPlay(const QString& path, const QString&) override { played << path; }
+    void playEntry(const PlaylistEntry& entry) override { played << entry.itemText(); }
     void dropFiles(const QMimeData&) override {}
     void shareBnStop(bool, bool, bool) override {}
     void mbStop_Click() override {}
@@ -64,7 +65,10 @@ public:
     int count() const override { return static_cast<int>(entries.size()); }
     int listIndex() const override { return index; }
     void setListIndex(int i) override { index = i; }
-    QString selectedItem() const override { return entries.value(index); }
+    PlaylistEntry selectedEntry() const override {
+        return PlaylistEntry::fromItemText(entries.value(index));
+    }
+    void setPlayingEntry(bool) override {}
     void setMoveLooks(int, int) override {}
     int playSetting() const override { return setting; }
     void mnuPlaySetting_Click(int i) override { setting = i; }

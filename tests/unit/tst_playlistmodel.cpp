@@ -1,8 +1,10 @@
 // The lists of the playlist window without the window: where added entries land, what is
 // selected after each operation, sort and shuffle orders, layouts, tips and drops.
 #include "TestSupport.h"
+#include "core/lists/ListFiles.h"
 #include "core/lists/PlaylistModel.h"
 #include "core/lists/mdlLineFormat.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QFile>
 #include <QMimeData>
@@ -29,6 +31,11 @@ void fill(PlaylistModel& model, const QStringList& names, int selected) {
     }
     model.setItems(items);
     model.setListIndex(selected);
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList names(const PlaylistModel& model) {
@@ -58,6 +65,9 @@ private Q_SLOTS:
     void buttonStates();
     void tips();
     void drops();
+    void roundTrip_data();
+    void roundTrip();
+    void selectionFollowsEntries();
 };
 
 void tst_PlaylistModel::add_data() {
@@ -137,10 +147,11 @@ void tst_PlaylistModel::edit_data() {
     QTest::newRow("down") << QStringLiteral("down") << abc << 1 << L({"a", "c", "b"}) << 2;
     QTest::newRow("down at the end") << QStringLiteral("down") << abc << 2 << abc << 2;
     QTest::newRow("down, none selected") << QStringLiteral("down") << abc << -1 << abc << -1;
-    QTest::newRow("reverse keeps the index") << QStringLiteral("reverse") << L({"a", "b", "c", "d"})
-                                             << 0 << L({"d", "c", "b", "a"}) << 0;
-    QTest::newRow("sort keeps the index")
-        << QStringLiteral("sort") << L({"c", "a", "b"}) << 2 << abc << 2;
+    // The selection stays on its entry, wherever the entry goes.
+    QTest::newRow("reverse keeps the entry") << QStringLiteral("reverse") << L({"a", "b", "c", "d"})
+                                             << 0 << L({"d", "c", "b", "a"}) << 3;
+    QTest::newRow("sort keeps the entry")
+        << QStringLiteral("sort") << L({"c", "a", "b"}) << 2 << abc << 1;
 }
 
 void tst_PlaylistModel::edit() {
@@ -289,10 +300,25 @@ void tst_PlaylistModel::drops() {
     }
     const QString missing = dir.filePath(QStringLiteral("missing.flv"));
 
+    // A folder brings its media files in name order, numbers by their value.
+    QTemporaryDir folder;
+    QStringList inFolder;
+    for (const char* name : {"clip10.flv", "Clip2.mp4", "clip1.flv", "notes.txt", ".hidden.flv"}) {
+        QFile(folder.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    }
+    for (const char* name : {"clip1.flv", "Clip2.mp4", "clip10.flv"}) {
+        inFolder << folder.filePath(QString::fromUtf8(name));
+    }
+    QTemporaryDir emptyFolder;
+    QFile(emptyFolder.filePath(QStringLiteral("readme.txt"))).open(QIODevice::WriteOnly);
+
     QMimeData uris;
     uris.setUrls({QUrl::fromLocalFile(paths[0]), QUrl::fromLocalFile(missing),
-                  QUrl::fromLocalFile(paths[1]), QUrl::fromLocalFile(dir.path())});
-    QCOMPARE(droppedFiles(uris), QStringList({paths[1], paths[0]}));
+                  QUrl::fromLocalFile(paths[1]), QUrl::fromLocalFile(folder.path()),
+                  QUrl::fromLocalFile(emptyFolder.path())});
+    QStringList empty;
+    QCOMPARE(droppedFiles(uris, &empty), inFolder + QStringList({paths[1], paths[0]}));
+    QCOMPARE(empty, QStringList{emptyFolder.path()});
 
     QMimeData text;
     text.setText(paths[0] + QStringLiteral("\r\n  ") + missing + QStringLiteral("\r\n") +
@@ -310,3 +336,100 @@ void tst_PlaylistModel::drops() {
 
 QTEST_GUILESS_MAIN(tst_PlaylistModel)
 #include "tst_playlistmodel.moc"
+
+void tst_PlaylistModel::roundTrip_data() {
+    QTest::addColumn<QStringList>("items");     // as a list file or List.ini holds them
+    QTest::addColumn<QStringList>("expected");  // as the list gives them back
+    const QStringList plain = L({"/v/a.flv", "/v/片段 1.flv∥100-200 300-400", "/v/a∥b.flv∥",
+                                 "/v/a∥b.flv∥120-480", "http://host/live.flv", "/root.flv",
+                                 "/v/no extension", "/v/tab\tin name.flv", "/v/-lead.mp3∥7-9"});
+    QTest::newRow("every kind of entry") << plain << plain;
+    // A final "∥" of a path without one carries nothing: the entry is the path alone.
+    QTest::newRow("empty marks") << L({"/v/x.flv∥"}) << L({"/v/x.flv"});
+}
+
+// A list keeps its entries as values: whatever layout it was shown in, it gives back the
+// texts it was given, and every list file and List.ini it writes holds the same bytes as one
+// written straight from those texts; reading such a file back writes it again unchanged.
+void tst_PlaylistModel::roundTrip() {
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    for (const int layout : {0, 1, 2}) {
+        PlaylistModel model(PlaylistModel::Kind::Playlist);
+        model.setLayout(layout);
+        model.setItems(items);
+        model.setLayout((layout + 1) % 3);
+        model.setLayout(layout);
+        QCOMPARE(model.itemTexts(), expected);
+        for (int row = 0; row < model.count(); ++row) {
+            QCOMPARE(model.line(row), entryLine(model.entry(row), layout));
+            QCOMPARE(model.entry(row), PlaylistEntry::fromItemText(expected.at(row)));
+        }
+        for (const char* ext : {"plt", "m3u", "pls", "asx"}) {
+            const QString fromModel = dir.filePath(QStringLiteral("model.") + QLatin1String(ext));
+            const QString straight = dir.filePath(QStringLiteral("straight.") + QLatin1String(ext));
+            const ListFileFormat format = listFileFormat(fromModel);
+            QVERIFY(writeListFile(fromModel, model.itemTexts(), format));
+            QVERIFY(writeListFile(straight, expected, format));
+            const QByteArray bytes = readBytes(fromModel);
+            QCOMPARE(bytes, readBytes(straight));
+            // Read back and written again: the same bytes.
+            PlaylistModel again(PlaylistModel::Kind::Playlist);
+            again.setItems(readListFile(fromModel).items);
+            QVERIFY(writeListFile(fromModel, again.itemTexts(), format));
+            QCOMPARE(readBytes(fromModel), bytes);
+        }
+        StoredLists stored;
+        stored.lists[0].items = model.itemTexts();
+        stored.lists[0].selected = 1;
+        const QString ini = listIniText(stored);
+        StoredLists direct;
+        direct.lists[0].items = expected;
+        direct.lists[0].selected = 1;
+        QCOMPARE(ini, listIniText(direct));
+        PlaylistModel loaded(PlaylistModel::Kind::Playlist);
+        loaded.setItems(parseListIni(ini).lists[0].items);
+        stored.lists[0].items = loaded.itemTexts();
+        QCOMPARE(listIniText(stored), ini);
+    }
+}
+
+// The selected entries, the current one and the one playing stay on their entries when the
+// list is reordered; Del takes every selected entry.
+void tst_PlaylistModel::selectionFollowsEntries() {
+    PlaylistModel model(PlaylistModel::Kind::Playlist);
+    fill(model, L({"a", "b", "c", "d", "e"}), 0);
+    model.setSelectedRows({1, 3}, 3);
+    model.setPlayingRow(2);
+    const auto selectedNames = [&] {
+        QStringList result;
+        for (const int row : model.selectedRows()) {
+            result << QFileInfo(model.path(row)).completeBaseName();
+        }
+        return result;
+    };
+    for (const QString& operation : {u8("reverse"), u8("shuffle"), u8("sort")}) {
+        if (operation == u8("reverse")) {
+            model.reverseLines();
+        } else if (operation == u8("shuffle")) {
+            model.shuffleLines();
+        } else {
+            model.sortLines();
+        }
+        QStringList selected = selectedNames();
+        selected.sort();
+        QCOMPARE(selected, L({"b", "d"}));
+        QCOMPARE(QFileInfo(model.selectedPath()).completeBaseName(), u8("d"));
+        QCOMPARE(QFileInfo(model.path(model.playingRow())).completeBaseName(), u8("c"));
+        QVERIFY(model.index(model.playingRow()).data(PlaylistModel::PlayingRole).toBool());
+    }
+    model.removeSelected();
+    QCOMPARE(names(model), L({"a", "c", "e"}));
+    // The entry after the current one takes its place.
+    QCOMPARE(model.listIndex(), 2);
+    QCOMPARE(model.selectedRows(), QList<int>{2});
+    QCOMPARE(model.playingRow(), 1);
+    model.setListIndex(0);
+    QCOMPARE(model.selectedRows(), QList<int>{0});
+}

@@ -88,6 +88,9 @@ std::vector<std::string> repairNotes(const FlvScan& s, std::int64_t shift) {
     if (s.timestampJumps > 0) {
         notes.push_back("已修正 " + std::to_string(s.timestampJumps) + " 處跳動的時間戳記");
     }
+    if (s.timestampRepeats > 0) {
+        notes.push_back("已修正 " + std::to_string(s.timestampRepeats) + " 處重複或倒退的時間戳記");
+    }
     if (s.truncated > 0) {
         notes.push_back("檔案結尾不完整，已捨去最後 " + std::to_string(s.truncated) + " 位元組");
     }

@@ -13,6 +13,12 @@ namespace {
 // A forward step of one stream longer than this is a jump in the timestamps.
 constexpr std::int64_t jumpLimit = 5000;
 
+// A frame of one stream at most this far before the frame before it (so many of the stream's
+// usual steps, and at least a quarter second) is out of order, not the start of a new clock.
+std::int64_t settleLimit(std::int64_t step) {
+    return std::max<std::int64_t>(4 * step, 250);
+}
+
 // A file with no tag in this many first bytes is no FLV.
 constexpr std::uint64_t notFlvAfter = std::uint64_t{4} << 20;
 
@@ -631,7 +637,14 @@ void scanFlv(FlvSource& src, FlvScan& scan, const FlvScanProgress& progress) {
             afterDamage ? jumpLimit + static_cast<std::int64_t>(damagedBytes) : jumpLimit;
         if (!t.config && last[s] >= 0) {
             const std::int64_t d = time - last[s];
-            if (d < 0 || d > limit) {
+            if (d <= 0 && -d <= settleLimit(step[s])) {
+                // A repeated time, or one a little back (a recorder's clock jitter, frames
+                // stamped in showing order): the frame goes a millisecond after the one
+                // before, and the rest of the stream keeps its times, so the stream's times
+                // rise strictly and picture and sound stay in step.
+                time = last[s] + 1;
+                ++scan.timestampRepeats;
+            } else if (d < 0 || d > limit) {
                 offset += last[s] + step[s] - time;
                 time = last[s] + step[s];
                 ++scan.timestampJumps;

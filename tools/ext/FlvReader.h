@@ -97,6 +97,7 @@ struct FlvScan {
     std::uint32_t metadataSize = 0;
     std::uint64_t truncated = 0;  // bytes of a half tag dropped at the end
     int timestampJumps = 0;       // jumps made continuous
+    int timestampRepeats = 0;     // frames at or a little before the time of the one before
     int width = 0;                // picture size from the first sequence header or picture
     int height = 0;
     std::int64_t videoStep = 0;  // usual distance between video frames, ms (0: no video)

@@ -1005,7 +1005,8 @@ AvcRepair repairAvcConfig(FlvInput& input, FlvPlan& plan) {
 bool hasRightIndex(FlvInput& input, std::uint32_t tagLimit) {
     const FlvScan& s = input.scan();
     if (!s.usable() || !s.metadataFound || s.headerRebuilt || !s.damage.empty() ||
-        s.truncated != 0 || s.timestampJumps != 0 || s.metadataSize > smallBody) {
+        s.truncated != 0 || s.timestampJumps != 0 || s.timestampRepeats != 0 ||
+        s.metadataSize > smallBody) {
         return false;
     }
     const std::vector<std::uint8_t> body = input.body(s.metadataOffset, s.metadataSize);

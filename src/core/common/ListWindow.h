@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/lists/PlaylistEntry.h"
 #include "core/settings/SettingsFiles.h"
 
 #include <QString>
@@ -28,8 +29,13 @@ public:
     virtual int count() const = 0;
     virtual int listIndex() const = 0;
     virtual void setListIndex(int index) = 0;
-    // The selected entry as an item text: a path, optionally followed by "∥" and its marks.
-    virtual QString selectedItem() const = 0;
+    // The selected entry: its path and marks (a file of the browser has no marks).
+    virtual PlaylistEntry selectedEntry() const = 0;
+    // The same as an item text: a path, optionally followed by "∥" and its marks.
+    QString selectedItem() const { return selectedEntry().itemText(); }
+    // The player now plays the selected entry of the list in use (fromList), or a file of
+    // its own: the list marks the entry it plays, or none.
+    virtual void setPlayingEntry(bool fromList) = 0;
     // The looks (image-button states) of the playlist's move-up and move-down buttons.
     virtual void setMoveLooks(int upState, int downState) = 0;
     // What follows the end of an entry: 0 stop, 1 repeat the entry, 2 next, 3 random.

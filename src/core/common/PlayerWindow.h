@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/lists/PlaylistEntry.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -25,6 +27,9 @@ public:
     // (text "", fromList true); "path∥marks" carries marks.
     virtual void playSingle(const QString& text, bool fromList) = 0;
     virtual void newPlay(const QString& path, const QString& marks) = 0;
+    // Plays an entry the playlist window hands over (a double click), as the list's own:
+    // the play mode then goes on through the list from it.
+    virtual void playEntry(const PlaylistEntry& entry) = 0;
     // Files or a link dropped elsewhere, handled as a drop on the player window: the first
     // file (or the link) plays.
     virtual void dropFiles(const QMimeData& data) = 0;

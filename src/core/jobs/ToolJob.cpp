@@ -1,5 +1,6 @@
 #include "core/jobs/ToolJob.h"
 
+#include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/ResourceTools.h"
 #include "core/jobs/ToolTexts.h"
@@ -21,6 +22,8 @@
 namespace {
 
 QPointer<ToolJob> runningJob;
+// The mode word whose tools a job left installed for the next one ("" none).
+QString keptToolMode;
 QString recordFolder;
 // The most a note of a job's folder may hold.
 constexpr qint64 longestRecord = 64 * 1024;
@@ -196,7 +199,7 @@ void ToolJob::start() {
     runningJob = this;
     m_result = Result::Running;
     noteRunning(true);
-    if (!m_toolMode.isEmpty()) {
+    if (!m_toolMode.isEmpty() && keptToolMode != m_toolMode) {
         Step install;
         install.command = resourceTools::installCommand(m_toolMode, m_helperProgram);
         install.installer = true;
@@ -228,6 +231,11 @@ void ToolJob::runSteps() {
         if (step.count > 0 && step.count != m_shownCount) {
             m_shownCount = step.count;
             Q_EMIT stepStarted(m_stepCount, step.count);
+            // Break may come from whoever was told of the step.
+            if (m_breakRequested) {
+                finish(Result::Aborted);
+                return;
+            }
         }
         if (step.fileStep) {
             ++m_next;
@@ -353,7 +361,13 @@ void ToolJob::finish(Result result) {
     }
     killTempFiles(m_folder);
     if (!m_toolMode.isEmpty()) {
-        resourceTools::remove(QStringLiteral("notCapMCI"));
+        // Kept only when they are all there: a failed install leaves nothing to go on with.
+        const bool keep =
+            m_keepTools && !m_startFailed && QFileInfo::exists(AppPaths::running().ffmpeg());
+        keptToolMode = keep ? m_toolMode : QString();
+        if (!keep) {
+            resourceTools::remove(QStringLiteral("notCapMCI"));
+        }
     }
     noteRunning(false);
     m_result = result;
@@ -361,6 +375,13 @@ void ToolJob::finish(Result result) {
         runningJob = nullptr;
     }
     Q_EMIT finished();
+}
+
+void ToolJob::releaseTools() {
+    if (!keptToolMode.isEmpty()) {
+        keptToolMode.clear();
+        resourceTools::remove(QStringLiteral("notCapMCI"));
+    }
 }
 
 void ToolJob::diagnose() {
@@ -390,4 +411,20 @@ void ToolJob::diagnose() {
         return;
     }
     m_causeSubject.clear();
+}
+
+QString ToolJob::toolSaid() const {
+    if (m_result != Result::Failed) {
+        return QString();
+    }
+    static const QRegularExpression keyValue(QStringLiteral("^[A-Za-z_]+="));
+    const QStringList lines =
+        QString::fromUtf8(m_lastOutput).split(QRegularExpression(QStringLiteral("[\r\n]+")));
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (!line.isEmpty() && !keyValue.match(line).hasMatch()) {
+            return line;
+        }
+    }
+    return QString();
 }

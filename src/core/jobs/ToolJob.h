@@ -61,6 +61,11 @@ public:
     // The resource program's mode word ("Edit1", "Fix3", ...): those tools are installed
     // before the first step and removed after the last.
     void setToolMode(const QString& modeWord) { m_toolMode = modeWord; }
+    // The tools stay installed after the job (a batch runs many jobs of one mode): the next
+    // job of the same mode finds them in place and installs nothing. Whoever keeps them
+    // removes them with releaseTools().
+    void setKeepTools(bool keep) { m_keepTools = keep; }
+    static void releaseTools();
     // The helper program that installs the tools; the running program's own by default.
     void setHelperProgram(const QString& path) { m_helperProgram = path; }
 
@@ -121,6 +126,9 @@ public:
     QString causeSubject() const { return m_causeSubject; }
     // The program of the run the job stopped at ("" when no run failed).
     QString failedRun() const { return m_failedRun; }
+    // The last line the run the job stopped at wrote that is not one of its progress or note
+    // lines ("key=value"): what the tool said went wrong; "" when it said nothing.
+    QString toolSaid() const;
 
     // Where the program notes the folder of each job while it runs (its private settings
     // folder), so that a start after the program was killed clears what the job left.
@@ -176,6 +184,7 @@ private:
     QStringList m_kept;
     QStringList m_sources;
     QString m_toolMode;
+    bool m_keepTools = false;
     QString m_helperProgram;
     QList<Step> m_steps;
     int m_stepCount = 0;

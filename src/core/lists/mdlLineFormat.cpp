@@ -48,24 +48,27 @@ QString splitItemMarks(const QString& text, QString* marks) {
 }
 
 QString formatLine(const QString& text, int layout, QString* path, QString* marks) {
-    QString itemMarks;
-    const QString itemPath = splitItemMarks(text, &itemMarks);
+    const PlaylistEntry entry = PlaylistEntry::fromItemText(text);
     if (path) {
-        *path = itemPath;
+        *path = entry.path;
     }
     if (marks) {
-        *marks = itemMarks;
+        *marks = entry.marks;
     }
+    return entryLine(entry, layout);
+}
+
+QString entryLine(const PlaylistEntry& entry, int layout) {
+    const QString& itemPath = entry.path;
     if (itemPath.isEmpty() || lineColumnCount(layout) == 0) {
         return QString();
     }
-    const QString label = marksLabel(itemMarks);
+    const QString label = marksLabel(entry.marks);
     if (layout == 0) {
         return itemPath + tab + label;
     }
     // Split at the last "/" here rather than through the file object, whose splitter gives
-    // nothing for a file at the root and trims blanks: the columns must join back into
-    // exactly the path they came from.
+    // nothing for a file at the root and trims blanks.
     const qsizetype nameStart = itemPath.lastIndexOf(separator) + 1;
     const QString name = itemPath.mid(nameStart);
     const QString folder = addSeparator(upperDriveLetter(itemPath.left(nameStart)));

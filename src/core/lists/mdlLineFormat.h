@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/lists/PlaylistEntry.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,9 @@ QString splitItemMarks(const QString& text, QString* marks = nullptr);
 // An empty path gives an empty line.
 QString formatLine(const QString& text, int layout, QString* path = nullptr,
                    QString* marks = nullptr);
+
+// The line of an entry in layout.
+QString entryLine(const PlaylistEntry& entry, int layout);
 
 // The item text of a line laid out in layout; "" for an empty line. Missing columns read
 // as empty; a layout 2 line of fewer than three columns gives "". The item text of a path

@@ -32,4 +32,8 @@ struct PlayerState {
     // Settings are being applied; the window is being laid out.
     bool settingsLoading = false;
     bool resizing = false;
+    // A note the status line carries after its playing text until then (ms since the
+    // epoch): an entry the list passed over.
+    QString statusNote;
+    qint64 statusNoteUntil = 0;
 };

@@ -6,8 +6,10 @@
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
+#include "core/jobs/BatchTexts.h"
 #include "core/jobs/ToolJob.h"
 #include "gui/busy/InputGuard.h"
+#include "gui/busy/frmBatchReport.h"
 #include "gui/busy/frmBuzy.h"
 #include "gui/widgets/mdlZelvoFLVShell.h"
 
@@ -16,6 +18,7 @@
 #include <QTime>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -153,6 +156,11 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
 }
 
 void BusySession::breakJob() {
+    // Closing the program during a batch stops the file in work and the rest with it.
+    if (m_queue) {
+        breakBatch();
+        return;
+    }
     if (m_job) {
         if (m_dialog) {
             m_dialog->pressBreak();
@@ -279,4 +287,112 @@ void BusySession::doneAfterSave(const QString& outputPath, bool silent, float se
     } else {
         m_explorer(outputPath);
     }
+}
+
+QString BusySession::batchBusyText(ToolOperation op, int index, int count, const QString& source,
+                                   int steps, int step) {
+    const QString crlf = toolTexts::crlf();
+    return toolTexts::busyTitle() + crlf + crlf + toolTexts::operationTexts(op).busyLine + crlf +
+           crlf + batchTexts::fileLine(index, count) + crlf +
+           FileObject::shared().GetFileName(source) + crlf + toolTexts::countLine(steps, step);
+}
+
+bool BusySession::runQueue(JobQueue& queue, QObject* owner) {
+    if (m_job || m_queue || ToolJob::running() != nullptr) {
+        return false;
+    }
+    QWidget* ownerForm = qobject_cast<QWidget*>(owner);
+    const ToolOperation op = queue.operation();
+    beginOperation(op);
+    buzySateShow(true, ownerForm);
+    m_queue = &queue;
+    m_stopAll = false;
+    {
+        const InputGuard guard(m_dialog);
+        int index = 0;
+        QString source;
+        const auto show = [this, op, &queue, &index, &source](int steps, int step) {
+            if (m_dialog) {
+                m_dialog->setBusyText(
+                    batchBusyText(op, index, queue.count(), source, std::max(steps, 1), step));
+                Q_EMIT busyTextShown(m_dialog->busyText());
+            }
+        };
+        connect(&queue, &JobQueue::fileStarted, m_dialog,
+                [&index, &source, show](int k, int, const QString& file) {
+                    index = k;
+                    source = file;
+                    show(1, 1);
+                });
+        connect(&queue, &JobQueue::stepStarted, m_dialog, show);
+        connect(&queue, &JobQueue::progressChanged, m_dialog, [this](int percent) {
+            m_dialog->setProgress(percent);
+            Q_EMIT progressShown(percent);
+        });
+        queue.prepareJob = [this](ToolJob& job) {
+            // One consent to re-encoding the sound holds for the whole batch.
+            job.askReencode = [this] { return askAudioReencode(); };
+            job.askGoOn = [this](const QString& question) {
+                return msgBox(question, MsgButtons::OkCancel, titles::notice(), MsgIcon::None,
+                              m_dialog.data()) == MsgResult::Ok;
+            };
+        };
+        queue.askStopRest = [this](int left) {
+            const bool stop = m_stopAll || msgBox(batchTexts::stopRest(left), MsgButtons::OkCancel,
+                                                  titles::notice(), MsgIcon::Question,
+                                                  m_dialog.data()) == MsgResult::Ok;
+            if (!stop && m_dialog) {
+                m_dialog->clearBreak();
+            }
+            return stop;
+        };
+        connect(m_dialog, &frmBuzy::breakClicked, &queue, &JobQueue::requestBreak);
+        QEventLoop loop;
+        connect(&queue, &JobQueue::finished, &loop, &QEventLoop::quit);
+        queue.start();
+        if (queue.isRunning()) {
+            loop.exec();
+        }
+    }
+    queue.prepareJob = nullptr;
+    queue.askStopRest = nullptr;
+    m_queue = nullptr;
+    // The report tells what Break did; no notice of its own.
+    if (m_dialog) {
+        m_dialog->clearBreak();
+    }
+    buzySateShow(false, ownerForm);
+    Q_EMIT jobEnded();
+    return true;
+}
+
+void BusySession::breakBatch() {
+    if (m_queue) {
+        m_stopAll = true;
+        m_queue->requestBreak();
+    }
+}
+
+void BusySession::showBatchReport(const JobQueue& queue, QWidget* owner) {
+    const QStringList lines = queue.reportLines();
+    Q_EMIT batchReported(lines);
+    QString first;
+    for (const BatchItem& item : queue.items()) {
+        if (item.outcome == BatchItem::Outcome::Done && !item.outputs.isEmpty()) {
+            first = item.outputs.first();
+            break;
+        }
+    }
+    auto* report = new frmBatchReport(lines, first, owner);
+    report->showFolder = [this](const QString& output) {
+        ListWindow* list = appWindows().list;
+        if (list != nullptr && list->doneToFileList()) {
+            list->showInFileList(output);
+        } else {
+            m_explorer(output);
+        }
+    };
+    report->show();
+    report->raise();
+    report->activateWindow();
 }

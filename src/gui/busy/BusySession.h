@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/jobs/JobFront.h"
+#include "core/jobs/JobQueue.h"
 #include "core/jobs/ToolJob.h"
 #include "core/jobs/ToolTexts.h"
 #include "gui/busy/frmBuzy.h"
@@ -37,8 +38,24 @@ public:
     // when the reports have been answered; true when the job succeeded. While a job runs
     // no other starts: a second call returns false at once, touching nothing.
     bool runJob(ToolJob& job, QObject* owner, ToolOperation op) override;
+    // Runs the files of a batch, one job after another, under one busy dialog over owner:
+    // "第 k 個檔案，共 n 個", the file's name and its job's step, one bar for the whole batch.
+    // Break stops the file in work and asks whether to stop the rest. Returns when the
+    // batch has ended (no report is shown here); false when another job was running.
+    bool runQueue(JobQueue& queue, QObject* owner);
+    // Breaks the batch that runs (the file in work, then the rest without asking), as
+    // closing a window during a batch does.
+    void breakBatch();
+    bool isRunningBatch() const { return m_queue != nullptr; }
+    // The busy text of a batch: the operation's busy line, the file line, the file's name and
+    // its job's count line.
+    static QString batchBusyText(ToolOperation op, int index, int count, const QString& source,
+                                 int steps, int step);
+    // Shows the report of a batch that has ended: one line a file, copyable and savable.
+    // Without a window (tests) only the signal is given.
+    void showBatchReport(const JobQueue& queue, QWidget* owner);
     // A job is running now.
-    bool isRunningJob() const override { return m_job != nullptr; }
+    bool isRunningJob() const override { return m_job != nullptr || m_queue != nullptr; }
     // The player pauses before a tool reads its file.
     void pausePlayer() override;
     // Break, as the busy dialog's button does it.
@@ -96,6 +113,8 @@ Q_SIGNALS:
     // The busy dialog was given a text, or its bar a value (percent of the whole job).
     void busyTextShown(const QString& text);
     void progressShown(int percent);
+    // A batch's report was shown, with its lines.
+    void batchReported(const QStringList& lines);
 
 private:
     BusySession();
@@ -104,6 +123,8 @@ private:
     std::function<void(const QString&)> m_explorer;
     QPointer<frmBuzy> m_dialog;
     QPointer<ToolJob> m_job;
+    QPointer<JobQueue> m_queue;
+    bool m_stopAll = false;
     int m_hiddenForm = 0;
     ToolOperation m_operation = ToolOperation::Split;
     float m_startTime = 0;

@@ -160,6 +160,10 @@ bool frmBuzy::breakPressed() const {
     return !cmdBreak->property("tag").toString().isEmpty();
 }
 
+void frmBuzy::clearBreak() {
+    cmdBreak->setProperty("tag", QString());
+}
+
 void frmBuzy::cmdBreakClick() {
     cmdBreak->setProperty("tag", QStringLiteral("click"));
     Q_EMIT breakClicked();

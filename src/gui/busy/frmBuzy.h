@@ -35,6 +35,8 @@ public:
     bool breakPressed() const;
     // Presses Break, as a click on the button does.
     void pressBreak() { cmdBreakClick(); }
+    // Break is taken back (a batch goes on with its next file): the bar moves again.
+    void clearBreak();
 
 Q_SIGNALS:
     void breakClicked();

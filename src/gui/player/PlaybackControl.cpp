@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -32,6 +33,8 @@ namespace {
 
 const QString kAlias = QStringLiteral("Zelvo.FLV");
 const QString kSingleFileMarker = QStringLiteral("on2");
+// How long the status line tells of an entry passed over.
+constexpr qint64 statusNoteMs = 5000;
 
 }  // namespace
 
@@ -56,6 +59,19 @@ void PlaybackControl::playSingle(const QString& text, bool fromList) {
     }
     listPlayState = fromList ? 2 : 3;
     playListLine(item);
+    showPlayer();
+}
+
+void PlaybackControl::playEntry(const PlaylistEntry& entry) {
+    listPlayState = 2;
+    if (ListWindow* list = appWindows().list) {
+        list->setPlayingEntry(true);
+    }
+    m_w.newPlay(upperDriveLetter(entry.path), entry.marks);
+    showPlayer();
+}
+
+void PlaybackControl::showPlayer() {
     if (m_w.isMinimized()) {
         m_w.showNormal();
     } else {
@@ -65,16 +81,17 @@ void PlaybackControl::playSingle(const QString& text, bool fromList) {
 }
 
 void PlaybackControl::playListLine(const QString& text) {
-    QString marks;
-    QString path;
+    PlaylistEntry entry;
+    ListWindow* list = appWindows().list;
     if (!text.isEmpty()) {
-        path = splitItemMarks(text, &marks);
-    } else if (ListWindow* list = appWindows().list) {
-        // The browser lists plain files; a playlist line may carry marks.
-        path = list->browserActive() ? list->selectedItem()
-                                     : splitItemMarks(list->selectedItem(), &marks);
+        entry = PlaylistEntry::fromItemText(text);
+    } else if (list != nullptr) {
+        entry = list->selectedEntry();
     }
-    m_w.newPlay(upperDriveLetter(path), marks);
+    if (list != nullptr) {
+        list->setPlayingEntry(text.isEmpty());
+    }
+    m_w.newPlay(upperDriveLetter(entry.path), entry.marks);
 }
 
 void PlaybackControl::newPlay(const QString& file, const QString& marks) {
@@ -366,12 +383,10 @@ void PlaybackControl::stepList(int direction, bool explicitStep) {
                 playListLine(QString());
                 break;
             case 2:
-                moveListSelection(direction, index, count);
-                playListLine(QString());
-                break;
             case 3:
-                selectRnd();
-                playListLine(QString());
+                if (selectPlayable(mode, direction, index, count, explicitStep)) {
+                    playListLine(QString());
+                }
                 break;
             default:
                 break;
@@ -380,6 +395,31 @@ void PlaybackControl::stepList(int direction, bool explicitStep) {
     if (listPlayState == 3 || count == 0) {
         listPlayState = 0;
     }
+}
+
+bool PlaybackControl::selectPlayable(int mode, int direction, int index, int count,
+                                     bool explicitStep) {
+    ListWindow* list = appWindows().list;
+    // Going on by itself, the list passes over an entry whose file has gone, and the status
+    // line says so; a step the user asked for plays what it lands on, or says why not.
+    for (int tries = 0; tries < count; ++tries) {
+        if (mode == 2) {
+            moveListSelection(direction, tries == 0 ? index : list->listIndex(), count);
+        } else {
+            selectRnd();
+        }
+        const QString path = list->selectedEntry().path;
+        if (explicitStep || list->browserActive() || isUrl(path) || QFileInfo::exists(path)) {
+            return true;
+        }
+        PlayerState& state = m_w.state();
+        state.statusNote = frmMainTexts::skippedMissing(FileObject::shared().GetFileName(path));
+        state.statusNoteUntil = QDateTime::currentMSecsSinceEpoch() + statusNoteMs;
+        m_w.setStatusText(state.statusNote);
+    }
+    // Every entry has gone: the list stops.
+    listPlayState = 0;
+    return false;
 }
 
 void PlaybackControl::moveListSelection(int direction, int index, int count) {

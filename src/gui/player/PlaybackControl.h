@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/DialogService.h"
+#include "core/lists/PlaylistEntry.h"
 
 #include <QString>
 
@@ -15,6 +16,7 @@ public:
     explicit PlaybackControl(frmMain& w);
 
     void playSingle(const QString& text, bool fromList);
+    void playEntry(const PlaylistEntry& entry);
     void newPlay(const QString& path, const QString& marks);
     void failPlay(const QString& path);
     MsgResult playErrorMsg(const QString& path, const QString& head);
@@ -45,6 +47,10 @@ public:
 
 private:
     void playListLine(const QString& text);
+    void showPlayer();
+    // Moves the list's selection on by the play mode (2 next, 3 random) to an entry that can
+    // be played; false when none can.
+    bool selectPlayable(int mode, int direction, int index, int count, bool explicitStep);
     void stepList(int direction, bool explicitStep);
     void moveListSelection(int direction, int index, int count);
     bool listIsOver();

@@ -8,6 +8,8 @@
 #include "gui/player/RangeMarks.h"
 #include "gui/player/frmMain.h"
 #include "gui/player/frmMainTexts.h"
+
+#include <QDateTime>
 #include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
@@ -71,9 +73,13 @@ void StatusTimer::showPosition(qint32 frame) {
         std::max(0.0, static_cast<double>(frame) / std::max<qint32>(1, state.totalFrames));
     float seconds = static_cast<float>(state.totalSeconds * part);
     m_w.picPlusBk->lblCurTime->setText(formatTime(seconds, state.curTimeMode, 0));
-    m_w.setStatusText(frmMainTexts::statusPlaying(state.playerState == 4, std::lround(part * 100.0),
-                                                  std::lround(state.speed / 10.0)),
-                      frame);
+    QString status = frmMainTexts::statusPlaying(state.playerState == 4, std::lround(part * 100.0),
+                                                 std::lround(state.speed / 10.0));
+    if (!state.statusNote.isEmpty() &&
+        QDateTime::currentMSecsSinceEpoch() < state.statusNoteUntil) {
+        status += QStringLiteral("　") + state.statusNote;
+    }
+    m_w.setStatusText(status, frame);
     if (m_w.marksModel().lastSegmentOpen()) {
         bool ok = false;
         m_w.marks().closeSegment(false, -1, ok);

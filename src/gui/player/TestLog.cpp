@@ -1,5 +1,6 @@
 #include "gui/player/TestLog.h"
 
+#include "gui/busy/BusySession.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/frmList.h"
 #include "gui/playlist/frmListBrowser.h"
@@ -124,6 +125,12 @@ TestLog::TestLog(const QString& path, frmMain* window)
     connect(window, &frmMain::playStarted, this, [this](const QString& file, const QString& marks) {
         write({QStringLiteral("play"), file, marks});
     });
+    connect(&BusySession::shared(), &BusySession::batchReported, this,
+            [this](const QStringList& lines) {
+                for (const QString& line : lines) {
+                    write({QStringLiteral("report"), line});
+                }
+            });
     connect(window, &frmMain::picturePlaced, this, [this](const QRect& rect) {
         write({QStringLiteral("picture"), QStringLiteral("%1 %2 %3 %4")
                                               .arg(rect.x())

@@ -43,6 +43,7 @@ class frmMain;
 //   play <TAB> path <TAB> marks ("" none)
 //   tab <TAB> area * 10 + tab   (the playlist window's shown tab; 11 the file browser)
 //   browser <TAB> folder (ending in "/") <TAB> selected file's name ("" none)
+//   report <TAB> line   (each line of a batch's report, as it is shown)
 class TestLog : public QObject, public DialogHandler {
     Q_OBJECT
 

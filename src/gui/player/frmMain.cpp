@@ -340,6 +340,9 @@ void frmMain::playSingle(const QString& text, bool fromList) {
     Q_EMIT playRequested(text, fromList);
     m_playback->playSingle(text, fromList);
 }
+void frmMain::playEntry(const PlaylistEntry& entry) {
+    m_playback->playEntry(entry);
+}
 void frmMain::newPlay(const QString& path, const QString& marks) {
     m_playback->newPlay(path, marks);
 }

@@ -52,6 +52,7 @@ public:
     void playSingle(const QString& text, bool fromList) override;
     void dropFiles(const QMimeData& dropped) override { Form_OLEDragDrop(&dropped); }
     void newPlay(const QString& path, const QString& marks) override;
+    void playEntry(const PlaylistEntry& entry) override;
     void shareBnStop(bool noAdvance, bool goOn, bool checkMarks) override;
     void mbStop_Click() override;
     void pausePrFn() override;

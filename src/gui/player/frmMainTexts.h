@@ -222,6 +222,10 @@ inline QString statusEnded() {
 inline QString statusNoFile() {
     return QStringLiteral("請開啟新的檔案");
 }
+// An entry whose file has gone, passed over while a list plays on by itself.
+inline QString skippedMissing(const QString& name) {
+    return QStringLiteral("已略過不存在的檔案：") + name;
+}
 inline QString statusFailed() {
     return QStringLiteral("無法播放");
 }

@@ -1,6 +1,7 @@
 #include "gui/playlist/PlaylistView.h"
 
 #include "core/lists/PlaylistModel.h"
+#include "core/lists/mdlLineFormat.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -127,9 +129,17 @@ public:
 
         painter->save();
         painter->setClipRect(opt.rect);
-        painter->setFont(opt.font);
-        painter->setPen(
-            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        // The entry the player plays is underlined in the link colour: neither changes a
+        // cell's width, so the columns stay where they were measured.
+        const bool playing = index.data(PlaylistModel::PlayingRole).toBool();
+        QFont font = opt.font;
+        font.setUnderline(playing);
+        painter->setFont(font);
+        QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
+        if (playing && !selected) {
+            role = QPalette::Link;
+        }
+        painter->setPen(opt.palette.color(group, role));
         const QList<int> stops = m_view->columnStops();
         const QFontMetrics metrics(opt.font);
         const int gap = 2 * metrics.averageCharWidth();
@@ -170,7 +180,9 @@ private:
 }  // namespace
 
 PlaylistView::PlaylistView(QWidget* parent) : QListView(parent) {
-    setSelectionMode(SingleSelection);
+    // Several entries can be selected (Shift, Ctrl) for the batch tools and Del; the
+    // toolbar works on the current one.
+    setSelectionMode(ExtendedSelection);
     setSelectionBehavior(SelectRows);
     setEditTriggers(NoEditTriggers);
     // Every line is the same size, so layout and scrolling never ask each row for it.
@@ -226,8 +238,15 @@ void PlaylistView::setPlaylist(PlaylistModel* model) {
     connect(model, &QAbstractItemModel::layoutChanged, this, end);
     connect(model, &QAbstractItemModel::modelReset, this, end);
     connect(model, &PlaylistModel::listIndexChanged, this, [this] { showListIndex(); });
+    connect(model, &PlaylistModel::selectionChanged, this, [this] {
+        if (m_modelChanging == 0) {
+            showListIndex();
+        }
+    });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { followCurrent(current.row()); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { followCurrent(currentIndex().row()); });
     showListIndex();
 }
 
@@ -288,12 +307,31 @@ void PlaylistView::fitListWidth() {
     };
     WidthBound bound(font());
     std::vector<Column> columns;
-    const auto consider = [&](QStringView text, size_t index) {
+    // A marks label ("標記 " + marks) is made as a text only when it may be the widest:
+    // its bound is the prefix's plus the marks', never below the whole label's.
+    std::deque<QString> labels;
+    const qreal prefixBound = bound.of(marksLabelPrefix);
+    const auto consider = [&](QStringView text, size_t index, const QString* marks = nullptr) {
         if (index == columns.size()) {
             columns.emplace_back();
         }
         Column& column = columns[index];
-        const qreal most = bound.of(text);
+        qreal most = -1;
+        if (marks != nullptr) {
+            const qreal marksBound = bound.of(*marks);
+            most = prefixBound < 0 || marksBound < 0 ? -1 : prefixBound + marksBound;
+            if (most >= 0 && (most <= column.widest || (column.heap.size() == kCandidates &&
+                                                        most <= column.heap.front().most))) {
+                if (most > column.widest) {
+                    column.leftOut = std::max(column.leftOut, most);
+                }
+                return;
+            }
+            labels.push_back(marksLabelPrefix.toString() + *marks);
+            text = labels.back();
+        } else {
+            most = bound.of(text);
+        }
         if (most < 0) {
             column.widest = std::max(column.widest, widthOf(text));
             return;
@@ -317,16 +355,35 @@ void PlaylistView::fitListWidth() {
     };
 
     const bool plain = m_model != nullptr && m_model->kind() == PlaylistModel::Kind::Plain;
+    // The cells are views into the entries (and into the labels made here), so nothing is
+    // copied for the lines that cannot be the widest.
+    static const QString root = QStringLiteral("/");
     if (m_model != nullptr) {
-        for (const QString& line : m_model->lines()) {
+        const int layout = m_model->layout();
+        for (int row = 0; row < m_model->count(); ++row) {
+            const PlaylistEntry& entry = m_model->entryAt(row);
+            const QStringView path(entry.path);
             if (plain) {
-                consider(line, 0);
+                consider(path, 0);
                 continue;
             }
-            size_t column = 0;
-            for (const QStringView cell : QStringView(line).tokenize(cellSeparator)) {
-                consider(cell, column);
-                ++column;
+            const QString* marks = entry.hasMarks() ? &entry.marks : nullptr;
+            const auto label = [&](size_t column) { consider(noMarksLabel, column, marks); };
+            if (layout == 0) {
+                consider(path, 0);
+                label(1);
+                continue;
+            }
+            const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+            const QStringView name = path.sliced(nameStart);
+            const QStringView folder = nameStart > 0 ? path.first(nameStart) : QStringView(root);
+            consider(name, 0);
+            if (layout == 1) {
+                consider(folder, 1);
+                label(2);
+            } else {
+                label(1);
+                consider(folder, 2);
             }
         }
     }
@@ -389,7 +446,19 @@ void PlaylistView::showListIndex() {
     const QModelIndex index = m_model->index(m_model->listIndex(), 0);
     m_showingIndex = true;
     if (index.isValid()) {
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        // Runs of selected rows as ranges: "all of a long list" is one.
+        QItemSelection selection;
+        const QList<int> rows = m_model->selectedRows();
+        for (qsizetype i = 0; i < rows.size();) {
+            qsizetype j = i;
+            while (j + 1 < rows.size() && rows.at(j + 1) == rows.at(j) + 1) {
+                ++j;
+            }
+            selection.select(m_model->index(rows.at(i), 0), m_model->index(rows.at(j), 0));
+            i = j + 1;
+        }
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     } else {
         selectionModel()->clear();
     }
@@ -412,7 +481,18 @@ void PlaylistView::followCurrent(int row) {
     if (m_showingIndex || m_modelChanging > 0 || m_model == nullptr || row < 0) {
         return;
     }
-    m_model->setListIndex(row);
+    QList<int> rows;
+    for (const QModelIndex& selected : selectionModel()->selectedRows()) {
+        rows << selected.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    if (!rows.contains(row)) {
+        rows << row;
+    }
+    if (rows == m_model->selectedRows() && row == m_model->listIndex()) {
+        return;
+    }
+    m_model->setSelectedRows(rows, row);
 }
 
 bool PlaylistView::viewportEvent(QEvent* event) {
@@ -509,8 +589,12 @@ void PlaylistView::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    const QStringList files = droppedFiles(*mime);
+    QStringList emptyFolders;
+    const QStringList files = droppedFiles(*mime, &emptyFolders);
     if (!files.isEmpty()) {
         Q_EMIT filesDropped(files);
+    }
+    if (!emptyFolders.isEmpty()) {
+        Q_EMIT foldersWithoutMedia(emptyFolders);
     }
 }

@@ -53,6 +53,8 @@ public:
 Q_SIGNALS:
     // Existing files dropped on the list, the last dropped first; never empty.
     void filesDropped(const QStringList& files);
+    // Folders dropped on the list that hold no media file.
+    void foldersWithoutMedia(const QStringList& folders);
     void lineDoubleClicked(int row);
     // A left or right press on the list, after the selection followed it; -1 off the lines.
     void mouseDown(int row);

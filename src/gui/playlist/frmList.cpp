@@ -3,6 +3,8 @@
 #include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
+#include "core/files/DialogService.h"
+#include "gui/busy/BusySession.h"
 #include "gui/playlist/PlaylistView.h"
 #include "gui/playlist/frmListBrowser.h"
 #include "gui/playlist/frmListMarks.h"
@@ -271,9 +273,16 @@ void frmList::connectList(PlaylistModel* model, PlaylistView* view) {
                 player->playSingle(lstMn2->selectedPath(), false);
             }
         } else if (PlayerWindow* player = appWindows().player) {
-            player->playSingle(QString(), true);
+            // The entry itself goes to the player: nothing is read back from the line.
+            player->playEntry(model->selectedEntry());
         }
     });
+    connect(view, &PlaylistView::foldersWithoutMedia, this, [this, model](const QStringList& f) {
+        if (model == m_activeList) {
+            emptyFoldersDropped(f);
+        }
+    });
+    view->installEventFilter(this);
     connect(view, &PlaylistView::mouseDown, this, [this](int) {
         refreshMoveLooks();
         refreshPrevNext();
@@ -352,6 +361,11 @@ void frmList::buildMenus() {
         }
     });
 
+    mnuAddDir = mnuMnLst->addAction(t::mnuAddDir());
+    mnuAddDir->setObjectName(QStringLiteral("mnuAddDir"));
+    connect(mnuAddDir, &QAction::triggered, this, &frmList::mnuAddDir_Click);
+    buildBatchMenu();
+
     mnuPlaySetting_Click(0);
     mnuLineFmt[0]->setChecked(true);
 }
@@ -361,6 +375,9 @@ void frmList::showPlaylistMenu(const QPoint& globalPos) {
     if (m_curListId < 10) {
         popup.addMenu(m_playListMenu);
         popup.addMenu(m_lineShowMenu);
+        popup.addAction(mnuAddDir);
+        refreshBatchMenu();
+        popup.addMenu(mnuBatch);
     }
     if (mnuAddToList->menuAction()->isVisible()) {
         popup.addMenu(mnuAddToList);
@@ -450,6 +467,7 @@ void frmList::tabClick(int area) {
     }
     mnuAddToList->menuAction()->setVisible(false);
     mnuMnLst->menuAction()->setVisible(area == 0);
+    mnuBatch->menuAction()->setVisible(area == 0);
     mnuPlaySpec->setText(t::mnuPlaySpec());
     mnuPlaySpec->setVisible(m_curListId >= 21);
     mnuPlaySpec->setEnabled(false);
@@ -484,6 +502,9 @@ void frmList::tabClick(int area) {
         mnuPlaySpec->setText(tool->playCaption());
         tool->tabShown();
         showPlayable(tool);
+        if (m_curListId >= 60) {
+            m_encodePanel = (m_curListId / 10 - 6) * 2 + m_curListId % 10;
+        }
     } else if (panels.value(strip->TabNow()) == m_browser->parentWidget()) {
         m_browserActive = true;
         toolTabSetup();
@@ -592,13 +613,21 @@ void frmList::setListIndex(int index) {
     }
 }
 
-QString frmList::selectedItem() const {
+PlaylistEntry frmList::selectedEntry() const {
     if (m_browserActive) {
-        return m_browser->getFnFn(-1);
+        return PlaylistEntry{m_browser->getFnFn(-1), QString()};
     }
     // The player plays the selection of the playlist shown last, even from another tab.
     const PlaylistModel* list = lstMn[static_cast<size_t>(m_lastPlaylist)];
-    return list->selectedItem();
+    return list->selectedEntry();
+}
+
+void frmList::setPlayingEntry(bool fromList) {
+    PlaylistModel* playing =
+        fromList && !m_browserActive ? lstMn[static_cast<size_t>(m_lastPlaylist)] : nullptr;
+    for (PlaylistModel* list : lstMn) {
+        list->setPlayingRow(list == playing ? list->listIndex() : -1);
+    }
 }
 
 void frmList::setMoveLooks(int upState, int downState) {
@@ -701,6 +730,16 @@ StoredLists frmList::storedLists() const {
 // ---- window ----------------------------------------------------------------------------------
 
 void frmList::closeEvent(QCloseEvent* event) {
+    // A batch runs over this window: closing it asks first, and stops the batch on yes (the
+    // files finished stay).
+    if (!appClosing && BusySession::shared().isRunningBatch()) {
+        event->ignore();
+        if (msgBox(t::batchRunning(), MsgButtons::YesNo, titles::notice(), MsgIcon::Question,
+                   this) == MsgResult::Yes) {
+            BusySession::shared().breakBatch();
+        }
+        return;
+    }
     if (PlayerWindow* player = appWindows().player) {
         player->setListStepLooks(ZelvoButton::Disabled);
     }
@@ -710,6 +749,17 @@ void frmList::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+bool frmList::eventFilter(QObject* watched, QEvent* event) {
+    // Del in a list removes its selected entries.
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && m_activeList != nullptr &&
+        watched == activeView()) {
+        mbDel_Click(0);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmList::keyPressEvent(QKeyEvent* event) {

@@ -10,6 +10,7 @@
 #include <map>
 
 class EncodeTab;
+class JobQueue;
 class MarksTab;
 class BrowserTab;
 class FixTab;
@@ -99,7 +100,8 @@ public:
     int count() const override;
     int listIndex() const override;
     void setListIndex(int index) override;
-    QString selectedItem() const override;
+    PlaylistEntry selectedEntry() const override;
+    void setPlayingEntry(bool fromList) override;
     void setMoveLooks(int upState, int downState) override;
     int playSetting() const override { return m_playSetting; }
     void mnuPlaySetting_Click(int index) override;
@@ -143,6 +145,29 @@ public:
     std::array<QAction*, 3> mnuToList{};
     QAction* mnuToListEnd = nullptr;
     QAction* mnuPlaySpec = nullptr;
+    QAction* mnuAddDir = nullptr;
+    // The batch tools over the selected entries of a playlist (all of them when no more than
+    // one is selected).
+    QMenu* mnuBatch = nullptr;
+    QAction* mnuBatchFix = nullptr;
+    QAction* mnuBatchEncode = nullptr;
+    QAction* mnuBatchSplit = nullptr;
+    QAction* mnuBatchSnap = nullptr;
+    QAction* mnuBatchSaveRng = nullptr;
+
+    // ---- batches -------------------------------------------------------------------------
+    // "加入資料夾……": the media files of a folder the user picks, in name order.
+    void mnuAddDir_Click();
+    // The entries a batch works on: the selected ones of the playlist shown, or all of them.
+    QList<PlaylistEntry> batchEntries() const;
+    void mnuBatchFix_Click();
+    void mnuBatchEncode_Click();
+    void mnuBatchSplit_Click();
+    void mnuBatchSnap_Click();
+    void mnuBatchSaveRng_Click();
+    // The conversion panel a batch conversion takes its formats and settings from: the one
+    // shown last (0 until one is shown).
+    int batchEncodePanel() const { return m_encodePanel; }
 
 Q_SIGNALS:
     // The user changed "總是加到清單末尾" here.
@@ -154,6 +179,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolbar(QWidget* client);
@@ -175,6 +201,14 @@ private:
     void refreshPrevNext();
     void showPlaylistMenu(const QPoint& globalPos);
     QString entryTipAt(const PlaylistModel* model, int row) const;
+    void buildBatchMenu();
+    void refreshBatchMenu();
+    // Asks for the batch's output folder (once) and runs queue in it under the busy window,
+    // then shows the report.
+    void runBatch(JobQueue& queue);
+    QString askBatchFolder(const QList<PlaylistEntry>& entries);
+    // The folders dropped that hold no media file: a message names them.
+    void emptyFoldersDropped(const QStringList& folders);
     bool isPlaylist(const PlaylistModel* model) const;
 
     std::array<PlaylistModel*, 2> lstMn{};
@@ -200,4 +234,5 @@ private:
     // The tool tabs by list id, and the source the split and snapshot tabs share.
     std::map<int, ToolTab*> m_tools;
     ProbePanel* m_probe = nullptr;
+    int m_encodePanel = 0;
 };

@@ -184,4 +184,64 @@ inline QString tempListName() {
     return QStringLiteral("~tmpS.plt");
 }
 
+// ---- folders and batches ---------------------------------------------------------------
+inline QString mnuAddDir() {
+    return QStringLiteral("加入資料夾……");
+}
+inline QString addDirPrompt() {
+    return QStringLiteral("請選取要加入清單的資料夾") + QStringLiteral("\r\n") +
+           QStringLiteral("資料夾中的多媒體檔案會依檔名順序加入");
+}
+// Folders dropped or picked that hold no media file.
+inline QString noMediaIn(const QStringList& folders) {
+    return QStringLiteral("資料夾中沒有可播放的多媒體檔案：") + QStringLiteral("\r\n") +
+           folders.join(QStringLiteral("\r\n"));
+}
+inline QString mnuBatch() {
+    return QStringLiteral("批次處理");
+}
+inline QString mnuBatchFix() {
+    return QStringLiteral("批次修復……");
+}
+inline QString mnuBatchEncode() {
+    return QStringLiteral("批次轉檔……");
+}
+inline QString mnuBatchSplit() {
+    return QStringLiteral("批次切割……");
+}
+inline QString mnuBatchSnap() {
+    return QStringLiteral("批次截圖……");
+}
+inline QString mnuBatchSaveRng() {
+    return QStringLiteral("批次另存標記區段……");
+}
+inline QString batchFolderPrompt(int files) {
+    return QStringLiteral("請選取 ") + QString::number(files) +
+           QStringLiteral(" 個檔案處理後的儲存目錄") + QStringLiteral("\r\n") +
+           QStringLiteral("這裡，強烈建議你新建一個資料夾！");
+}
+inline QString batchNothing() {
+    return QStringLiteral("清單中沒有項目可以處理");
+}
+// The conversion's formats and settings come from the panel shown last.
+inline QString batchEncodeConfirm(int files, const QString& from, const QString& to) {
+    return QStringLiteral("將 ") + QString::number(files) + QStringLiteral(" 個 ") + from +
+           QStringLiteral(" 檔案轉檔成為 ") + to + QStringLiteral(" 檔案") +
+           QStringLiteral("\r\n") + QStringLiteral("（格式與參數依轉檔功能頁目前的設定）") +
+           QStringLiteral("\r\n\r\n") + QStringLiteral("確定要「執行轉檔功能」？");
+}
+inline QString batchAskParts() {
+    return QStringLiteral("每個檔案要切割成幾個等份？（2 到 99）");
+}
+inline QString batchAskPictures() {
+    return QStringLiteral("每個檔案要平均取得幾張截圖？（1 到 999）");
+}
+inline QString batchNoMarked() {
+    return QStringLiteral("選取的項目都沒有標記，沒有區段可以另存");
+}
+inline QString batchRunning() {
+    return QStringLiteral("批次處理正在進行，要中止它嗎？") + QStringLiteral("\r\n") +
+           QStringLiteral("已完成的檔案會保留");
+}
+
 }  // namespace frmListTexts

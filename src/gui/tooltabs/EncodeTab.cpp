@@ -220,6 +220,23 @@ void EncodeTab::run() {
         request.outputs = QStringList{dst};
         return true;
     };
+    const EncodeSettings chosen = chosenSettings();
+    tool.build = [chosen](const JobRequest& request) {
+        return std::make_unique<EncodeJob>(request.sources.first(), request.outputs.first(),
+                                           chosen);
+    };
+    JobFront::run(BusySession::shared(), tool);
+}
+
+QString EncodeTab::sourceFormat() const {
+    return cboEncodeSrc->currentText();
+}
+
+QString EncodeTab::targetFormat() const {
+    return cboEncodeTo->currentText();
+}
+
+EncodeSettings EncodeTab::chosenSettings() const {
     EncodeSettings chosen;
     chosen.panel = m_panel;
     chosen.videoSize = cboVideoSize->currentText();
@@ -228,9 +245,5 @@ void EncodeTab::run() {
     chosen.samplingRate = cboAudioSamplingRate->currentText();
     chosen.audioBitrate = cboAudioBitrate->currentText();
     chosen.channels = cboAudioChannel->currentText();
-    tool.build = [chosen](const JobRequest& request) {
-        return std::make_unique<EncodeJob>(request.sources.first(), request.outputs.first(),
-                                           chosen);
-    };
-    JobFront::run(BusySession::shared(), tool);
+    return chosen;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/jobs/ToolCommands.h"
 #include "gui/tooltabs/ToolTab.h"
 
 #include <array>
@@ -34,6 +35,11 @@ public:
     // The source and the target as the job takes them.
     QString sourcePath() const;
     QString targetPath() const;
+
+    // The formats chosen ("FLV", "MPG", "不限" ...) and the settings lists' choices.
+    QString sourceFormat() const;
+    QString targetFormat() const;
+    EncodeSettings chosenSettings() const;
 
     // A change of format rewrites that side's path to the format's extension.
     void cboEncodeSrc_Click();

@@ -152,6 +152,10 @@ void SnapTab::refresh() {
 }
 
 splitPlan::Snapshot SnapTab::plan() const {
+    return splitPlan::snapshot(input(), m_probe.media());
+}
+
+splitPlan::SnapInput SnapTab::input() const {
     splitPlan::SnapInput input;
     input.choice = static_cast<splitPlan::SnapChoice>(m_choice);
     input.spacing = static_cast<splitPlan::SnapSpacing>(m_spacing);
@@ -161,7 +165,7 @@ splitPlan::Snapshot SnapTab::plan() const {
     input.to = typedNumber(txtMdSnEnd->text());
     input.count = typedNumber(txtMdSnEq[1]->text());
     input.interval = typedNumber(txtMdSnEq[2]->text());
-    return splitPlan::snapshot(input, m_probe.media());
+    return input;
 }
 
 QString SnapTab::pictureType() const {

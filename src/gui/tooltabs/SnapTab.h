@@ -31,6 +31,8 @@ public:
     void optMdSnap2_Click(int index);
     // What the numbers typed make now.
     splitPlan::Snapshot plan() const;
+    // The numbers typed, as a batch takes them for each of its files.
+    splitPlan::SnapInput input() const;
     // "jpg", "png" or "gif".
     QString pictureType() const;
 

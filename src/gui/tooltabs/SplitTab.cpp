@@ -163,6 +163,10 @@ void SplitTab::refresh() {
 }
 
 splitPlan::Split SplitTab::plan() const {
+    return splitPlan::split(input(), m_probe.media());
+}
+
+splitPlan::SplitInput SplitTab::input() const {
     splitPlan::SplitInput input;
     input.mode = static_cast<splitPlan::SplitMode>(m_mode);
     if (m_mode < 3) {
@@ -172,7 +176,7 @@ splitPlan::Split SplitTab::plan() const {
         input.from = typedNumber(txtMdSpFrom[at]->text());
         input.to = typedNumber(txtMdSpEnd[at]->text());
     }
-    return splitPlan::split(input, m_probe.media());
+    return input;
 }
 
 void SplitTab::compute() {

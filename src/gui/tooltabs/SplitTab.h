@@ -32,6 +32,8 @@ public:
     int mode() const { return m_mode; }
     // What the numbers typed make now.
     splitPlan::Split plan() const;
+    // The numbers typed, as a batch takes them for each of its files.
+    splitPlan::SplitInput input() const;
 
     std::array<QRadioButton*, 6> optMdSplit{};
     std::array<QLabel*, 3> lblMd{};  // the one-piece modes' end captions
