@@ -26,7 +26,7 @@ FUZZ_RSS_MB   ?= 2048
 FUZZ_TIMEOUT  ?= 10
 FUZZ_MEDIA    ?= $(abspath $(BUILD))/testmedia
 FUZZERS       ?= $(patsubst tests/fuzz/%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
-FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev
+FUZZ_PACKAGES  = clang libclang-rt-14-dev cmake make qt6-base-dev libavformat-dev libavcodec-dev libavutil-dev
 
 .PHONY: run test check build deps fuzz fuzz-deps bench format clean screenshots install package
 
