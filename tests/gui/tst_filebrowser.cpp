@@ -254,7 +254,8 @@ void tst_FileBrowser::rowsOfOneHeight() {
                                                          u8("b.mp3"), u8("b/"), u8("資料夾/")});
     browse(path);
     m_list->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_list->windowHandle() != nullptr && m_list->windowHandle()->isExposed(), 5000);
     for (QListWidget* list : {tab().Fn1, tab().Dir1}) {
         QSet<int> heights;
         for (int i = 0; i < list->count(); ++i) {

@@ -531,7 +531,8 @@ private Q_SLOTS:
     void modal_aboveTheSplash() {
         frmSplash* splash = new frmSplash;
         splash->show();
-        QVERIFY(QTest::qWaitForWindowExposed(splash));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            splash->windowHandle() != nullptr && splash->windowHandle()->isExposed(), 5000);
         WidgetDialogHandler handler;
         bool splashShown = true;
         int boxWidth = 0;

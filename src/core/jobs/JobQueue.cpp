@@ -226,18 +226,9 @@ QStringList JobQueue::reportLines() const {
 }
 
 QString JobQueue::failureReason(const ToolJob& job, ToolOperation op) {
-    const QString subject = job.causeSubject();
-    switch (job.cause()) {
-        case ToolJob::Cause::ToolMissing:
-            return toolTexts::causeToolMissing(subject);
-        case ToolJob::Cause::SourceUnreadable:
-            return toolTexts::causeSourceUnreadable(subject);
-        case ToolJob::Cause::FolderNotWritable:
-            return toolTexts::causeFolderNotWritable(subject);
-        case ToolJob::Cause::DiskFull:
-            return toolTexts::causeDiskFull(subject);
-        case ToolJob::Cause::Unknown:
-            break;
+    const QString cause = job.causeLine();
+    if (!cause.isEmpty()) {
+        return cause;
     }
     const QString said = job.toolSaid();
     return said.isEmpty() ? toolTexts::operationTexts(op).failureLine : said;

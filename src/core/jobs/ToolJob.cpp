@@ -428,3 +428,19 @@ QString ToolJob::toolSaid() const {
     }
     return QString();
 }
+
+QString ToolJob::causeLine() const {
+    switch (m_cause) {
+        case Cause::ToolMissing:
+            return toolTexts::causeToolMissing(m_causeSubject);
+        case Cause::SourceUnreadable:
+            return toolTexts::causeSourceUnreadable(m_causeSubject);
+        case Cause::FolderNotWritable:
+            return toolTexts::causeFolderNotWritable(m_causeSubject);
+        case Cause::DiskFull:
+            return toolTexts::causeDiskFull(m_causeSubject);
+        case Cause::Unknown:
+            break;
+    }
+    return QString();
+}

@@ -124,6 +124,8 @@ public:
 
     Cause cause() const { return m_cause; }
     QString causeSubject() const { return m_causeSubject; }
+    // The line naming the cause and its subject, "" when the job cannot tell.
+    QString causeLine() const;
     // The program of the run the job stopped at ("" when no run failed).
     QString failedRun() const { return m_failedRun; }
     // The last line the run the job stopped at wrote that is not one of its progress or note

@@ -149,7 +149,7 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
     if (done) {
         doneAfterSave(job.output(), false, elapsedSeconds(), aborted, job.notes());
     } else if (!aborted && job.result() != ToolJob::Result::Declined) {
-        showFailure(causeText(job));
+        showFailure(job.causeLine());
     }
     Q_EMIT jobEnded();
     return done;
@@ -228,23 +228,6 @@ QString BusySession::failureText(ToolOperation op, const QString& cause) {
     const QString crlf = toolTexts::crlf();
     return (cause.isEmpty() ? QString() : cause + crlf) + toolTexts::failureHead() + crlf + crlf +
            toolTexts::operationTexts(op).failureLine + crlf + toolTexts::failureTail();
-}
-
-QString BusySession::causeText(const ToolJob& job) {
-    const QString subject = job.causeSubject();
-    switch (job.cause()) {
-        case ToolJob::Cause::ToolMissing:
-            return toolTexts::causeToolMissing(subject);
-        case ToolJob::Cause::SourceUnreadable:
-            return toolTexts::causeSourceUnreadable(subject);
-        case ToolJob::Cause::FolderNotWritable:
-            return toolTexts::causeFolderNotWritable(subject);
-        case ToolJob::Cause::DiskFull:
-            return toolTexts::causeDiskFull(subject);
-        case ToolJob::Cause::Unknown:
-            break;
-    }
-    return QString();
 }
 
 void BusySession::showFailure(const QString& cause) const {

@@ -96,8 +96,6 @@ public:
     // The error report of an operation that produced nothing.
     // cause is the line naming what went wrong, or "".
     static QString failureText(ToolOperation op, const QString& cause = QString());
-    // The line naming why job failed, "" when it cannot tell.
-    static QString causeText(const ToolJob& job);
     void showFailure(const QString& cause = QString()) const;
 
     // The completion report: asks whether to go and see the new file.

@@ -19,7 +19,9 @@ void chooseProgramLocale() {
         return;
     }
     qputenv("LC_ALL", "zh_TW.UTF-8");
-    (void)QLocale::system();
+    // A default-made locale is the system's: making one reads the environment now.
+    const QString read = QLocale().name();
+    Q_UNUSED(read)
     if (all.isEmpty()) {
         qunsetenv("LC_ALL");
     } else {
