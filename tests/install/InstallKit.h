@@ -24,34 +24,6 @@ inline QString sourceDir() {
 
 inline const QString appId = QStringLiteral("io.github.zelvo.ZelvoFLV");
 
-// Runs a program from an argument list in env, merging its output; exitCode -1 when it
-// could not start, crashed or passed the deadline.
-inline testsupport::RunResult run(const QString& program, const QStringList& args,
-                                  const QProcessEnvironment& env, const QString& workDir = {},
-                                  int timeoutMs = 120000) {
-    testsupport::RunResult r;
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.setStandardInputFile(QProcess::nullDevice());
-    if (!workDir.isEmpty()) {
-        p.setWorkingDirectory(workDir);
-    }
-    p.start(program, args);
-    if (!p.waitForStarted(10000)) {
-        r.output = p.errorString().toUtf8();
-        return r;
-    }
-    r.finished = p.waitForFinished(timeoutMs);
-    if (!r.finished) {
-        p.kill();
-        p.waitForFinished(5000);
-    }
-    r.output = p.readAll();
-    r.exitCode = r.finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return r;
-}
-
 // The files of a folder and below, relative to it, sorted.
 inline QStringList filesBelow(const QString& folder) {
     QStringList files;
@@ -88,26 +60,6 @@ inline QStringList installedFiles() {
     }
     files.sort();
     return files;
-}
-
-// The keys of a desktop entry's [Desktop Entry] group.
-inline QHash<QString, QString> desktopEntry(const QString& path) {
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return keys;
-    }
-    bool inEntry = false;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(u'[')) {
-            inEntry = line == QLatin1String("[Desktop Entry]");
-        } else if (inEntry && line.contains(u'=') && !line.startsWith(u'#')) {
-            const qsizetype equals = line.indexOf(u'=');
-            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
-        }
-    }
-    return keys;
 }
 
 // A program the tests need from the system; "" (and a warning naming its package) when it

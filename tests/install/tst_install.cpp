@@ -28,10 +28,10 @@ private Q_SLOTS:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DESTDIR"), m_stage.path());
         const testsupport::RunResult r =
-            installkit::run(qEnvironmentVariable("ZELVO_CMAKE"),
-                            {QStringLiteral("--install"), installkit::buildDir(),
-                             QStringLiteral("--prefix"), QStringLiteral("/usr")},
-                            env);
+            testsupport::run(qEnvironmentVariable("ZELVO_CMAKE"),
+                             {QStringLiteral("--install"), installkit::buildDir(),
+                              QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                             env);
         QVERIFY2(r.exitCode == 0, r.output.constData());
     }
 
@@ -94,13 +94,13 @@ private Q_SLOTS:
         const QString program = installkit::tool(checker, qPrintable(package));
         QVERIFY(!program.isEmpty());
         const testsupport::RunResult r =
-            installkit::run(program, args, QProcessEnvironment::systemEnvironment());
+            testsupport::run(program, args, QProcessEnvironment::systemEnvironment());
         QVERIFY2(r.exitCode == 0, r.output.constData());
     }
 
     // The menu entry starts the program that was installed, with the icon that was.
     void desktopEntryNamesInstalledProgramAndIcon() {
-        const QHash<QString, QString> entry = installkit::desktopEntry(
+        const QHash<QString, QString> entry = testsupport::desktopEntryKeys(
             installed(u8("share/applications/") + installkit::appId + u8(".desktop")));
         const QStringList exec = entry.value(u8("Exec")).split(u' ');
         QCOMPARE(exec, (QStringList{u8("Zelvo.FLV"), u8("%u")}));
@@ -115,8 +115,8 @@ private Q_SLOTS:
         QTemporaryDir temp;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u8("TMPDIR"), temp.path());
-        const testsupport::RunResult r = installkit::run(installed(u8("lib/zelvo-flv/ZelvoResFLV")),
-                                                         {u8("Edit1")}, env, temp.path());
+        const testsupport::RunResult r = testsupport::run(
+            installed(u8("lib/zelvo-flv/ZelvoResFLV")), {u8("Edit1")}, env, temp.path());
         QVERIFY2(r.exitCode == 0, r.output.constData());
         for (const char* tool : {"~tmpExtMcd", "~tmpExtFmg", "~tmpExtFmd"}) {
             QVERIFY2(QFileInfo(temp.filePath(u8(tool))).isExecutable(), tool);
@@ -193,7 +193,7 @@ private Q_SLOTS:
 
         const QString url = QString::fromLatin1(QUrl::fromLocalFile(clip).toEncoded());
         QVERIFY(url.startsWith(u8("file:///")) && url.contains(u8("%E5%BD%B1")));
-        const testsupport::RunResult second = installkit::run(program, {url}, env, media.path());
+        const testsupport::RunResult second = testsupport::run(program, {url}, env, media.path());
         QCOMPARE(second.exitCode, 0);
         QVERIFY(testsupport::waitUntil(
             [&] { return !testsupport::logLines(log, u8("play")).isEmpty(); }, 20000));

@@ -26,14 +26,14 @@ QHash<QString, QString> linkedLibraries(const QString& program) {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QStringList needed;
     const testsupport::RunResult dump =
-        installkit::run(QStringLiteral("objdump"), {QStringLiteral("-p"), program}, env);
+        testsupport::run(QStringLiteral("objdump"), {QStringLiteral("-p"), program}, env);
     static const QRegularExpression neededLine(QStringLiteral(R"(^\s*NEEDED\s+(\S+)\s*$)"),
                                                QRegularExpression::MultilineOption);
     for (auto m = neededLine.globalMatch(QString::fromUtf8(dump.output)); m.hasNext();) {
         needed << m.next().captured(1);
     }
     QHash<QString, QString> libraries;
-    const testsupport::RunResult ldd = installkit::run(QStringLiteral("ldd"), {program}, env);
+    const testsupport::RunResult ldd = testsupport::run(QStringLiteral("ldd"), {program}, env);
     static const QRegularExpression resolved(QStringLiteral(R"(^\s*(\S+) => (/\S+))"),
                                              QRegularExpression::MultilineOption);
     for (auto m = resolved.globalMatch(QString::fromUtf8(ldd.output)); m.hasNext();) {
@@ -68,8 +68,8 @@ QHash<QString, QString> owningPackages(const QStringList& files) {
     }
     all.removeDuplicates();
     const testsupport::RunResult r =
-        installkit::run(QStringLiteral("dpkg"), QStringList{QStringLiteral("-S")} + all,
-                        QProcessEnvironment::systemEnvironment());
+        testsupport::run(QStringLiteral("dpkg"), QStringList{QStringLiteral("-S")} + all,
+                         QProcessEnvironment::systemEnvironment());
     QHash<QString, QString> owner;  // "libc6:amd64: /lib/x86_64-linux-gnu/libc.so.6"
     for (const QString& line : QString::fromUtf8(r.output).split(u'\n', Qt::SkipEmptyParts)) {
         const qsizetype colon = line.indexOf(QLatin1String(": /"));
@@ -100,15 +100,15 @@ class tst_Package : public QObject {
 
     QString field(const QString& name) const {
         const testsupport::RunResult r =
-            installkit::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_deb, name},
-                            QProcessEnvironment::systemEnvironment());
+            testsupport::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_deb, name},
+                             QProcessEnvironment::systemEnvironment());
         return r.exitCode == 0 ? QString::fromUtf8(r.output).trimmed() : QString();
     }
 
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_out.isValid());
-        const testsupport::RunResult r = installkit::run(
+        const testsupport::RunResult r = testsupport::run(
             qEnvironmentVariable("ZELVO_CPACK"),
             {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
              installkit::buildDir() + QStringLiteral("/CPackConfig.cmake"), QStringLiteral("-B"),
@@ -123,8 +123,8 @@ private Q_SLOTS:
 
     void nameVersionAndArchitecture() {
         const testsupport::RunResult arch =
-            installkit::run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")},
-                            QProcessEnvironment::systemEnvironment());
+            testsupport::run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")},
+                             QProcessEnvironment::systemEnvironment());
         const QString architecture = QString::fromUtf8(arch.output).trimmed();
         QCOMPARE(field(QStringLiteral("Package")), QStringLiteral("zelvo-flv"));
         QCOMPARE(field(QStringLiteral("Version")), QStringLiteral(ZELVO_VERSION));
@@ -141,8 +141,8 @@ private Q_SLOTS:
     // icons under /usr; the programs executable by everyone.
     void holdsEveryFileAndNothingElse() {
         const testsupport::RunResult r =
-            installkit::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_deb},
-                            QProcessEnvironment::systemEnvironment());
+            testsupport::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_deb},
+                             QProcessEnvironment::systemEnvironment());
         QCOMPARE(r.exitCode, 0);
         QStringList files;
         QStringList executables;
@@ -217,8 +217,8 @@ private Q_SLOTS:
         QVERIFY(m_depends.contains(package));
         // A name apt knows: the package is installed here, where the tests run the program.
         const testsupport::RunResult r =
-            installkit::run(QStringLiteral("dpkg-query"), {QStringLiteral("-W"), package},
-                            QProcessEnvironment::systemEnvironment());
+            testsupport::run(QStringLiteral("dpkg-query"), {QStringLiteral("-W"), package},
+                             QProcessEnvironment::systemEnvironment());
         QVERIFY2(r.exitCode == 0, r.output.constData());
     }
 
@@ -233,10 +233,10 @@ private Q_SLOTS:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         const testsupport::RunResult r =
-            installkit::run(QStringLiteral("apt-get"),
-                            {QStringLiteral("install"), QStringLiteral("--simulate"),
-                             QStringLiteral("--no-install-recommends"), m_deb},
-                            env);
+            testsupport::run(QStringLiteral("apt-get"),
+                             {QStringLiteral("install"), QStringLiteral("--simulate"),
+                              QStringLiteral("--no-install-recommends"), m_deb},
+                             env);
         const QString output = QString::fromUtf8(r.output);
         QVERIFY2(r.exitCode == 0, r.output.constData());
         QVERIFY2(output.contains(QLatin1String("Inst zelvo-flv ")) ||

@@ -49,7 +49,7 @@ class tst_Wayland : public QObject {
     // name has the time to the second).
     QImage screenshot() {
         const auto folder = std::make_unique<QTemporaryDir>();
-        const testsupport::RunResult r = installkit::run(
+        const testsupport::RunResult r = testsupport::run(
             QStringLiteral("weston-screenshooter"), {}, clientEnvironment(), folder->path(), 20000);
         const QStringList shots = QDir(folder->path()).entryList({QStringLiteral("*.png")});
         if (r.exitCode != 0 || shots.size() != 1) {

@@ -45,10 +45,16 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 
 RunResult run(const QString& program, const QStringList& args, const QString& workDir,
               int timeoutMs) {
+    return run(program, args, QProcessEnvironment::systemEnvironment(), workDir, timeoutMs);
+}
+
+RunResult run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+              const QString& workDir, int timeoutMs) {
     RunResult r;
     QProcess p;
     p.setProgram(program);
     p.setArguments(args);
+    p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.setStandardInputFile(QProcess::nullDevice());
     if (!workDir.isEmpty()) {
@@ -56,6 +62,7 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
     }
     p.start();
     if (!p.waitForStarted(10000)) {
+        r.output = p.errorString().toUtf8();
         return r;
     }
     r.finished = p.waitForFinished(timeoutMs);
@@ -64,8 +71,27 @@ RunResult run(const QString& program, const QStringList& args, const QString& wo
         p.waitForFinished(5000);
     }
     r.output = p.readAll();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.exitCode = r.finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return r;
+}
+
+QHash<QString, QString> desktopEntryKeys(const QString& path) {
+    QHash<QString, QString> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return keys;
+    }
+    bool inEntry = false;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'[')) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+        } else if (inEntry && line.contains(u'=') && !line.startsWith(u'#')) {
+            const qsizetype equals = line.indexOf(u'=');
+            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+        }
+    }
+    return keys;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

@@ -7,9 +7,11 @@
 
 #include <QColor>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,12 @@ struct RunResult {
 // timeoutMs.
 RunResult run(const QString& program, const QStringList& args, const QString& workDir = QString(),
               int timeoutMs = 120000);
+// The same in the environment env.
+RunResult run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+              const QString& workDir = QString(), int timeoutMs = 120000);
+
+// The keys of a desktop entry file's [Desktop Entry] group.
+QHash<QString, QString> desktopEntryKeys(const QString& path);
 
 // Runs the event loop until done() holds or timeoutMs pass; true when it holds. Tests wait
 // on conditions with this (or on signals), never for a fixed time.

@@ -10,33 +10,13 @@
 
 namespace {
 
-// The keys of the [Desktop Entry] group.
-QHash<QString, QString> desktopEntry(const QString& path) {
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return keys;
-    }
-    bool inEntry = false;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(u'[')) {
-            inEntry = line == QLatin1String("[Desktop Entry]");
-        } else if (inEntry && line.contains(u'=') && !line.startsWith(u'#')) {
-            const qsizetype equals = line.indexOf(u'=');
-            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
-        }
-    }
-    return keys;
-}
-
 QString desktopFile() {
     return qEnvironmentVariable("ZELVO_SOURCE_DIR") +
            QStringLiteral("/data/io.github.zelvo.ZelvoFLV.desktop");
 }
 
 QStringList listedTypes() {
-    return desktopEntry(desktopFile())
+    return testsupport::desktopEntryKeys(desktopFile())
         .value(QStringLiteral("MimeType"))
         .split(u';', Qt::SkipEmptyParts);
 }
