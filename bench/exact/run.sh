@@ -14,17 +14,7 @@ runs=${2:-1}
 tool="$build/bin/ZelvoToolFLV"
 [ -x "$tool" ] || { echo "build the program first (cmake --build $build)" >&2; exit 1; }
 
-src="$build/bench-data/realistic.flv"
-if [ ! -s "$src" ]; then
-    echo "making $src ..." >&2
-    mkdir -p "$build/bench-data"
-    ffmpeg -nostdin -hide_banner -loglevel error -y \
-        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=150,noise=alls=12:allf=t" \
-        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=150" \
-        -c:v libx264 -preset ultrafast -b:v 8M -maxrate 8M -bufsize 8M -g 250 \
-        -pix_fmt yuv420p -c:a aac -b:a 128k -f flv "$build/bench-data/.realistic.flv"
-    mv -f "$build/bench-data/.realistic.flv" "$src"
-fi
+src=$(bash "$(dirname "$0")/../make-realistic.sh" "$build/bench-data")
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelvo-exact-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 

@@ -32,16 +32,7 @@ mcd="$out/tmp/~tmpExtMcd"
 fmg="$out/tmp/~tmpExtFmg"
 fmd="$out/tmp/~tmpExtFmd"
 
-src="$out/realistic.flv"
-if [ ! -s "$src" ]; then
-    echo "making $src ..." >&2
-    ffmpeg -nostdin -hide_banner -loglevel error -y \
-        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=150,noise=alls=12:allf=t" \
-        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=150" \
-        -c:v libx264 -preset ultrafast -b:v 8M -maxrate 8M -bufsize 8M -g 250 \
-        -pix_fmt yuv420p -c:a aac -b:a 128k -f flv "$out/.realistic.flv"
-    mv -f "$out/.realistic.flv" "$src"
-fi
+src=$(bash "$(dirname "$0")/../make-realistic.sh" "$out")
 length=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$src")
 
 now() { date +%s%N; }
