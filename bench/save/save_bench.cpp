@@ -13,13 +13,13 @@
 // Prints the medians as Markdown tables. This executable must sit beside a link to
 // ZelvoResFLV: the window installs its tools from its own folder.
 #include "ScriptedDialogs.h"
-#include "core/common/AppWindows.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/SaveRangesJob.h"
 #include "core/jobs/ToolCommands.h"
 #include "core/media/MciInterpreter.h"
 #include "core/media/MixerControl.h"
 #include "core/player/MarksModel.h"
+#include "gui/busy/BusySession.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/SaveRanges.h"
 #include "gui/player/frmMain.h"
@@ -195,13 +195,13 @@ public:
         : m_source(std::move(source)), m_work(folder(work)), m_runs(runs) {
         m_w = std::make_unique<frmMain>();
         m_w->useMixer(std::make_unique<SilentMixer>());
-        appWindows().player = m_w.get();
+        BusySession::shared().setWindows(m_w.get(), nullptr);
         m_w->formLoad(QString());
         m_w->show();
         open(QString());
     }
     ~Bench() {
-        appWindows() = AppWindows();
+        BusySession::shared().setWindows(nullptr, nullptr);
         m_w.reset();
         MciInterpreter::instance().closeAll();
     }
@@ -231,7 +231,7 @@ QList<SaveRangesJob::WholeSeconds> Bench::open(const QString& marks) {
     m_w->playSingle(marks.isEmpty() ? m_source : m_source + QStringLiteral("∥") + marks, false);
     check(waitFor(
               [this] {
-                  return m_w->picPlusBk->lblFnName->text().startsWith(QStringLiteral("正在播放"));
+                  return m_w->panel().lblFnName->text().startsWith(QStringLiteral("正在播放"));
               },
               20000),
           QStringLiteral("the player did not play ") + m_source);
@@ -310,7 +310,7 @@ void Bench::printCpu(const QString& what, const QList<double>& cpu, const QList<
 }
 
 void Bench::cut() {
-    const qint32 frames = m_w->mciMain.getTotalFrames();
+    const qint32 frames = m_w->session().getTotalFrames();
     const QString marks =
         QStringLiteral("%1-%2").arg(frames / 4).arg(frames - frames / 4);  // the middle half
     const QList<SaveRangesJob::WholeSeconds> ranges = open(marks);
@@ -459,7 +459,7 @@ void Bench::cut() {
 }
 
 void Bench::split() {
-    const qint32 frames = m_w->mciMain.getTotalFrames();
+    const qint32 frames = m_w->session().getTotalFrames();
     QStringList pieces;
     for (int i = 0; i < 10; ++i) {
         pieces << QStringLiteral("%1-%2").arg(frames * i / 10).arg(frames * (i + 1) / 10);

@@ -1,6 +1,6 @@
 #include "app/ConnectWindows.h"
 
-#include "core/common/AppWindows.h"
+#include "gui/busy/BusySession.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/frmList.h"
@@ -9,8 +9,9 @@
 #include <QWindow>
 
 void connectWindows(frmMain& player, frmList& list) {
-    appWindows().player = &player;
-    appWindows().list = &list;
+    player.setListWindow(&list);
+    list.setPlayerWindow(&player);
+    BusySession::shared().setWindows(&player, &list);
     // The playlist window belongs to the player: desktops keep it above the player and
     // move it to the player's workspace.
     player.winId();
@@ -28,6 +29,8 @@ void connectWindows(frmMain& player, frmList& list) {
                      [&list] { list.changeToTab(list.shownArea(), -1, true); });
 }
 
-void disconnectWindows() {
-    appWindows() = AppWindows();
+void disconnectWindows(frmMain& player, frmList& list) {
+    player.setListWindow(nullptr);
+    list.setPlayerWindow(nullptr);
+    BusySession::shared().setWindows(nullptr, nullptr);
 }

@@ -1,5 +1,4 @@
 #include "app/ConnectWindows.h"
-#include "core/common/AppWindows.h"
 #include "core/common/SingleInstance.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
@@ -80,7 +79,7 @@ int main(int argc, char** argv) {
     window.formLoad(commandLine);
     window.show();
     const int code = QApplication::exec();
-    disconnectWindows();
+    disconnectWindows(window, list);
     DialogService::setHandler(nullptr);
     return code;
 }

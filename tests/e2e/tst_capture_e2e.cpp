@@ -32,7 +32,7 @@ frmCap* captureWindow() {
 // What the screen shows of the player's picture area; on Wayland, where no program reads the
 // screen, what the window draws there.
 QImage screenArea(frmMain& w) {
-    const QRect area(w.picVideo->mapTo(&w, QPoint(1, 1)),
+    const QRect area(w.parts().video.mapTo(&w, QPoint(1, 1)),
                      QSize(w.state().availWidth, w.state().availHeight));
     QImage shot = w.screen()
                       ->grabWindow(w.winId(), area.x(), area.y(), area.width(), area.height())
@@ -122,8 +122,8 @@ void tst_CaptureE2e::capturePausedFrameAndSave() {
 
     // Another frame, another Home: the same window shows the new picture.
     {
-        const frmMain::MciBusy seeking(*f.w);
-        f.w->mciMain.setCurFrame(300, false);
+        const PlayerParts::MciBusy seeking(f.w->parts());
+        f.w->session().setCurFrame(300, false);
     }
     const QImage later = testsupport::decodedFrame(media, 300, f.temp.filePath(u8("300.png")));
     QVERIFY(testsupport::waitUntil(
@@ -184,18 +184,18 @@ void tst_CaptureE2e::noPictureAndTheCaptureSession() {
     f.w->playSingle(testsupport::media(u8("clip.mp3")), false);
     QVERIFY(f.waitStatus(u8("正在播放")));
     homeDoesNothing();
-    QVERIFY(!f.w->picCapMCI->property("Tag").isValid());
+    QVERIFY(!f.w->captureBox().property("Tag").isValid());
     QVERIFY(!QFile::exists(sample));
     QCOMPARE(captureSession(), u8("closed"));
 
     // The first video sets it up once: the sample clip, opened and never shown or played.
     f.w->playSingle(testsupport::media(u8("h264.flv")), false);
     QVERIFY(f.waitStatus(u8("正在播放")));
-    QCOMPARE(f.w->picCapMCI->property("Tag").toString(), u8("on"));
+    QCOMPARE(f.w->captureBox().property("Tag").toString(), u8("on"));
     QVERIFY(QFileInfo(sample).size() > 0);
     QCOMPARE(captureSession(), u8("stopped"));
-    QVERIFY(!f.w->picCapMCI->isVisible());
-    const auto* picture = f.w->picCapMCI->findChild<QWidget*>(u8("mciVideo"));
+    QVERIFY(!f.w->captureBox().isVisible());
+    const auto* picture = f.w->captureBox().findChild<QWidget*>(u8("mciVideo"));
     QVERIFY(picture != nullptr && !picture->isVisible());
     // The player's own widgets still draw into its one window.
     QVERIFY(!f.w->centralWidget()->testAttribute(Qt::WA_NativeWindow));

@@ -9,6 +9,7 @@
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MciInterpreter.h"
 #include "core/media/MixerControl.h"
+#include "gui/busy/BusySession.h"
 #include "gui/player/PlaybackControl.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/RangeMarks.h"
@@ -89,12 +90,11 @@ public:
         listPlayState = 0;
         w = std::make_unique<frmMain>();
         w->useMixer(std::make_unique<FakeMixer>(&mixer));
-        appWindows() = AppWindows();
-        appWindows().player = w.get();
+        BusySession::shared().setWindows(w.get(), nullptr);
     }
     ~PlayerFixture() {
         w.reset();
-        appWindows() = AppWindows();
+        BusySession::shared().setWindows(nullptr, nullptr);
         MciInterpreter::instance().closeAll();
     }
 
@@ -104,7 +104,10 @@ public:
         loaded = true;
     }
     // The playlist window the player goes through from now on (nullptr: none).
-    void setList(ListWindow* list) { appWindows().list = list; }
+    void setList(ListWindow* list) {
+        w->setListWindow(list);
+        BusySession::shared().setWindows(w.get(), list);
+    }
     // A copy of a generated media file under another name in the temporary folder.
     QString copy(const QString& media, const QString& name) {
         const QString path = temp.filePath(name);
@@ -112,7 +115,7 @@ public:
         QFile::copy(testsupport::media(media), path);
         return path;
     }
-    QString status() const { return w->picPlusBk->lblFnName->text(); }
+    QString status() const { return w->panel().lblFnName->text(); }
     bool waitStatus(const QString& start, int ms = 5000) {
         return testsupport::waitUntil([&] { return status().startsWith(start); }, ms);
     }
@@ -143,17 +146,17 @@ public:
             frame = w->state().totalFrames - 1;
         }
         {
-            const frmMain::MciBusy seeking(*w);
-            w->mciMain.setCurFrame(frame, false);
+            const PlayerParts::MciBusy seeking(w->parts());
+            w->session().setCurFrame(frame, false);
         }
         w->statusTimer().tick();
         // A paused seek plays a moment: at the very end it may run onto the end.
-        QVERIFY(std::abs(w->mciMain.getCurFrame() - frame) <= 1);
+        QVERIFY(std::abs(w->session().getCurFrame() - frame) <= 1);
     }
     // Moves playback close to the end, so the end of the file comes within a second.
     void nearEnd() {
-        const frmMain::MciBusy seeking(*w);
-        w->mciMain.setCurFrame(w->mciMain.getTotalFrames() - 8, true);
+        const PlayerParts::MciBusy seeking(w->parts());
+        w->session().setCurFrame(w->session().getTotalFrames() - 8, true);
     }
 
     QTemporaryDir temp;

@@ -22,7 +22,7 @@ protected:
         m_f->load();
     }
     void closeWindows() {
-        disconnectWindows();
+        disconnectWindows(win(), *m_list);
         appClosing = true;
         m_list.reset();
         appClosing = false;

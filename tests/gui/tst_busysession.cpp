@@ -54,7 +54,7 @@ class TestBusySession : public QObject {
     void fillList(bool checked) {
         m_listWindow.window = m_list.get();
         m_listWindow.doneToList = checked;
-        appWindows().list = &m_listWindow;
+        session().setWindows(&m_player, &m_listWindow);
     }
 
 private Q_SLOTS:
@@ -65,8 +65,7 @@ private Q_SLOTS:
         m_list->setGeometry(600, 40, 300, 520);
         m_player.window = m_main.get();
         m_listWindow = FakeListWindow();
-        appWindows() = AppWindows();
-        appWindows().player = &m_player;
+        session().setWindows(&m_player, nullptr);
         session().setExplorer([this](const QString& path) { m_explorer << path; });
         m_explorer.clear();
     }
@@ -74,7 +73,7 @@ private Q_SLOTS:
         // A session a failed test left open is closed, so the next test starts clean.
         const bool leftOpen = session().dialog() != nullptr;
         session().buzySateShow(false, nullptr);
-        appWindows() = AppWindows();
+        session().setWindows(nullptr, nullptr);
         QVERIFY(!leftOpen);
     }
 

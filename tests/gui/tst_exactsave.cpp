@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QMenu>
 
-
 class TestExactSave : public PlayerTest {
     Q_OBJECT
 
@@ -65,7 +64,7 @@ private Q_SLOTS:
         m_f->w.reset();
         m_f->w = std::make_unique<frmMain>();
         m_f->w->useMixer(std::make_unique<FakeMixer>(&m_f->mixer));
-        appWindows().player = m_f->w.get();
+        BusySession::shared().setWindows(m_f->w.get(), nullptr);
         m_f->load();
         QVERIFY(option()->isChecked());
         option()->trigger();
@@ -98,8 +97,9 @@ private Q_SLOTS:
         for (int i = 0; i < ranges.size(); ++i) {
             const int first = ranges.at(i).section(u'-', 0, 0).toInt();
             const int end = ranges.at(i).section(u'-', 1, 1).toInt();
-            const QString piece = mode == 0 ? out + u8("piece.") + ext
-                                            : out + u8("split_%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + ext;
+            const QString piece =
+                mode == 0 ? out + u8("piece.") + ext
+                          : out + u8("split_%1.").arg(i + 1, 3, 10, QLatin1Char('0')) + ext;
             const testsupport::Exactness e =
                 testsupport::exactness(testsupport::media(media), piece, first);
             QVERIFY2(e.error.isEmpty(), qPrintable(e.error));

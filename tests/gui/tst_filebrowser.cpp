@@ -97,8 +97,8 @@ void tst_FileBrowser::playsThroughFolder() {
     QCOMPARE(listPlayState, 2);
 
     // The player's next button goes on through the folder.
-    QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
-    QTest::mouseClick(win().picPlusBk->mbNextItem, Qt::LeftButton);
+    QCOMPARE(win().panel().mbNextItem->State(), int(ZelvoButton::Normal));
+    QTest::mouseClick(win().panel().mbNextItem, Qt::LeftButton);
     QVERIFY(testsupport::waitUntil([&] { return win().fileName() == path + u8("c.mp4"); }));
     QCOMPARE(files->currentRow(), 2);
     // On a playlist the player's list is the playlist again.
@@ -123,7 +123,7 @@ void tst_FileBrowser::looks() {
     // From a folder of two, so each look has to change.
     browse(folder(QStringLiteral("two"), {QStringLiteral("x.mp3"), QStringLiteral("y.mp3")}));
     tab().Dir1_Click(folder(QStringLiteral("looks"), entries));
-    const PlayerPanel* p = win().picPlusBk;
+    const PlayerPanel* p = &win().panel();
     QCOMPARE(QStringLiteral("%1%2|%3%4|%5")
                  .arg(m_list->mbPlay->State())
                  .arg(m_list->mbRndPlay->State())

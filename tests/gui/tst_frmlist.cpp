@@ -233,7 +233,7 @@ void tst_frmList::buttonLooks() {
     list().playlist(0).setListIndex(selected);
     list().refreshButtons();
     frmList& l = list();
-    const PlayerPanel* p = win().picPlusBk;
+    const PlayerPanel* p = &win().panel();
     const QString got =
         looks({l.mbMove[0], l.mbMove[1]}) + QLatin1Char('|') +
         looks({l.mbDel[0], l.mbDel[1], l.mbSave[0], l.mbSave[1], l.mbToFile, l.mbPlay}) +
@@ -385,19 +385,19 @@ void tst_frmList::keysAndClose() {
     QCOMPARE(list().curListId(), 1);
     list().playlist(1).setItems(files({QStringLiteral("a.flv"), QStringLiteral("b.flv")}));
     list().refreshButtons();
-    QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
+    QCOMPARE(win().panel().mbNextItem->State(), int(ZelvoButton::Normal));
 
     // Closing hides; the player's list buttons sleep until the window is back as it was.
     list().close();
     QVERIFY(list().isHidden());
-    QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Disabled));
+    QCOMPARE(win().panel().mbNextItem->State(), int(ZelvoButton::Disabled));
     win().playback().fncEbCheck();
-    QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Disabled));
+    QCOMPARE(win().panel().mbNextItem->State(), int(ZelvoButton::Disabled));
     QTest::keyClick(&win(), Qt::Key_F1);
     QVERIFY(list().isVisible());
     QCOMPARE(list().curListId(), 1);
     QCOMPARE(list().playlist(1).count(), 2);
-    QCOMPARE(win().picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
+    QCOMPARE(win().panel().mbNextItem->State(), int(ZelvoButton::Normal));
     // The tools menu opens its tab; F3 without a file opens the file list.
     win().menus().action(u8("mnuFLV2Muc1"))->trigger();
     QCOMPARE(list().curListId(), 71);

@@ -5,6 +5,8 @@
 #include "UrlCatcher.h"
 #include "core/common/AppPaths.h"
 #include "core/files/CommDialog.h"
+#include "core/jobs/ToolJob.h"
+#include "gui/busy/BusySession.h"
 #include "gui/player/MainMenus.h"
 #include "gui/widgets/ZelvoButton.h"
 
@@ -236,7 +238,7 @@ private Q_SLOTS:
         list.setting = setting;
         m_f->setList(&list);
         w.playback().fncEbCheck();
-        QCOMPARE(w.picPlusBk->mbNextItem->State(), int(ZelvoButton::Normal));
+        QCOMPARE(w.panel().mbNextItem->State(), int(ZelvoButton::Normal));
 
         w.playSingle(QString(), true);
         QVERIFY(m_f->waitPlaying());
@@ -255,7 +257,7 @@ private Q_SLOTS:
             QCOMPARE(w.state().playerState, 5);
             QCOMPARE(listPlayState, 0);
             QCOMPARE(list.index, start);
-            QCOMPARE(w.mciMain.getCurFrame(), 0);  // the stop went back to the start
+            QCOMPARE(w.session().getCurFrame(), 0);  // the stop went back to the start
             QVERIFY(!w.checkTimer().isActive());
             return;
         }
@@ -270,10 +272,10 @@ private Q_SLOTS:
         }
         const QString played = list.entries.at(list.index);
         QCOMPARE(w.windowTitle(), PlayerFixture::title(QFileInfo(played).fileName()));
-        QCOMPARE(w.mciMain.FileName(), played);
+        QCOMPARE(w.session().FileName(), played);
         QCOMPARE(w.state().playerState, 1);
         QCOMPARE(listPlayState, 2);
-        QVERIFY(w.mciMain.getCurFrame() < 200);  // from its start
+        QVERIFY(w.session().getCurFrame() < 200);  // from its start
         if (expected == 0 && setting != 1) {
             QCOMPARE(list.upLook, int(ZelvoButton::Disabled));
             QCOMPARE(list.downLook, int(ZelvoButton::Normal));
@@ -367,7 +369,7 @@ private Q_SLOTS:
             win().playSingle(prefix + QFileInfo(path).path() + u'/' + name + suffix, false);
         }
         QVERIFY(m_f->waitPlaying());
-        QCOMPARE(win().mciMain.FileName(), path);
+        QCOMPARE(win().session().FileName(), path);
         QCOMPARE(win().windowTitle(), PlayerFixture::title(stored));
         QCOMPARE(listPlayState, 3);
     }
@@ -379,43 +381,43 @@ private Q_SLOTS:
         const QString b = m_f->copy(u8("clip.mp4"), u8("b.mp4"));
         QVERIFY(!w.menus().mnuPlayLast->isEnabled());
         w.playSingle(a, false);
-        QVERIFY(testsupport::waitUntil([&] { return w.mciMain.getCurFrame() > 10; }));
+        QVERIFY(testsupport::waitUntil([&] { return w.session().getCurFrame() > 10; }));
 
         w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // pause
         QVERIFY(m_f->status().startsWith(u8("暫停播放，進度 ")));
-        QCOMPARE(w.mciMain.getStatus(), u8("paused"));
-        const qint32 paused = w.mciMain.getCurFrame();
+        QCOMPARE(w.session().getStatus(), u8("paused"));
+        const qint32 paused = w.session().getCurFrame();
         QVERIFY(m_f->waitTicks());  // still there two status ticks later
-        QCOMPARE(w.mciMain.getCurFrame(), paused);
+        QCOMPARE(w.session().getCurFrame(), paused);
         QVERIFY(m_f->status().startsWith(u8("暫停播放")));
 
         w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // resume from there
-        QCOMPARE(w.mciMain.getStatus(), u8("playing"));
+        QCOMPARE(w.session().getStatus(), u8("playing"));
         QVERIFY(m_f->waitPlaying());
-        QVERIFY(w.mciMain.getCurFrame() >= paused);
+        QVERIFY(w.session().getCurFrame() >= paused);
 
         // A left click on the picture area pauses and plays too; other clicks do nothing.
         const auto click = [](QWidget* area, Qt::MouseButton button) {
             QTest::mouseClick(area, button, {}, area->rect().center());
         };
-        click(w.picVideo, Qt::LeftButton);
+        click(&w.parts().video, Qt::LeftButton);
         QCOMPARE(w.state().playerState, 4);
-        click(w.picVideo, Qt::LeftButton);
+        click(&w.parts().video, Qt::LeftButton);
         QCOMPARE(w.state().playerState, 1);
-        click(w.picVideo, Qt::RightButton);
+        click(&w.parts().video, Qt::RightButton);
         click(w.findChild<QWidget*>(u8("picMsgBk")), Qt::LeftButton);
         QCOMPARE(w.state().playerState, 1);
 
         w.Form_KeyDown(Qt::Key_Delete, Qt::NoModifier);  // stop: back to the start
         QCOMPARE(m_f->status(), u8("結束播放"));
         QCOMPARE(w.state().playerState, 5);
-        QCOMPARE(w.mciMain.getCurFrame(), 0);
-        QCOMPARE(w.picPlusBk->mbPause->State(), int(ZelvoButton::Disabled));
+        QCOMPARE(w.session().getCurFrame(), 0);
+        QCOMPARE(w.panel().mbPause->State(), int(ZelvoButton::Disabled));
 
         w.Form_KeyDown(Qt::Key_Space, Qt::NoModifier);  // play again from the start
         QCOMPARE(w.state().playerState, 1);
         QVERIFY(m_f->waitPlaying());
-        QVERIFY(w.mciMain.getCurFrame() < 100);
+        QVERIFY(w.session().getCurFrame() < 100);
 
         QVERIFY(m_f->play(b));
         QVERIFY(w.menus().mnuPlayLast->isEnabled());
@@ -426,22 +428,24 @@ private Q_SLOTS:
         QCOMPARE(listPlayState, 3);
     }
 
-    // Deleting the file being played (as the tools do with their outputs) closes it first;
-    // the play button opens it again once it is back.
+    // A tool that writes over the file being played (its output) has the player close it
+    // first; the play button opens it again once it is back.
     void toolsTakeTheOpenFile() {
         m_f->load();
         frmMain& w = win();
         const QString path = m_f->copy(u8("h264.flv"), u8("out.flv"));
         QVERIFY(m_f->play(path));
-        killFile(path, false);
+        ToolJob job(m_f->temp.path());
+        BusySession::shared().prepareJob(job);
+        QVERIFY(job.claimOutput(path));
         QVERIFY(!QFile::exists(path));
         QCOMPARE(m_f->status(), u8("結束播放"));
         QCOMPARE(w.state().playerState, 5);
-        QCOMPARE(w.mciMain.getStatus(), u8("error"));
+        QCOMPARE(w.session().getStatus(), u8("error"));
         m_f->copy(u8("h264.flv"), u8("out.flv"));
         w.playback().mbPlay_Click();
         QVERIFY(m_f->waitPlaying());
-        QCOMPARE(w.mciMain.getStatus(), u8("playing"));
+        QCOMPARE(w.session().getStatus(), u8("playing"));
     }
 
     // Media sessions opened with a window where no OpenGL can be had (the offscreen

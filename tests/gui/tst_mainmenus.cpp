@@ -265,7 +265,7 @@ private Q_SLOTS:
     // The start screen shows until a file plays; its pictures and labels act as the items.
     void startScreen() {
         m_f->load();
-        StartScreen* note = win().picNote;
+        StartScreen* note = &win().parts().note;
         QVERIFY(note->isVisible());
         QCOMPARE(note->lblBlog->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(note->imgMoney->cursor().shape(), Qt::PointingHandCursor);

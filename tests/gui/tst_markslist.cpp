@@ -120,7 +120,7 @@ private Q_SLOTS:
 
         t.cmdApply->click();
         QCOMPARE(win().marksModel().marksText(), u8("100-300 25-50 310-500"));
-        QCOMPARE(win().picPlusBk->picRngBk->toolTip(), u8("3 個標記的總時間是 00:16.60 秒"));
+        QCOMPARE(win().panel().picRngBk->toolTip(), u8("3 個標記的總時間是 00:16.60 秒"));
         QCOMPARE(win().state().playerState, 5);
 
         // Reading the marks again puts the player's back.
@@ -166,7 +166,7 @@ private Q_SLOTS:
         // The first click of a double click selects, the second one plays.
         QTest::mouseClick(t.lstRng->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(t.lstRng->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        MCI& mci = win().mciMain;
+        MCI& mci = win().session();
         QVERIFY(mci.isRngPlaying());
         QCOMPARE(QStringLiteral("%1-%2").arg(mci.rngStart()).arg(mci.rngEnd()),
                  QStringLiteral("%1-%2").arg(from).arg(to));

@@ -131,7 +131,7 @@ private Q_SLOTS:
         QFETCH(QSize, area);
         QFETCH(bool, narrow);
         frmMain& w = win();
-        PlayerPanel* p = w.picPlusBk;
+        PlayerPanel* p = &w.panel();
         if (window.isValid()) {
             w.resize(window);
         }
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QVERIFY(w.width() >= 320);
         // The panel stands at the bottom, the picture area above it.
         QCOMPARE(p->y() + p->height(), w.centralWidget()->height());
-        QCOMPARE(w.picVideo->height(), p->y());
+        QCOMPARE(w.parts().video.height(), p->y());
         QCOMPARE(p->mbLastItem->isVisible(), !narrow);
         QCOMPARE(p->mbNextItem->isVisible(), !narrow);
         QCOMPARE(p->mbRngStart->x(), narrow ? 118 : 165);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         }
         w.sizing().myPutSize(false);
         QVERIFY(!placed.isEmpty());
-        const QPoint area = w.picVideo->mapTo(&w, QPoint(0, 0));
+        const QPoint area = w.parts().video.mapTo(&w, QPoint(0, 0));
         QCOMPARE(placed.constLast().at(0).toRect().translated(-area), picture);
     }
 
@@ -246,7 +246,7 @@ private Q_SLOTS:
         script(*m_dialogs, typed, rangeMessage);
         w.menus().mnuSpeed[item]->trigger();
 
-        QCOMPARE(w.mciMain.getSpeed(), speed);
+        QCOMPARE(w.session().getSpeed(), speed);
         QCOMPARE(checkedSpeed(w), checked);
         if (item == 10) {
             QCOMPARE(m_dialogs->inputs().size(), 1);
@@ -294,22 +294,22 @@ private Q_SLOTS:
             w.playback().mbPlay_Click();
             QCOMPARE(w.state().playerState, 1);
         }
-        const qint32 start = w.mciMain.getCurFrame();
+        const qint32 start = w.session().getCurFrame();
         QTest::keyClick(&w, static_cast<Qt::Key>(key));
         if (to < 0) {
             to = w.state().totalFrames - 1;
         } else if (playing) {
             to += start - from;  // it played on a little before the key
         }
-        const qint32 now = w.mciMain.getCurFrame();
+        const qint32 now = w.session().getCurFrame();
         QVERIFY2(std::abs(now - to) <= (playing ? (state == 1 ? 12 : 2) : 1),
                  qPrintable(u8("at %1, expected %2").arg(now).arg(to)));
         QCOMPARE(w.state().playerState, state);
         if (now < w.state().totalFrames - 1) {
-            QCOMPARE(w.mciMain.getStatus(), state == 1 ? u8("playing") : u8("paused"));
+            QCOMPARE(w.session().getStatus(), state == 1 ? u8("playing") : u8("paused"));
         }
         QVERIFY(m_f->status().startsWith(state == 1 ? u8("正在播放") : u8("暫停播放")));
-        const ZelvoButton* down = state == 4 ? w.picPlusBk->mbPause : w.picPlusBk->mbPlay[0];
+        const ZelvoButton* down = state == 4 ? w.panel().mbPause : w.panel().mbPlay[0];
         QCOMPARE(down->State(), int(ZelvoButton::Down));
     }
 
@@ -339,7 +339,7 @@ private Q_SLOTS:
         const auto tip = [](const char* text, const QString& page, const QString& arrow) {
             return u8(text).arg(page, arrow);
         };
-        QCOMPARE(w.picPlusBk->mbBackward->toolTip(), u8("倒轉 ( PgUp 鍵：5 秒，或 ← 鍵：5 格 )"));
+        QCOMPARE(w.panel().mbBackward->toolTip(), u8("倒轉 ( PgUp 鍵：5 秒，或 ← 鍵：5 格 )"));
         w.menus().mnuFB[mode]->trigger();
         QVERIFY(w.menus().mnuFB[mode]->isChecked());
         script(*m_dialogs, typed, rangeMessage);
@@ -352,9 +352,9 @@ private Q_SLOTS:
                                                        .arg(name));
         QCOMPARE(m_dialogs->inputs().at(0).defaultText, u8("5"));
         QCOMPARE(w.menus().mnuFB[mode]->text(), u8("使用%1模式 ( %2 )").arg(name, amount));
-        QCOMPARE(w.picPlusBk->mbBackward->toolTip(),
+        QCOMPARE(w.panel().mbBackward->toolTip(),
                  tip("倒轉 ( PgUp 鍵：%1，或 ← 鍵：%2 )", amount, arrows));
-        QCOMPARE(w.picPlusBk->mbForward->toolTip(),
+        QCOMPARE(w.panel().mbForward->toolTip(),
                  tip("快轉 ( PgDn 鍵：%1，或 → 鍵：%2 )", amount, arrows));
         QCOMPARE(m_dialogs->messageTexts(),
                  rangeMessage ? QStringList{u8("你輸入了錯誤範圍的模式數值！")} : QStringList());
@@ -380,8 +380,8 @@ private Q_SLOTS:
         QSignalSpy shown(&w, &frmMain::statusChanged);
         {
             // Half-way: 50 %, 00:15. No tick may report the way there.
-            const frmMain::MciBusy seeking(w);
-            w.mciMain.setCurFrame(w.state().totalFrames / 2, true);
+            const PlayerParts::MciBusy seeking(w.parts());
+            w.session().setCurFrame(w.state().totalFrames / 2, true);
         }
         QVERIFY(testsupport::waitUntil([&] { return shown.count() >= 4; }, 4000));
 
@@ -400,13 +400,13 @@ private Q_SLOTS:
             QVERIFY(change.at(1).toString().startsWith(u8("00:1")));
         }
         QVERIFY(shown.constLast().at(2).toInt() > shown.constFirst().at(2).toInt());
-        QCOMPARE(w.picPlusBk->lblTtTime->text(), total);
+        QCOMPARE(w.panel().lblTtTime->text(), total);
 
         m_f->nearEnd();
         QVERIFY(m_f->waitStatus(u8("結束播放"), 4000));
         QCOMPARE(w.state().playerState, 5);
         QVERIFY(!w.checkTimer().isActive());
-        QCOMPARE(w.picPlusBk->lblCurTime->text(), u8("00:00"));
+        QCOMPARE(w.panel().lblCurTime->text(), u8("00:00"));
     }
 
     void pausedEndIsNotDetected() {
@@ -441,8 +441,8 @@ private Q_SLOTS:
         if (!paused) {
             w.playback().mbPlay_Click();
         }
-        QWidget* bar = w.picPlusBk->picHsb;
-        QWidget* thumb = w.picPlusBk->picHsb2;
+        QWidget* bar = w.panel().picHsb;
+        QWidget* thumb = w.panel().picHsb2;
         const double grip = thumb->width() / 2.0;
         const double end = bar->x() + (drag ? lands * bar->width() : std::floor(to * bar->width()));
         const double target = bar->x() + to * bar->width();
@@ -453,7 +453,7 @@ private Q_SLOTS:
                 const double pointer = thumb->x() + grip;
                 const double next = pointer + (target - pointer) / (5 - step);
                 mouse(thumb, QEvent::MouseMove, next - thumb->x(), Qt::LeftButton);
-                QCOMPARE(w.mciMain.getCurFrame(), start);  // nothing moves while dragging
+                QCOMPARE(w.session().getCurFrame(), start);  // nothing moves while dragging
             }
             QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
             mouse(thumb, QEvent::MouseButtonRelease, target - thumb->x(), Qt::NoButton);
@@ -465,12 +465,12 @@ private Q_SLOTS:
             std::min(static_cast<qint32>(std::lround((std::round(end) - bar->x()) /
                                                      double(w.state().twipsPerFrame))),
                      w.state().totalFrames);
-        const qint32 now = w.mciMain.getCurFrame();
+        const qint32 now = w.session().getCurFrame();
         // One pixel of the bar is about two frames; playing, it has gone on a little.
         QVERIFY2(
             paused ? std::abs(now - frame) <= (drag ? 2 : 0) : now >= frame && now < frame + 15,
             qPrintable(u8("at %1, expected %2").arg(now).arg(frame)));
-        QCOMPARE(w.mciMain.getStatus(), paused ? u8("paused") : u8("playing"));
+        QCOMPARE(w.session().getStatus(), paused ? u8("paused") : u8("playing"));
         QCOMPARE(w.state().playerState, paused ? 4 : 1);
         QVERIFY(std::abs(thumb->x() + grip - end) <= 1.0);
     }
@@ -496,7 +496,7 @@ private Q_SLOTS:
         m_f->mixer.volume = minimum;
         m_f->mixer.mute = 1;
         m_f->load();
-        PlayerPanel* p = win().picPlusBk;
+        PlayerPanel* p = &win().panel();
         QCOMPARE(p->mbSound->State(), int(ZelvoButton::Down));  // muted at start
 
         QWidget* track = p->picVolSdr;

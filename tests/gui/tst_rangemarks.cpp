@@ -112,10 +112,10 @@ class tst_RangeMarks : public QObject {
                     w.playback().mbPause_Click();
                 }
                 {
-                    const frmMain::MciBusy seeking(w);
-                    w.mciMain.setCurFrame(op.mid(1).toInt(), false);
+                    const PlayerParts::MciBusy seeking(w.parts());
+                    w.session().setCurFrame(op.mid(1).toInt(), false);
                 }
-                QTRY_COMPARE_WITH_TIMEOUT(w.mciMain.getCurFrame(), op.mid(1).toInt(), 3000);
+                QTRY_COMPARE_WITH_TIMEOUT(w.session().getCurFrame(), op.mid(1).toInt(), 3000);
                 if (kind == ']') {
                     w.statusTimer().tick();  // the tick stretches the open segment first
                 }
@@ -127,7 +127,7 @@ class tst_RangeMarks : public QObject {
         }
     }
     QString playingRange() const {
-        const MCI& mci = m_f->w->mciMain;
+        const MCI& mci = m_f->w->session();
         return u8("%1-%2").arg(mci.rngStart()).arg(mci.rngEnd());
     }
 
@@ -180,7 +180,7 @@ private Q_SLOTS:
             w.Form_KeyDown(Qt::Key_Return,
                            loops ? Qt::KeyboardModifiers(Qt::ControlModifier) : Qt::NoModifier);
         }
-        QCOMPARE(w.mciMain.rngRepeat(), loops);
+        QCOMPARE(w.session().rngRepeat(), loops);
         QCOMPARE(playingRange(), u8("25-50"));
 
         // Watch the position while a range plays: it stays within two frames of a segment.
@@ -190,8 +190,8 @@ private Q_SLOTS:
         watch.setInterval(15);
         connect(&watch, &QTimer::timeout, this, [&] {
             // As the status timer does, not in the middle of a media command.
-            if (w.mciMain.isRngPlaying() && !w.isMciBusy()) {
-                const qint32 frame = w.mciMain.getCurFrame();
+            if (w.session().isRngPlaying() && !w.isMciBusy()) {
+                const qint32 frame = w.session().getCurFrame();
                 const bool inside = (frame >= 23 && frame <= 52) || (frame >= 98 && frame <= 127);
                 QVERIFY2(inside, qPrintable(u8("frame %1").arg(frame)));
                 wrapped = wrapped || (frame <= 52 && !seen.isEmpty() && seen.constLast() >= 98);
@@ -206,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(!seen.isEmpty());
         QVERIFY(*std::max_element(seen.cbegin(), seen.cend()) >= 123);  // the last one ran out
         QCOMPARE(wrapped, loops);
-        QCOMPARE(w.mciMain.isRngPlaying(), loops);
+        QCOMPARE(w.session().isRngPlaying(), loops);
         QCOMPARE(w.state().playerState, loops ? 1 : 5);
         if (!loops) {
             QCOMPARE(m_f->status(), u8("結束播放"));
@@ -311,14 +311,14 @@ private Q_SLOTS:
         } else if (action == "F2") {
             QVERIFY(w.Form_KeyDown(Qt::Key_F2, Qt::NoModifier));
         } else if (action == "seek") {
-            QVERIFY(w.mciMain.isRngPlaying());
-            QWidget* bar = w.picPlusBk->picHsb;
+            QVERIFY(w.session().isRngPlaying());
+            QWidget* bar = w.panel().picHsb;
             QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, 3));
-            QVERIFY(!w.mciMain.isRngPlaying());
-            QVERIFY(w.picPlusBk->mbPlay[0]->isVisible());
-            QCOMPARE(w.picPlusBk->mbRngStart->State(), int(ZelvoButton::Normal));
+            QVERIFY(!w.session().isRngPlaying());
+            QVERIFY(w.panel().mbPlay[0]->isVisible());
+            QCOMPARE(w.panel().mbRngStart->State(), int(ZelvoButton::Normal));
             // The file plays on from there, past the range's end.
-            QVERIFY(testsupport::waitUntil([&] { return w.mciMain.getCurFrame() > 300; }));
+            QVERIFY(testsupport::waitUntil([&] { return w.session().getCurFrame() > 300; }));
         } else if (!action.empty()) {
             (action == "clear" ? m.mnuRngClear : m.mnuRngPlay[0])->trigger();
         }
@@ -332,8 +332,8 @@ private Q_SLOTS:
             QCOMPARE(w.isVisible(), !quits);
             QCOMPARE(appClosing, quits);
             if (!quits) {  // still open on the same file, paused for the question
-                QCOMPARE(w.mciMain.FileName(), m_path);
-                QCOMPARE(w.mciMain.getStatus(), u8("paused"));
+                QCOMPARE(w.session().FileName(), m_path);
+                QCOMPARE(w.session().getStatus(), u8("paused"));
                 QVERIFY(w.checkDealRng());
             }
             return;
@@ -348,7 +348,7 @@ private Q_SLOTS:
             return QString::number(s, 'f', 2).rightJustified(5, u'0');
         };
         QCOMPARE(model.stripShown() ? model.marksText() : QString(), shown);
-        QCOMPARE(w.picPlusBk->picRngBk->isVisible(), any);
+        QCOMPARE(w.panel().picRngBk->isVisible(), any);
         QCOMPARE(model.lastSegmentIndex(), std::max(0, static_cast<int>(segments.size()) - 1));
         double total = 0.0;
         for (int i = 0; i < segments.size(); ++i) {
@@ -362,7 +362,7 @@ private Q_SLOTS:
             QVERIFY(marks.picRS(i)->isVisible());
             QCOMPARE(boxColor(marks.picRS(i)), kGreen);
         }
-        QCOMPARE(w.picPlusBk->picRngBk->toolTip(),
+        QCOMPARE(w.panel().picRngBk->toolTip(),
                  any ? u8("%1 個標記的總時間是 00:%2 秒").arg(segments.size()).arg(seconds(total))
                      : QString());
         // The menus follow the segments (cutting needs two); the marks list always opens.
@@ -375,13 +375,13 @@ private Q_SLOTS:
         // Marks made here, not loaded with the entry, are being edited: leaving asks.
         QCOMPARE(w.checkDealRng(), any && *c.ops != 0);
 
-        const QString range = w.mciMain.isRngPlaying() ? playingRange() : QString();
+        const QString range = w.session().isRngPlaying() ? playingRange() : QString();
         QCOMPARE((w.state().playerState == 1 ? u8("▶") : QString()) + range, u8(c.playing));
         if (w.state().playerState == 1 && !range.isEmpty()) {
-            QTRY_VERIFY_WITH_TIMEOUT(w.mciMain.getCurFrame() >= w.mciMain.rngStart(), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(w.session().getCurFrame() >= w.session().rngStart(), 3000);
         }
         if (action.empty() && *c.ops == 0) {
-            QVERIFY(w.mciMain.getCurFrame() < 100);  // the file plays from its start
+            QVERIFY(w.session().getCurFrame() < 100);  // the file plays from its start
         }
         if (action == "click" && c.answer == MsgResult::Yes) {
             QCOMPARE(model.playSeg, model.lastSegmentIndex());  // nothing follows

@@ -389,7 +389,7 @@ private Q_SLOTS:
             dialogsAfterSecondSave = m_dialogs->messages().size() + m_dialogs->fileDialogs().size();
             QTest::keyClick(m_f->w.get(), Qt::Key_Space);
             QTest::keyClick(win().windowHandle(), Qt::Key_Delete);
-            QTest::mouseClick(win().picPlusBk->mbPlay[0], Qt::LeftButton);
+            QTest::mouseClick(win().panel().mbPlay[0], Qt::LeftButton);
             stateAfterKeys = win().state().playerState;
             win().linkExecute(other);
             toolsThere = QFileInfo::exists(AppPaths::running().mencoder());

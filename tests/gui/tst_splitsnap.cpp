@@ -83,7 +83,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(QString, length);
         QVERIFY(m_f->play(u8("clip.mp4")));
-        const QString playing = win().mciMain.FileName();
+        const QString playing = win().session().FileName();
         const QString src = source(media, QFileInfo(media).fileName());
         if (!message.isEmpty()) {
             m_dialogs->answerMessage(media.endsWith(u8(".flv")) ? MsgResult::Cancel
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE((tab == 21 ? static_cast<QWidget*>(split().optMdSplit[1]) : snap().optMdSnap1[0])
                      ->isEnabled(),
                  message.isEmpty());
-        QCOMPARE(win().mciMain.FileName(), playing);
+        QCOMPARE(win().session().FileName(), playing);
         QVERIFY(m_f->waitPlaying() || !message.isEmpty());
     }
 

@@ -1,7 +1,6 @@
 #pragma once
 // Stand-ins for the program's two windows, for tests that need one without the real window:
 // what a test sets is what the window answers, and what is asked of it is recorded.
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/PlayerWindow.h"
 
@@ -94,16 +93,4 @@ public:
     int saveFolderBoxShown = 0;
     bool doneToFileList() const override { return doneToList; }
     void showInFileList(const QString& path) override { shownInFileList << path; }
-};
-
-// Puts fakes in the windows' places for as long as it lives.
-class FakeWindowsScope {
-public:
-    FakeWindowsScope(PlayerWindow* player, ListWindow* list) {
-        appWindows().player = player;
-        appWindows().list = list;
-    }
-    ~FakeWindowsScope() { appWindows() = AppWindows(); }
-    FakeWindowsScope(const FakeWindowsScope&) = delete;
-    FakeWindowsScope& operator=(const FakeWindowsScope&) = delete;
 };

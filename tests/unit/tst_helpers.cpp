@@ -1,7 +1,6 @@
 // The helpers without a window: what the program makes of paths, times and file names, its
 // folders and deletions, the file object's rules, the master volume's rules over a mixer the
 // test controls and over this machine's, and the range marks as data.
-#include "FakeWindows.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 #include "core/common/mdlZelvoFLV.h"
@@ -78,35 +77,24 @@ QString shown(const MainVol& volume) {
 class TstHelpers : public QObject {
     Q_OBJECT
 
-    FakePlayerWindow m_player;
-    FakeListWindow m_list;
-    std::unique_ptr<FakeWindowsScope> m_windows;
     const FileObject& fo = FileObject::shared();
     PlayerState m_state;  // of the marks
 
 private Q_SLOTS:
     void init() {
-        m_player = FakePlayerWindow();
-        m_list = FakeListWindow();
-        m_windows = std::make_unique<FakeWindowsScope>(&m_player, &m_list);
         // 30 s at 25 frames a second.
         m_state.totalFrames = 750;
         m_state.secPerFrame = 0.04f;
         m_state.totalSeconds = 30.0;
     }
-    void cleanup() {
-        m_windows.reset();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    // What the program makes of a path; an empty path asks about the file being played.
+    // What the program makes of a path.
     void classification_data() {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("playing");
         QTest::addColumn<QString>("kinds");
-        auto row = [](const char* tag, const char* path, const char* kinds,
-                      const char* playing = "") {
-            QTest::newRow(tag) << u8(path) << u8(playing) << u8(kinds);
+        auto row = [](const char* tag, const char* path, const char* kinds) {
+            QTest::newRow(tag) << u8(path) << u8(kinds);
         };
         row("bare extension", "flv", "media editable");
         row("case ignored", "/影片/a.Flv", "media editable");
@@ -125,15 +113,11 @@ private Q_SLOTS:
         row("colon first", ":http", "");
         row("colon in a path", "/home/http:x", "");
         row("two schemes", "rtsp;mms://x", "");
-        row("nothing playing", "", "");
-        row("playing a file", "", "editable", "/v/a.flv");
-        row("playing a stream", "", "editable url", "mms://host/a.wmv");
+        row("nothing", "", "");
     }
     void classification() {
         QFETCH(QString, path);
-        QFETCH(QString, playing);
         QFETCH(QString, kinds);
-        m_player.file = playing;
         QStringList found;
         const bool checks[] = {isMediaFile(path), isAudioFile(path), isEditableFile(path),
                                isListFile(path), ::isUrl(path)};
@@ -246,10 +230,8 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        m_list.folder = QDir::homePath() + u'/';
-        m_list.saveDir = saveDir.replace(u8("<dir>"), dir.path());
-        QCOMPARE(::getWorkDir(path), expected.replace(u8("<dir>"), dir.path()));
-        m_list.saveDir.clear();
+        QCOMPARE(::getWorkDir(path, saveDir.replace(u8("<dir>"), dir.path())),
+                 expected.replace(u8("<dir>"), dir.path()));
     }
 
     void absoluteTarget_data() {
@@ -284,35 +266,23 @@ private Q_SLOTS:
 
     void killFile_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("noClose");
-        QTest::addColumn<bool>("closeAsked");
         QTest::addColumn<QString>("remaining");
-        QTest::newRow("played file closed first")
-            << "a.flv" << false << true << "~tmpSP001.flv ~tmpSP002.flv";
-        QTest::newRow("tool file") << "a.flv" << true << false << "~tmpSP001.flv ~tmpSP002.flv";
-        QTest::newRow("wildcard") << "~tmpS*.*" << true << false << "a.flv";
-        QTest::newRow("missing") << "missing.flv" << false << false
+        QTest::newRow("one file") << "a.flv"
+                                  << "~tmpSP001.flv ~tmpSP002.flv";
+        QTest::newRow("wildcard") << "~tmpS*.*"
+                                  << "a.flv";
+        QTest::newRow("missing") << "missing.flv"
                                  << "a.flv ~tmpSP001.flv ~tmpSP002.flv";
     }
     void killFile() {
         QFETCH(QString, name);
-        QFETCH(bool, noClose);
-        QFETCH(bool, closeAsked);
         QFETCH(QString, remaining);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         for (const char* file : {"a.flv", "~tmpSP001.flv", "~tmpSP002.flv"}) {
             QVERIFY(testsupport::writeFile(dir.filePath(u8(file))));
         }
-        const QString path = dir.filePath(name);
-        QStringList closed;
-        m_player.onClose = [&closed, &dir](const QString& file) {
-            closed.append(file);
-            // The player lets go of the file before it is deleted.
-            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
-        };
-        ::killFile(path, noClose);
-        QCOMPARE(closed, closeAsked ? QStringList{path} : QStringList());
+        ::killFile(dir.filePath(name));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name).join(u' '), remaining);
     }
 

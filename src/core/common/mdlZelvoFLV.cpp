@@ -1,8 +1,5 @@
 #include "core/common/mdlZelvoFLV.h"
 
-#include "core/common/AppWindows.h"
-#include "core/common/ListWindow.h"
-#include "core/common/PlayerWindow.h"
 #include "core/files/FileObject.h"
 
 #include <QDir>
@@ -54,11 +51,6 @@ bool extensionIn(QLatin1String list, const QString& path, bool acceptBareExtensi
     return inList(list, FileObject::shared().GetExtensionName(std::as_const(named)).toLower());
 }
 
-QString playerFile() {
-    const PlayerWindow* player = appWindows().player;
-    return player != nullptr ? player->fileName() : QString();
-}
-
 QString twoDigits(qint64 value) {
     return QString::number(value).rightJustified(2, QLatin1Char('0'));
 }
@@ -87,7 +79,7 @@ bool isAudioFile(const QString& path) {
 }
 
 bool isEditableFile(const QString& path) {
-    return extensionIn(editableExtensions, path.isEmpty() ? playerFile() : path, true);
+    return extensionIn(editableExtensions, path, true);
 }
 
 bool isListFile(const QString& path) {
@@ -95,12 +87,11 @@ bool isListFile(const QString& path) {
 }
 
 bool isUrl(const QString& text) {
-    const QString checked = text.isEmpty() ? playerFile() : text;
-    const qsizetype colon = checked.indexOf(QLatin1Char(':'));
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 1) {
         return false;
     }
-    return inList(urlSchemes, checked.left(colon).toLower());
+    return inList(urlSchemes, text.left(colon).toLower());
 }
 
 QString absoluteTarget(const QString& text, const QString& folder) {
@@ -166,10 +157,8 @@ QString upperDriveLetter(const QString& path) {
     return result;
 }
 
-QString getWorkDir(const QString& path) {
+QString getWorkDir(const QString& path, const QString& saveDir) {
     const FileObject& fso = FileObject::shared();
-    const ListWindow* list = appWindows().list;
-    const QString saveDir = list != nullptr ? list->saveFolder() : QString();
     if (!saveDir.isEmpty() && fso.FolderExists(saveDir)) {
         return addSeparator(saveDir);
     }
@@ -180,7 +169,7 @@ QString getWorkDir(const QString& path) {
     return addSeparator(fso.GetParentFolderName(path));
 }
 
-void killFile(const QString& path, bool noClose) {
+void killFile(const QString& path) {
     if (path.isEmpty()) {
         return;
     }
@@ -188,21 +177,13 @@ void killFile(const QString& path, bool noClose) {
     if (files.matchFiles(path).isEmpty()) {
         return;
     }
-    PlayerWindow* player = appWindows().player;
-    if (!noClose && player != nullptr) {
-        player->closeRunFn(path);
-    }
     files.DeleteFile(path);
 }
 
-void killExactFile(const QString& path, bool noClose) {
+void killExactFile(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || info.isDir() || (!info.exists() && !info.isSymLink())) {
         return;
-    }
-    PlayerWindow* player = appWindows().player;
-    if (!noClose && player != nullptr) {
-        player->closeRunFn(path);
     }
     QFile::remove(path);
 }

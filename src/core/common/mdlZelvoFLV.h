@@ -46,7 +46,6 @@ inline constexpr QLatin1String openMediaExtensions(
 inline constexpr QLatin1String imageExtensions(";jpg;jpeg;jpe;gif;bmp;png;wmf;emf;ico;cur;");
 
 // File kinds, by extension. A bare extension ("flv") is accepted too.
-// isEditableFile("") and isUrl("") look at the file open in the player.
 bool isMediaFile(const QString& path);
 bool isAudioFile(const QString& path);
 bool isEditableFile(const QString& path);
@@ -69,16 +68,16 @@ QString addSeparator(const QString& path);
 // A one-character part before the first ":" is upper-cased; anything else is
 // returned unchanged.
 QString upperDriveLetter(const QString& path);
-// The folder the tools' dialogs start in: the default save folder while it is set and
-// there, or else the folder of path (the source); "" for a stream or no path.
-QString getWorkDir(const QString& path);
+// The folder the tools' dialogs start in: the default save folder saveDir while it is set
+// and there, or else the folder of path (the source); "" for a stream or no path.
+QString getWorkDir(const QString& path, const QString& saveDir);
 // Deletes the files the path names ("*" and "?" allowed in the file-name part),
-// never folders. Unless noClose, the player is first asked to let go of the file.
-void killFile(const QString& path, bool noClose = false);
+// never folders. A file the player may hold is let go of first by the caller.
+void killFile(const QString& path);
 // Deletes the one file of exactly this name: "*" and "?" are characters of the name and
 // blanks around it are kept, so an output named "a?.flv" never takes "ab.flv" with it.
-// Never a folder. Unless noClose, the player is first asked to let go of the file.
-void killExactFile(const QString& path, bool noClose = false);
+// Never a folder.
+void killExactFile(const QString& path);
 
 // A number typed by the user, read leniently: the leading decimal number of the text (blanks,
 // sign, digits, one "." and digits), 0 when there is none, so "12abc" reads 12.

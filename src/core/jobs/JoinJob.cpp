@@ -93,7 +93,7 @@ void JoinJob::addJoin(double weight) {
     addRun(remuxCommand(AppPaths::running().ffmpeg(), join), weight * remuxShare, fixed,
            OnEmpty::Fail);
     addFileStep([this, join] {
-        killFile(path(join), true);
+        killFile(path(join));
         return true;
     });
     addRun(metaCommand(AppPaths::running().flvMeta(), fixed), weight * metaShare, fixed,

@@ -24,12 +24,12 @@ QProcessEnvironment installEnvironment() {
 void remove(const QString& mode) {
     const AppPaths& paths = AppPaths::running();
     if (mode == QLatin1String("notCapMCI") || mode == QLatin1String("All")) {
-        killFile(paths.mencoder(), true);
-        killFile(paths.ffmpeg(), true);
-        killFile(paths.flvMeta(), true);
+        killFile(paths.mencoder());
+        killFile(paths.ffmpeg());
+        killFile(paths.flvMeta());
     }
     if (mode == QLatin1String("CapMCI") || mode == QLatin1String("All")) {
-        killFile(paths.sampleClip(), false);
+        killFile(paths.sampleClip());
     }
 }
 

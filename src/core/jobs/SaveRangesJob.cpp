@@ -92,7 +92,7 @@ void SaveRangesJob::addCut(int index, double weight) {
     const QString part = partName(index, m_ext);
     const WholeSeconds range = wholeSeconds(m_ranges.at(index));
     addFileStep([this, part] {
-        killFile(path(part), true);
+        killFile(path(part));
         return true;
     });
     const Range& r = m_ranges.at(index);
@@ -116,7 +116,7 @@ void SaveRangesJob::addCut(int index, double weight) {
     setNotePrefix(prefix);
     addRun(remuxCommand(AppPaths::running().ffmpeg(), part), weight * remuxShare);
     addFileStep([this, part] {
-        killFile(path(part), true);
+        killFile(path(part));
         moveFile(QStringLiteral("~fix") + part, part);
         return true;
     });
@@ -160,11 +160,11 @@ void SaveRangesJob::addJoin(double weight) {
     }
     addRun(joinPartsCommand(AppPaths::running().mencoder(), m_ext, parts), weight);
     addFileStep([this] {
-        killFile(path(QStringLiteral("~tmpSP*.") + m_ext), true);
+        killFile(path(QStringLiteral("~tmpSP*.") + m_ext));
         return true;
     });
     const auto dropJoin = [this, join] {
-        killFile(path(join), true);
+        killFile(path(join));
         return true;
     };
     if (m_family == 2) {

@@ -112,6 +112,9 @@ bool ToolJob::claimOutput(const QString& output) {
     if (!m_claimed.contains(target)) {
         m_claimed << target;
     }
+    if (releaseFile) {
+        releaseFile(target);
+    }
     killExactFile(target);
     return !QFileInfo::exists(target) && !QFileInfo(target).isSymLink();
 }
@@ -171,8 +174,8 @@ bool ToolJob::usable(const QString& path) {
 
 void ToolJob::killTempFiles(const QString& folder) {
     // The player never has these open, so it is not asked to let go of them.
-    killFile(addSeparator(folder) + toolTexts::tempPattern(), true);
-    killFile(addSeparator(folder) + toolTexts::fixTempPattern(), true);
+    killFile(addSeparator(folder) + toolTexts::tempPattern());
+    killFile(addSeparator(folder) + toolTexts::fixTempPattern());
 }
 
 bool ToolJob::isTempName(const QString& path) {
@@ -355,7 +358,7 @@ void ToolJob::finish(Result result) {
     if (result != Result::Succeeded) {
         for (const QString& output : std::as_const(m_claimed)) {
             if (!m_kept.contains(output)) {
-                killExactFile(output, true);
+                killExactFile(output);
             }
         }
     }

@@ -105,6 +105,9 @@ public:
     std::function<bool()> askReencode;
     // Asks the user whether to go on (OK or Cancel); without an answer the job goes on.
     std::function<bool(const QString& question)> askGoOn;
+    // Asked to let go of a file before the job replaces it (the player closes it while it
+    // plays it); without it nothing is asked.
+    std::function<void(const QString& path)> releaseFile;
 
     // Runs the steps; finished() follows, also for a job that cannot start because another
     // one is running (Failed, with nothing touched).

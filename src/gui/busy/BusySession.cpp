@@ -1,6 +1,5 @@
 #include "gui/busy/BusySession.h"
 
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
@@ -56,8 +55,8 @@ void BusySession::setExplorer(std::function<void(const QString&)> explorer) {
 }
 
 void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
-    QWidget* mainForm = appWindows().player != nullptr ? appWindows().player->form() : nullptr;
-    QWidget* listForm = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
+    QWidget* mainForm = m_player != nullptr ? m_player->form() : nullptr;
+    QWidget* listForm = m_list != nullptr ? m_list->form() : nullptr;
     if (show) {
         m_hiddenForm = 0;
         if (ownerForm != mainForm && isShown(mainForm)) {
@@ -108,8 +107,26 @@ void BusySession::buzySateShow(bool show, QWidget* ownerForm, bool* aborted) {
     QCoreApplication::processEvents();
 }
 
+void BusySession::setWindows(PlayerWindow* player, ListWindow* list) {
+    m_player = player;
+    m_list = list;
+}
+
+void BusySession::prepareJob(ToolJob& job) {
+    job.askReencode = [this] { return askAudioReencode(); };
+    job.askGoOn = [this](const QString& question) {
+        return msgBox(question, MsgButtons::OkCancel, titles::notice(), MsgIcon::None,
+                      m_dialog.data()) == MsgResult::Ok;
+    };
+    job.releaseFile = [this](const QString& path) {
+        if (m_player != nullptr) {
+            m_player->closeRunFn(path);
+        }
+    };
+}
+
 void BusySession::pausePlayer() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->pausePrFn();
     }
 }
@@ -125,11 +142,7 @@ bool BusySession::runJob(ToolJob& job, QObject* owner, ToolOperation op) {
     m_job = &job;
     {
         const InputGuard guard(m_dialog);
-        job.askReencode = [this] { return askAudioReencode(); };
-        job.askGoOn = [this](const QString& question) {
-            return msgBox(question, MsgButtons::OkCancel, titles::notice(), MsgIcon::None,
-                          m_dialog.data()) == MsgResult::Ok;
-        };
+        prepareJob(job);
         connect(&job, &ToolJob::stepStarted, this,
                 [this](int count, int index) { setBusyText(count, index); });
         connect(&job, &ToolJob::progressChanged, m_dialog, [this](int percent) {
@@ -255,7 +268,7 @@ void BusySession::doneAfterSave(const QString& outputPath, bool silent, float se
     }
     // The windows the session hid are shown again before the report asks.
     QCoreApplication::processEvents();
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_list;
     if (silent) {
         if (list != nullptr) {
             list->showInFileList(outputPath);
@@ -312,14 +325,8 @@ bool BusySession::runQueue(JobQueue& queue, QObject* owner) {
             m_dialog->setProgress(percent);
             Q_EMIT progressShown(percent);
         });
-        queue.prepareJob = [this](ToolJob& job) {
-            // One consent to re-encoding the sound holds for the whole batch.
-            job.askReencode = [this] { return askAudioReencode(); };
-            job.askGoOn = [this](const QString& question) {
-                return msgBox(question, MsgButtons::OkCancel, titles::notice(), MsgIcon::None,
-                              m_dialog.data()) == MsgResult::Ok;
-            };
-        };
+        // One consent to re-encoding the sound holds for the whole batch.
+        queue.prepareJob = [this](ToolJob& job) { prepareJob(job); };
         queue.askStopRest = [this](int left) {
             const bool stop = m_stopAll || msgBox(batchTexts::stopRest(left), MsgButtons::OkCancel,
                                                   titles::notice(), MsgIcon::Question,
@@ -368,7 +375,7 @@ void BusySession::showBatchReport(const JobQueue& queue, QWidget* owner) {
     }
     auto* report = new frmBatchReport(lines, first, owner);
     report->showFolder = [this](const QString& output) {
-        ListWindow* list = appWindows().list;
+        ListWindow* list = m_list;
         if (list != nullptr && list->doneToFileList()) {
             list->showInFileList(output);
         } else {

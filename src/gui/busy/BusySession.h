@@ -13,6 +13,8 @@
 
 #include <functional>
 
+class ListWindow;
+class PlayerWindow;
 class QWidget;
 
 // What a tool job looks like to the user: the busy dialog over the window that started
@@ -24,9 +26,14 @@ class BusySession : public QObject, public JobHost {
     Q_OBJECT
 
 public:
-    // The windows are the program's two (appWindows()); one that is not there counts as
-    // hidden, a missing playlist window with its "go to the file list" box unchecked.
     static BusySession& shared();
+    // The program's two windows, handed over where the program is wired. One that is not
+    // there counts as hidden, a missing playlist window with its "go to the file list" box
+    // unchecked, a missing player as playing nothing.
+    void setWindows(PlayerWindow* player, ListWindow* list);
+    // Gives job the hooks it asks the user and the player through (done for every job run
+    // here).
+    void prepareJob(ToolJob& job);
 
     // How a file is shown in the desktop's file manager (explorerSelect unless
     // replaced).
@@ -120,6 +127,8 @@ private:
 
     std::function<void(const QString&)> m_explorer;
     QPointer<frmBuzy> m_dialog;
+    PlayerWindow* m_player = nullptr;
+    ListWindow* m_list = nullptr;
     QPointer<ToolJob> m_job;
     QPointer<JobQueue> m_queue;
     bool m_stopAll = false;

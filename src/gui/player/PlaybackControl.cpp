@@ -1,20 +1,25 @@
 #include "gui/player/PlaybackControl.h"
 
-#include "core/common/AppWindows.h"
+#include <QMainWindow>
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/FileObject.h"
 #include "core/lists/mdlLineFormat.h"
+#include "core/media/MCI.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 #include "gui/busy/BusySession.h"
 #include "gui/busy/frmBuzy.h"
 #include "gui/player/MainMenus.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
 #include "gui/player/RangeMarks.h"
+#include "gui/player/SaveRanges.h"
 #include "gui/player/SpeedSteps.h"
 #include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
 #include "gui/player/VideoSizing.h"
-#include "gui/player/frmMain.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/mdlIconKestal.h"
@@ -38,7 +43,7 @@ constexpr qint64 statusNoteMs = 5000;
 
 }  // namespace
 
-PlaybackControl::PlaybackControl(frmMain& w) : m_w(w) {}
+PlaybackControl::PlaybackControl(PlayerParts& parts) : m_p(parts) {}
 
 int PlaybackControl::moveTarget(int direction, int index, int count) {
     if (direction == 1) {
@@ -53,7 +58,7 @@ int PlaybackControl::moveTarget(int direction, int index, int count) {
 void PlaybackControl::playSingle(const QString& text, bool fromList) {
     QString item = text;
     item.remove(QLatin1Char('"'));
-    if (m_w.checkDealRng() && !fromList) {
+    if (m_p.rangeMarks->checkDealRng() && !fromList) {
         // newPlay then goes back to single-file mode after its question.
         m_marksEditMarker = kSingleFileMarker;
     }
@@ -64,25 +69,25 @@ void PlaybackControl::playSingle(const QString& text, bool fromList) {
 
 void PlaybackControl::playEntry(const PlaylistEntry& entry) {
     listPlayState = 2;
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_p.list) {
         list->setPlayingEntry(true);
     }
-    m_w.newPlay(upperDriveLetter(entry.path), entry.marks);
+    m_p.playback->newPlay(upperDriveLetter(entry.path), entry.marks);
     showPlayer();
 }
 
 void PlaybackControl::showPlayer() {
-    if (m_w.isMinimized()) {
-        m_w.showNormal();
+    if (m_p.window.isMinimized()) {
+        m_p.window.showNormal();
     } else {
-        m_w.show();
+        m_p.window.show();
     }
-    m_w.state().settingsLoading = false;
+    m_p.state.settingsLoading = false;
 }
 
 void PlaybackControl::playListLine(const QString& text) {
     PlaylistEntry entry;
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     if (!text.isEmpty()) {
         entry = PlaylistEntry::fromItemText(text);
     } else if (list != nullptr) {
@@ -91,23 +96,23 @@ void PlaybackControl::playListLine(const QString& text) {
     if (list != nullptr) {
         list->setPlayingEntry(text.isEmpty());
     }
-    m_w.newPlay(upperDriveLetter(entry.path), entry.marks);
+    m_p.playback->newPlay(upperDriveLetter(entry.path), entry.marks);
 }
 
 void PlaybackControl::newPlay(const QString& file, const QString& marks) {
     // A copy: the caller may pass lastPlayed itself, which changes below.
     const QString path = file;
-    const frmMain::MciBusy busy(m_w);
-    PlayerPanel* panel = m_w.picPlusBk;
-    RangeMarks& strip = m_w.marks();
-    MCI& mci = m_w.mciMain;
+    const PlayerParts::MciBusy busy(m_p);
+    PlayerPanel* panel = &m_p.panel;
+    RangeMarks& strip = *m_p.rangeMarks;
+    MCI& mci = m_p.session;
 
     if (strip.checkDealRng()) {
         if (mci.getStatus() == QLatin1String("playing")) {
             mbPause_Click();
         }
         if (msgBox(frmMainTexts::playWhileMarking(path), MsgButtons::YesNo, titles::notice(),
-                   MsgIcon::Question, &m_w) != MsgResult::Yes) {
+                   MsgIcon::Question, &m_p.window) != MsgResult::Yes) {
             return;
         }
         listPlayState = 0;
@@ -116,99 +121,99 @@ void PlaybackControl::newPlay(const QString& file, const QString& marks) {
         QCoreApplication::processEvents();
     }
     // No status tick may look at a device that is being replaced.
-    m_w.checkTimer().stop();
+    m_p.checkTimer.stop();
     m_marksEditMarker.clear();
     strip.clearMarks();
 
-    m_w.state().lastPlayed = mci.FileName();
-    m_w.menus().mnuPlayLast->setEnabled(!m_w.state().lastPlayed.isEmpty());
+    m_p.state.lastPlayed = mci.FileName();
+    m_p.menus->mnuPlayLast->setEnabled(!m_p.state.lastPlayed.isEmpty());
 
-    m_w.marksModel().marksEdited = false;
-    m_w.state().totalFrames = 0;
-    m_w.statusTimer().putThumb(0);
+    m_p.marks.marksEdited = false;
+    m_p.state.totalFrames = 0;
+    m_p.status->putThumb(0);
 
     mci.closeMCI(QString());
     mci.setIsAudioOnly(false);
 
     mdlIconKestal::drawFileIcon(panel->picAssIcon, path);
     const QString name = FileObject::shared().GetFileName(path);
-    m_w.state().fileTag = name;
-    m_w.setWindowTitle(frmMainTexts::fileCaption(name));
-    m_w.setStatusText(frmMainTexts::statusStart());
-    m_w.speedSteps().checkSpeedItem(4, 1000);
+    m_p.state.fileTag = name;
+    m_p.window.setWindowTitle(frmMainTexts::fileCaption(name));
+    m_p.shell.setStatusText(frmMainTexts::statusStart());
+    m_p.speed->checkSpeedItem(4, 1000);
 
     // The session draws into the window's client area, below the menu bar, where
     // "put" places the picture over the video area.
-    mci.openMCI(path, m_w.winId(), kAlias);
+    mci.openMCI(path, m_p.window.winId(), kAlias);
     mci.setVolume(500);
 
-    m_w.sizing().myPutSize(true);
+    m_p.sizing->myPutSize(true);
     strip.loadMarksText(marks);
     // The capture session opens once the file's first frame is on its way, not before.
-    m_w.setupCaptureSession(path);
+    m_p.shell.setupCaptureSession(path);
 
     if (mci.isSuccess()) {
-        m_w.picNote->hide();
+        m_p.note.hide();
         enterPlaying(false);
         checkStreamLength();
-        if (ListWindow* list = appWindows().list) {
+        if (ListWindow* list = m_p.list) {
             list->loadMark();
         }
         setFileMenus(true);
-        Q_EMIT m_w.playStarted(path, marks);
+        m_p.shell.announcePlayStarted(path, marks);
     } else {
         failPlay(QString());
     }
 }
 
 void PlaybackControl::enterPlaying(bool fromResume) {
-    PlayerPanel* panel = m_w.picPlusBk;
+    PlayerPanel* panel = &m_p.panel;
     if (!fromResume) {
         setTransportLook(false);
         setPlayButtons(2);
     }
     panel->showTimeLabels(true);
-    if (m_w.mciMain.isRngPlaying()) {
+    if (m_p.session.isRngPlaying()) {
         panel->mbRngStart->setState(ZelvoButton::Disabled);
         panel->mbRngEnd->setState(ZelvoButton::Disabled);
-    } else if (m_w.marksModel().stripShown()) {
+    } else if (m_p.marks.stripShown()) {
         panel->mbRngStart->setState(ZelvoButton::Normal);
     }
-    m_w.statusTimer().volumeRefresh(false);
-    m_w.state().playerState = 1;
+    m_p.status->volumeRefresh(false);
+    m_p.state.playerState = 1;
     fncEbCheck();
-    m_w.checkTimer().start();
+    m_p.checkTimer.start();
 }
 
 void PlaybackControl::checkStreamLength() {
-    if (m_w.mciMain.getTotalSeconds() > 0.0f) {
+    if (m_p.session.getTotalSeconds() > 0.0f) {
         return;
     }
     // A stream, or a file of unknown length: nothing to go on to, nothing to mark.
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_p.list) {
         list->mbStopLoop_Click();
     } else {
         listPlayState = 0;
     }
-    m_w.picPlusBk->mbRngStart->setState(ZelvoButton::Disabled);
-    m_w.picPlusBk->mbRngEnd->setState(ZelvoButton::Disabled);
-    m_w.picPlusBk->showTimeLabels(false);
+    m_p.panel.mbRngStart->setState(ZelvoButton::Disabled);
+    m_p.panel.mbRngEnd->setState(ZelvoButton::Disabled);
+    m_p.panel.showTimeLabels(false);
 }
 
 void PlaybackControl::failPlay(const QString& path) {
     listPlayState = 0;
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_p.list) {
         list->loadMark();
     }
     setFileMenus(false);
-    const QString file = path.isEmpty() ? m_w.mciMain.FileName() : path;
-    m_w.picPlusBk->showTimeLabels(false);
+    const QString file = path.isEmpty() ? m_p.session.FileName() : path;
+    m_p.panel.showTimeLabels(false);
     if (BusySession::shared().dialog() != nullptr && !BusySession::shared().isRunningJob()) {
-        BusySession::shared().buzySateShow(false, &m_w);
+        BusySession::shared().buzySateShow(false, &m_p.window);
     }
     shareBnStop(true, true, false);
-    m_w.setStatusText(frmMainTexts::statusFailed());
-    m_w.menus().mnuSaveCap->setEnabled(false);
+    m_p.shell.setStatusText(frmMainTexts::statusFailed());
+    m_p.menus->mnuSaveCap->setEnabled(false);
     playErrorMsg(file, frmMainTexts::cannotPlayHead());
 }
 
@@ -216,26 +221,26 @@ MsgResult PlaybackControl::playErrorMsg(const QString& path, const QString& head
     const bool flv = FileObject::shared().GetExtensionName(path).toLower() == QLatin1String("flv");
     const MsgResult answer = msgBox(frmMainTexts::playError(head, path, flv),
                                     flv ? MsgButtons::OkCancel : MsgButtons::Ok, titles::error(),
-                                    MsgIcon::Critical, &m_w);
+                                    MsgIcon::Critical, &m_p.window);
     if (flv && answer == MsgResult::Ok) {
-        m_w.munCodec_Click();
+        m_p.shell.openCodecHelp();
         QCoreApplication::processEvents();
     }
     return answer;
 }
 
 void PlaybackControl::mbPlay_Click() {
-    const frmMain::MciBusy busy(m_w);
-    MCI& mci = m_w.mciMain;
+    const PlayerParts::MciBusy busy(m_p);
+    MCI& mci = m_p.session;
     setTransportLook(true);
     setPlayButtons(2);
-    const int before = m_w.state().playerState;
+    const int before = m_p.state.playerState;
     if (before != 4) {
-        mci.playMCI(0, m_w.state().totalFrames, false, false, false);
+        mci.playMCI(0, m_p.state.totalFrames, false, false, false);
         mci.rngCancel();
         if (!mci.isSuccess()) {
             // The device may have been closed under us (a tool took the file): reopen.
-            m_w.playSingle(mci.FileName(), false);
+            m_p.playback->playSingle(mci.FileName(), false);
             return;
         }
     } else {
@@ -246,38 +251,37 @@ void PlaybackControl::mbPlay_Click() {
             listPlayState = 2;
         }
         enterPlaying(true);
-        m_w.statusTimer().tick();
+        m_p.status->tick();
     } else {
         failPlay(QString());
     }
 }
 
 void PlaybackControl::mbPause_Click() {
-    const frmMain::MciBusy busy(m_w);
+    const PlayerParts::MciBusy busy(m_p);
     setTransportLook(false);
-    m_w.picPlusBk->mbPause->setState(ZelvoButton::Down);
+    m_p.panel.mbPause->setState(ZelvoButton::Down);
     QCoreApplication::processEvents();
     shareBnPause();
-    m_w.statusTimer().tick();
+    m_p.status->tick();
 }
 
 void PlaybackControl::shareBnPause() {
-    m_w.mciMain.pauseMCI();
-    m_w.state().playerState = 4;
+    m_p.session.pauseMCI();
+    m_p.state.playerState = 4;
     setPlayButtons(0);
 }
 
 void PlaybackControl::mbStop_Click() {
-    const bool goOn =
-        listPlayState == 2 && appWindows().list != nullptr && appWindows().list->playSetting() >= 2;
+    const bool goOn = listPlayState == 2 && m_p.list != nullptr && m_p.list->playSetting() >= 2;
     shareBnStop(false, goOn, false);
 }
 
 void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
-    const frmMain::MciBusy busy(m_w);
-    RangeMarks& strip = m_w.marks();
-    MCI& mci = m_w.mciMain;
-    if (m_w.marksModel().lastSegmentOpen()) {
+    const PlayerParts::MciBusy busy(m_p);
+    RangeMarks& strip = *m_p.rangeMarks;
+    MCI& mci = m_p.session;
+    if (m_p.marks.lastSegmentOpen()) {
         strip.mbRngEnd_Click();
     }
     mci.rngCancel();
@@ -287,13 +291,13 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
         mci.stopMCI(QString(), 0);
     }
     ifStopped(false);
-    if (checkMarks && m_w.marksModel().marksEdited) {
-        ListWindow* list = appWindows().list;
-        if (m_w.marksModel().stripShown() && list != nullptr && list->playSetting() != 0) {
+    if (checkMarks && m_p.marks.marksEdited) {
+        ListWindow* list = m_p.list;
+        if (m_p.marks.stripShown() && list != nullptr && list->playSetting() != 0) {
             mci.stopMCI(QString(), 0);
             QCoreApplication::processEvents();
             msgBox(frmMainTexts::marksModeChanged(), MsgButtons::Ok, titles::notice(),
-                   MsgIcon::Information, &m_w);
+                   MsgIcon::Information, &m_p.window);
             list->mnuPlaySetting_Click(0);
         }
         return;
@@ -301,11 +305,11 @@ void PlaybackControl::shareBnStop(bool noAdvance, bool goOn, bool checkMarks) {
     if (!noAdvance) {
         stepList(+1, false);
     }
-    m_w.returnFocus(false);
+    m_p.shell.returnFocus(false);
 }
 
 bool PlaybackControl::listIsOver() {
-    const ListWindow* list = appWindows().list;
+    const ListWindow* list = m_p.list;
     const bool canGoOn =
         list != nullptr && (list->browserActive() ? list->count() > 0 : list->hasPlaylist());
     if (!canGoOn || list->playSetting() == 0) {
@@ -316,13 +320,13 @@ bool PlaybackControl::listIsOver() {
 }
 
 void PlaybackControl::ifStopped(bool x) {
-    PlayerPanel* panel = m_w.picPlusBk;
-    m_w.checkTimer().stop();
-    m_w.statusTimer().putThumb(m_w.mciMain.getCurFrame());
-    m_w.setStatusText(m_w.state().fileTag.isEmpty() ? frmMainTexts::statusNoFile()
-                                                    : frmMainTexts::statusEnded());
-    if (m_w.state().twipsPerFrame != 1.0f) {
-        panel->lblCurTime->setText(formatTime(0.0, m_w.state().curTimeMode, 0));
+    PlayerPanel* panel = &m_p.panel;
+    m_p.checkTimer.stop();
+    m_p.status->putThumb(m_p.session.getCurFrame());
+    m_p.shell.setStatusText(m_p.state.fileTag.isEmpty() ? frmMainTexts::statusNoFile()
+                                                        : frmMainTexts::statusEnded());
+    if (m_p.state.twipsPerFrame != 1.0f) {
+        panel->lblCurTime->setText(formatTime(0.0, m_p.state.curTimeMode, 0));
     }
     // With no file nothing can be played, paused or stepped yet.
     const int fileLook = x ? ZelvoButton::Disabled : ZelvoButton::Normal;
@@ -336,31 +340,31 @@ void PlaybackControl::ifStopped(bool x) {
     panel->mbForward->setState(fileLook);
     panel->mbRngStart->setState(ZelvoButton::Disabled);
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
-    m_w.state().playerState = 5;
+    m_p.state.playerState = 5;
     fncEbCheck();
 }
 
 void PlaybackControl::fncEbCheck() {
     // Previous and next make sense only with another entry to go to.
     // They sleep while the playlist window is closed: there is no list to see.
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     const bool listShown =
         list != nullptr && (list->form() == nullptr || list->form()->isVisible());
     const bool canStep =
         listShown && (list->browserActive() || list->hasPlaylist()) && list->count() > 1;
     const int look = canStep ? ZelvoButton::Normal : ZelvoButton::Disabled;
-    m_w.picPlusBk->mbLastItem->setState(look);
-    m_w.picPlusBk->mbNextItem->setState(look);
+    m_p.panel.mbLastItem->setState(look);
+    m_p.panel.mbNextItem->setState(look);
 }
 
 void PlaybackControl::listStepButton(int direction) {
     stepList(direction, true);
-    m_w.returnFocus(false);
+    m_p.shell.returnFocus(false);
 }
 
 void PlaybackControl::stepList(int direction, bool explicitStep) {
-    m_w.checkTimer().stop();
-    ListWindow* list = appWindows().list;
+    m_p.checkTimer.stop();
+    ListWindow* list = m_p.list;
     int count = 0;
     int index = -1;
     if (list != nullptr && (list->browserActive() || list->hasPlaylist())) {
@@ -399,7 +403,7 @@ void PlaybackControl::stepList(int direction, bool explicitStep) {
 
 bool PlaybackControl::selectPlayable(int mode, int direction, int index, int count,
                                      bool explicitStep) {
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     // Going on by itself, the list passes over an entry whose file has gone, and the status
     // line says so; a step the user asked for plays what it lands on, or says why not.
     for (int tries = 0; tries < count; ++tries) {
@@ -412,10 +416,10 @@ bool PlaybackControl::selectPlayable(int mode, int direction, int index, int cou
         if (explicitStep || list->browserActive() || isUrl(path) || QFileInfo::exists(path)) {
             return true;
         }
-        PlayerState& state = m_w.state();
+        PlayerState& state = m_p.state;
         state.statusNote = frmMainTexts::skippedMissing(FileObject::shared().GetFileName(path));
         state.statusNoteUntil = QDateTime::currentMSecsSinceEpoch() + statusNoteMs;
-        m_w.setStatusText(state.statusNote);
+        m_p.shell.setStatusText(state.statusNote);
     }
     // Every entry has gone: the list stops.
     listPlayState = 0;
@@ -423,7 +427,7 @@ bool PlaybackControl::selectPlayable(int mode, int direction, int index, int cou
 }
 
 void PlaybackControl::moveListSelection(int direction, int index, int count) {
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     const int next = moveTarget(direction, index, count);
     if (next >= 0 && next < list->count()) {
         list->setListIndex(next);
@@ -433,7 +437,7 @@ void PlaybackControl::moveListSelection(int direction, int index, int count) {
 }
 
 void PlaybackControl::selectRnd() {
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     if (list == nullptr || list->count() < 1) {
         return;
     }
@@ -448,48 +452,48 @@ void PlaybackControl::selectRnd() {
 }
 
 void PlaybackControl::pausePrFn() {
-    if (m_w.state().playerState == 1) {
+    if (m_p.state.playerState == 1) {
         mbPause_Click();
-        m_w.update();
+        m_p.window.update();
     }
 }
 
 void PlaybackControl::closeRunFn(const QString& path) {
-    const QString open = m_w.mciMain.FileName();
+    const QString open = m_p.session.FileName();
     if (path.isEmpty() || open.isEmpty() || QFileInfo(path) != QFileInfo(open)) {
         return;
     }
     // The file name stays: the play button reopens it once the file is free again.
-    const frmMain::MciBusy busy(m_w);
-    m_w.mciMain.rngCancel();
-    m_w.mciMain.closeMCI(QString());
+    const PlayerParts::MciBusy busy(m_p);
+    m_p.session.rngCancel();
+    m_p.session.closeMCI(QString());
     ifStopped(false);
 }
 
 void PlaybackControl::mnuOpen_Click() {
     pausePrFn();
     CommDialog dialog;
-    dialog.setOwnerWindow(&m_w);
+    dialog.setOwnerWindow(&m_p.window);
     dialog.setFilter(openFilter);
     dialog.setFilterIndex(1);
     dialog.setDialogTitle(QString());
     const QString path = dialog.ShowOpen(true, false);
     if (!path.isEmpty()) {
-        m_w.playSingle(path, false);
+        m_p.playback->playSingle(path, false);
     }
 }
 
 void PlaybackControl::mnuPlayLast_Click() {
-    if (m_w.state().lastPlayed.isEmpty()) {
+    if (m_p.state.lastPlayed.isEmpty()) {
         return;
     }
     listPlayState = 3;
-    m_w.newPlay(m_w.state().lastPlayed, QString());
+    m_p.playback->newPlay(m_p.state.lastPlayed, QString());
 }
 
 void PlaybackControl::setFileMenus(bool enabled) {
-    const MainMenus& menus = m_w.menus();
-    const bool picture = !m_w.mciMain.FileName().isEmpty() && !m_w.mciMain.isAudioOnly();
+    const MainMenus& menus = *m_p.menus;
+    const bool picture = !m_p.session.FileName().isEmpty() && !m_p.session.isAudioOnly();
     menus.mnuSaveCap->setEnabled(picture);
     menus.mnuKeepDef->setEnabled(picture);
     menus.mnuKeepWH->setEnabled(picture);
@@ -499,22 +503,22 @@ void PlaybackControl::setFileMenus(bool enabled) {
 }
 
 ZelvoButton* PlaybackControl::currentPlayButton() const {
-    return m_w.picPlusBk->mbPlay[rangeMode()];
+    return m_p.panel.mbPlay[rangeMode()];
 }
 
 int PlaybackControl::rangeMode() const {
-    if (!m_w.mciMain.isRngPlaying()) {
+    if (!m_p.session.isRngPlaying()) {
         return 0;
     }
-    return m_w.mciMain.rngRepeat() ? 2 : 1;
+    return m_p.session.rngRepeat() ? 2 : 1;
 }
 
 void PlaybackControl::setPlayButtons(int state) {
     const int current = rangeMode();
     for (int i = 0; i < 3; ++i) {
-        m_w.picPlusBk->mbPlay[i]->setVisible(i == current);
+        m_p.panel.mbPlay[i]->setVisible(i == current);
     }
-    m_w.picPlusBk->mbPlay[current]->setState(state);
+    m_p.panel.mbPlay[current]->setState(state);
     QCoreApplication::processEvents();
 }
 
@@ -522,14 +526,14 @@ void PlaybackControl::setTransportLook(bool playing) {
     // Playing or paused, a file is open: everything that acts on it is usable. The play
     // and pause buttons then show which of the two is down.
     Q_UNUSED(playing)
-    PlayerPanel* panel = m_w.picPlusBk;
+    PlayerPanel* panel = &m_p.panel;
     panel->mbPause->setState(ZelvoButton::Normal);
     panel->mbStop->setState(ZelvoButton::Normal);
     panel->mbBackward->setState(ZelvoButton::Normal);
     panel->mbForward->setState(ZelvoButton::Normal);
-    const bool ranging = m_w.mciMain.isRngPlaying();
+    const bool ranging = m_p.session.isRngPlaying();
     panel->mbRngStart->setState(ranging ? ZelvoButton::Disabled : ZelvoButton::Normal);
-    panel->mbRngEnd->setState(!ranging && m_w.marksModel().stripShown() ? ZelvoButton::Normal
-                                                                        : ZelvoButton::Disabled);
+    panel->mbRngEnd->setState(!ranging && m_p.marks.stripShown() ? ZelvoButton::Normal
+                                                                 : ZelvoButton::Disabled);
     fncEbCheck();
 }

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-class frmMain;
+struct PlayerParts;
 class ZelvoButton;
 
 // What the main window plays and what follows: opening a file, the cannot-play state
@@ -13,7 +13,7 @@ class ZelvoButton;
 // previous and next buttons and the advance when a file ends, by the list's play mode).
 class PlaybackControl {
 public:
-    explicit PlaybackControl(frmMain& w);
+    explicit PlaybackControl(PlayerParts& parts);
 
     void playSingle(const QString& text, bool fromList);
     void playEntry(const PlaylistEntry& entry);
@@ -59,7 +59,7 @@ private:
     void setTransportLook(bool playing);
     int rangeMode() const;
 
-    frmMain& m_w;
+    PlayerParts& m_p;
     // The marks-edit marker: a single file was asked for while marks were edited.
     QString m_marksEditMarker;
 };

@@ -1,11 +1,20 @@
 #include "gui/player/RangeMarks.h"
 
-#include "core/common/AppWindows.h"
+#include <QMainWindow>
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
+#include "core/media/MCI.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/PlaybackControl.h"
-#include "gui/player/frmMain.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
+#include "gui/player/SaveRanges.h"
+#include "gui/player/SpeedSteps.h"
+#include "gui/player/StartScreen.h"
+#include "gui/player/StatusTimer.h"
+#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 
@@ -29,8 +38,8 @@ using State = MarksModel::State;
 
 }  // namespace
 
-RangeMarks::RangeMarks(frmMain& w) : m_w(w), m_model(w.marksModel()) {
-    PlayerPanel* panel = m_w.picPlusBk;
+RangeMarks::RangeMarks(PlayerParts& parts) : m_p(parts), m_model(parts.marks) {
+    PlayerPanel* panel = &m_p.panel;
     panel->picRngBk->installEventFilter(this);
     connect(&m_model, &MarksModel::changed, this, &RangeMarks::drawBoxes);
     connect(panel->mbRngStart, &ZelvoButton::Click, this, &RangeMarks::mbRngStart_Click);
@@ -40,7 +49,7 @@ RangeMarks::RangeMarks(frmMain& w) : m_w(w), m_model(w.marksModel()) {
 // ---- the boxes ---------------------------------------------------------------------------
 
 void RangeMarks::drawBoxes() {
-    QFrame* strip = m_w.picPlusBk->picRngBk;
+    QFrame* strip = m_p.panel.picRngBk;
     const int count = m_model.lastSegmentIndex() + 1;
     while (m_boxes.size() < count) {
         auto* box = new QFrame(strip);
@@ -70,10 +79,10 @@ void RangeMarks::drawBoxes() {
 
 void RangeMarks::placeBox(int index) {
     const MarksModel::Segment& s = m_model.segment(index);
-    const auto scale = static_cast<double>(m_w.state().twipsPerFrame);
+    const auto scale = static_cast<double>(m_p.state.twipsPerFrame);
     const int x = whole(s.start * scale);
     const int width = std::max(1, whole(s.length * scale));
-    m_boxes.at(index)->setGeometry(x, 0, width, m_w.picPlusBk->picRngBk->height());
+    m_boxes.at(index)->setGeometry(x, 0, width, m_p.panel.picRngBk->height());
 }
 
 void RangeMarks::setBoxColor(int index, bool asked) {
@@ -94,7 +103,7 @@ int RangeMarks::indexOfBox(const QObject* box) const {
 }
 
 bool RangeMarks::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_w.picPlusBk->picRngBk) {
+    if (watched == m_p.panel.picRngBk) {
         if (event->type() == QEvent::Resize) {
             for (int i = 0; i < m_boxes.size(); ++i) {
                 placeBox(i);
@@ -120,11 +129,11 @@ bool RangeMarks::checkDealRng() const {
 }
 
 void RangeMarks::mbRngStart_Click() {
-    PlayerPanel* panel = m_w.picPlusBk;
+    PlayerPanel* panel = &m_p.panel;
     if (!panel->picHsb->isEnabled()) {
         return;
     }
-    setMark(m_w.mciMain.getCurFrame(), -1);
+    setMark(m_p.session.getCurFrame(), -1);
     panel->mbRngStart->setState(ZelvoButton::Normal);
     panel->mbRngEnd->setState(ZelvoButton::Normal);
 }
@@ -133,8 +142,8 @@ void RangeMarks::mbRngEnd_Click() {
     if (!m_model.stripShown()) {
         return;
     }
-    setMark(-1, m_w.mciMain.getCurFrame());
-    m_w.picPlusBk->mbRngEnd->setState(ZelvoButton::Normal);
+    setMark(-1, m_p.session.getCurFrame());
+    m_p.panel.mbRngEnd->setState(ZelvoButton::Normal);
 }
 
 void RangeMarks::setMark(qint32 start, qint32 end) {
@@ -157,13 +166,13 @@ void RangeMarks::setMark(qint32 start, qint32 end) {
 }
 
 void RangeMarks::closeSegment(bool force, qint32 end, bool& ok) {
-    MCI& mci = m_w.mciMain;
+    MCI& mci = m_p.session;
     if (end == -1) {
         end = mci.getCurFrame();
     }
     const int cur = m_model.curSeg;
     const MarksModel::Segment segment = m_model.segment(cur);
-    if (end <= 0 && segment.start != 0 && m_w.state().playerState == 1) {
+    if (end <= 0 && segment.start != 0 && m_p.state.playerState == 1) {
         // The media ran out and the position reads 0.
         end = mci.getTotalFrames();
     }
@@ -172,7 +181,7 @@ void RangeMarks::closeSegment(bool force, qint32 end, bool& ok) {
     // box that shows on the bar.
     ok = end > 0 && static_cast<double>(length) * 100.0 / end >= -0.03 &&
          (!force ||
-          static_cast<double>(length) * static_cast<double>(m_w.state().twipsPerFrame) >= 0.5);
+          static_cast<double>(length) * static_cast<double>(m_p.state.twipsPerFrame) >= 0.5);
     if (ok) {
         m_model.setSegment(cur, segment.start, length, segment.state);
     } else {
@@ -181,36 +190,36 @@ void RangeMarks::closeSegment(bool force, qint32 end, bool& ok) {
 }
 
 void RangeMarks::deleteSegment(int index) {
-    m_w.picPlusBk->mbRngEnd->setState(ZelvoButton::Disabled);
+    m_p.panel.mbRngEnd->setState(ZelvoButton::Disabled);
     if (m_model.lastSegmentIndex() < 1) {
         clearMarks();
     } else {
         m_model.removeSegment(index);
     }
     if (m_model.curSeg == 0) {
-        m_w.menus().mnuSaveCut->setEnabled(false);
+        m_p.menus->mnuSaveCut->setEnabled(false);
     }
 }
 
 void RangeMarks::clearMarks() {
-    m_w.mciMain.rngCancel();
-    PlayerPanel* panel = m_w.picPlusBk;
+    m_p.session.rngCancel();
+    PlayerPanel* panel = &m_p.panel;
     panel->picRngBk->setToolTip(QString());
     setBoxColor(0, false);
     m_model.clear();
-    if (m_w.state().playerState != 5) {
+    if (m_p.state.playerState != 5) {
         panel->mbRngStart->setState(ZelvoButton::Normal);
     }
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
     enableMarkMenus(false);
-    m_w.menus().mnuRngEdit->setEnabled(true);
-    m_w.menus().mnuSaveRng->setEnabled(false);
-    m_w.menus().mnuSaveCut->setEnabled(false);
+    m_p.menus->mnuRngEdit->setEnabled(true);
+    m_p.menus->mnuSaveRng->setEnabled(false);
+    m_p.menus->mnuSaveCut->setEnabled(false);
     updateMarksTotal();
 }
 
 void RangeMarks::enableMarkMenus(bool enabled) {
-    const MainMenus& m = m_w.menus();
+    const MainMenus& m = *m_p.menus;
     m.mnuRngEdit->setEnabled(true);
     m.mnuRngClear->setEnabled(enabled);
     m.mnuRngPlay[0]->setEnabled(enabled);
@@ -219,20 +228,20 @@ void RangeMarks::enableMarkMenus(bool enabled) {
 
 void RangeMarks::updateMarksTotal() {
     if (m_model.stripShown()) {
-        m_w.picPlusBk->picRngBk->setToolTip(m_model.totalText());
+        m_p.panel.picRngBk->setToolTip(m_model.totalText());
     }
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_p.list) {
         list->checkCmdRng();
     }
 }
 
 void RangeMarks::enableSaveMenus() {
-    if (isUrl(QString()) || !isEditableFile(QString())) {
+    if (const QString open = m_p.session.FileName(); isUrl(open) || !isEditableFile(open)) {
         return;
     }
-    m_w.menus().mnuSaveRng->setEnabled(true);
+    m_p.menus->mnuSaveRng->setEnabled(true);
     if (m_model.curSeg >= 1) {
-        m_w.menus().mnuSaveCut->setEnabled(true);
+        m_p.menus->mnuSaveCut->setEnabled(true);
     }
 }
 
@@ -260,8 +269,8 @@ void RangeMarks::playNextRS(int loopMode, int index, int keepListMode, qint32 fr
 }
 
 void RangeMarks::playRange(qint32 from, qint32 to) {
-    m_w.mciMain.rngCancel();
-    m_w.shareBnStop(true, false, false);
+    m_p.session.rngCancel();
+    m_p.playback->shareBnStop(true, false, false);
     if (m_model.lastSegmentOpen()) {
         deleteSegment(m_model.lastSegmentIndex());
     }
@@ -272,19 +281,19 @@ void RangeMarks::playRange(qint32 from, qint32 to) {
 }
 
 bool RangeMarks::playFrames(int loopMode, int keepListMode, qint32 from, qint32 to) {
-    MCI& mci = m_w.mciMain;
+    MCI& mci = m_p.session;
     {
-        const frmMain::MciBusy busy(m_w);
+        const PlayerParts::MciBusy busy(m_p);
         mci.playMCI(from, to, loopMode == 1, false, false);
     }
     if (!mci.isSuccess()) {
-        m_w.playback().failPlay(QString());
+        m_p.playback->failPlay(QString());
         return false;
     }
-    if (keepListMode == 0 && m_w.state().playerState == 5) {
+    if (keepListMode == 0 && m_p.state.playerState == 5) {
         listPlayState = 3;
     }
-    m_w.playback().enterPlaying(false);
+    m_p.playback->enterPlaying(false);
     return true;
 }
 
@@ -292,15 +301,15 @@ void RangeMarks::startMarkPlay(bool stopFirst, int mode) {
     if (!m_model.stripShown()) {
         return;
     }
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     if (list != nullptr && list->playSetting() != 0) {
         if (stopFirst) {
-            m_w.mciMain.stopMCI(QString(), 0);
+            m_p.session.stopMCI(QString(), 0);
         } else {
-            m_w.pausePrFn();
+            m_p.playback->pausePrFn();
         }
         msgBox(frmMainTexts::marksModeChanged(), MsgButtons::Ok, titles::notice(),
-               MsgIcon::Information, &m_w);
+               MsgIcon::Information, &m_p.window);
         list->mnuPlaySetting_Click(0);
     }
     if (mode != -1) {
@@ -309,24 +318,24 @@ void RangeMarks::startMarkPlay(bool stopFirst, int mode) {
 }
 
 void RangeMarks::stopMarkPlay() {
-    MCI& mci = m_w.mciMain;
+    MCI& mci = m_p.session;
     if (!mci.isRngPlaying()) {
         return;
     }
     mci.rngCancel();
     mci.setRngStart(0);
-    PlayerPanel* panel = m_w.picPlusBk;
+    PlayerPanel* panel = &m_p.panel;
     for (int i = 0; i < 3; ++i) {
         panel->mbPlay[i]->setVisible(i == 0);
     }
-    panel->mbPlay[0]->setState(m_w.state().playerState == 1 ? ZelvoButton::Down
-                                                            : ZelvoButton::Normal);
+    panel->mbPlay[0]->setState(m_p.state.playerState == 1 ? ZelvoButton::Down
+                                                          : ZelvoButton::Normal);
     panel->mbRngStart->setState(ZelvoButton::Normal);
     panel->mbRngEnd->setState(ZelvoButton::Disabled);
 }
 
 void RangeMarks::loadMarksText(const QString& text) {
-    MCI& mci = m_w.mciMain;
+    MCI& mci = m_p.session;
     if (m_model.lastSegmentIndex() > 0 || !m_model.isEmpty()) {
         clearMarks();
     }
@@ -334,8 +343,8 @@ void RangeMarks::loadMarksText(const QString& text) {
         mci.playMCI(0, 0, false, false, false);
         return;
     }
-    m_w.state().totalFrames = mci.getTotalFrames();
-    if (!m_model.setMarksText(text, m_w.state().totalFrames)) {
+    m_p.state.totalFrames = mci.getTotalFrames();
+    if (!m_model.setMarksText(text, m_p.state.totalFrames)) {
         // Marks of another length cannot belong to this file.
         clearMarks();
         mci.playMCI(0, 0, false, false, false);
@@ -352,8 +361,8 @@ void RangeMarks::loadMarksText(const QString& text) {
 
 void RangeMarks::applyMark() {
     clearMarks();
-    m_w.shareBnStop(true, false, true);
-    const ListWindow* list = appWindows().list;
+    m_p.playback->shareBnStop(true, false, true);
+    const ListWindow* list = m_p.list;
     if (list == nullptr) {
         return;
     }
@@ -370,19 +379,19 @@ void RangeMarks::applyMark() {
 // ---- lists -------------------------------------------------------------------------------
 
 QString RangeMarks::itemWithMarks() {
-    const QString path = m_w.mciMain.FileName();
+    const QString path = m_p.session.FileName();
     // Without marks there is nothing to add: the list's own "+" adds a bare file.
     if (path.isEmpty() || m_model.isEmpty()) {
         return QString();
     }
     const QString marks = m_model.marksText();
-    if (!m_w.menus().mnuAutoAddMark->isChecked()) {
-        m_w.pausePrFn();
+    if (!m_p.menus->mnuAutoAddMark->isChecked()) {
+        m_p.playback->pausePrFn();
         QString ranges = marks;
         ranges.replace(QLatin1Char(' '), QStringLiteral("\r\n"));
         const MsgResult answer =
             msgBox(frmMainTexts::attachMarksQuestion(ranges), MsgButtons::YesNoCancel,
-                   titles::notice(), MsgIcon::Question, &m_w);
+                   titles::notice(), MsgIcon::Question, &m_p.window);
         if (answer == MsgResult::Cancel) {
             return QString();
         }
@@ -394,7 +403,7 @@ QString RangeMarks::itemWithMarks() {
 }
 
 void RangeMarks::mnToList(int listIndex, const QString& item) {
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_p.list;
     if (list == nullptr) {
         return;
     }
@@ -403,7 +412,7 @@ void RangeMarks::mnToList(int listIndex, const QString& item) {
     } else {
         list->changeToTab(0, listIndex, true);
     }
-    list->addToList(item, !m_w.menus().mnuToListEnd->isChecked(), true);
+    list->addToList(item, !m_p.menus->mnuToListEnd->isChecked(), true);
 }
 
 // ---- handlers ----------------------------------------------------------------------------
@@ -413,25 +422,25 @@ void RangeMarks::mnuRngPlay_Click(int index) {
 }
 
 void RangeMarks::mnuRngClear_Click() {
-    m_w.pausePrFn();
+    m_p.playback->pausePrFn();
     if (msgBox(frmMainTexts::clearMarksQuestion(), MsgButtons::OkCancel, titles::notice(),
-               MsgIcon::Question, &m_w) == MsgResult::Ok) {
+               MsgIcon::Question, &m_p.window) == MsgResult::Ok) {
         clearMarks();
-        m_w.shareBnStop(true, false, false);
+        m_p.playback->shareBnStop(true, false, false);
     }
 }
 
 void RangeMarks::mnuRngEdit_Click() {
-    m_w.pausePrFn();
+    m_p.playback->pausePrFn();
     if (m_model.lastSegmentOpen()) {
         mbRngEnd_Click();
     }
     startMarkPlay(false, -1);
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_p.list) {
         list->changeToTab(1, 0, true);
         list->loadMark();
     }
-    m_w.playback().fncEbCheck();
+    m_p.playback->fncEbCheck();
 }
 
 void RangeMarks::mnuToList_Click(int index) {
@@ -447,18 +456,18 @@ void RangeMarks::picRS_Click(int index) {
         return;
     }
     setBoxColor(index, true);
-    m_w.pausePrFn();
+    m_p.playback->pausePrFn();
     const MsgResult answer =
         msgBox(frmMainTexts::segmentQuestion(m_model.segmentText(index)), MsgButtons::YesNoCancel,
-               titles::notice(), MsgIcon::Question, &m_w);
+               titles::notice(), MsgIcon::Question, &m_p.window);
     if (answer != MsgResult::Cancel) {
-        m_w.mciMain.rngCancel();
+        m_p.session.rngCancel();
         if (answer == MsgResult::No) {
-            m_w.shareBnStop(true, false, true);
+            m_p.playback->shareBnStop(true, false, true);
             deleteSegment(index);
             updateMarksTotal();
         } else {
-            m_w.shareBnStop(true, true, true);
+            m_p.playback->shareBnStop(true, true, true);
             playNextRS(0, index, 0, -1, -1, true);
         }
     }
@@ -468,8 +477,8 @@ void RangeMarks::picRS_Click(int index) {
 }
 
 bool RangeMarks::keyDown(int key, Qt::KeyboardModifiers shift) {
-    const MainMenus& m = m_w.menus();
-    PlayerPanel* panel = m_w.picPlusBk;
+    const MainMenus& m = *m_p.menus;
+    PlayerPanel* panel = &m_p.panel;
     switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter: {

@@ -8,7 +8,7 @@
 #include <QtGlobal>
 
 class QFrame;
-class frmMain;
+struct PlayerParts;
 
 // The range marks as the user works them on the player: marked with "[" and "]", played
 // once or in a loop, played or deleted by a click on their box, cleared, edited in the
@@ -19,7 +19,7 @@ class RangeMarks : public QObject {
     Q_OBJECT
 
 public:
-    explicit RangeMarks(frmMain& w);
+    explicit RangeMarks(PlayerParts& parts);
 
     // Marks are being edited (an open segment, or edited marks on the strip).
     bool checkDealRng() const;
@@ -80,7 +80,7 @@ private:
     void enableMarkMenus(bool enabled);
     int indexOfBox(const QObject* box) const;
 
-    frmMain& m_w;
+    PlayerParts& m_p;
     MarksModel& m_model;
     QList<QFrame*> m_boxes;
 };

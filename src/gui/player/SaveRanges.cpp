@@ -1,7 +1,7 @@
 #include "gui/player/SaveRanges.h"
 
+#include <QMainWindow>
 #include "core/common/AppPaths.h"
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -12,11 +12,20 @@
 #include "core/jobs/SaveRangesJob.h"
 #include "core/jobs/ToolCommands.h"
 #include "core/lists/ListFiles.h"
+#include "core/media/MCI.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 #include "core/settings/CutOptions.h"
 #include "gui/busy/BusySession.h"
 #include "gui/player/MainMenus.h"
+#include "gui/player/PlaybackControl.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
 #include "gui/player/RangeMarks.h"
-#include "gui/player/frmMain.h"
+#include "gui/player/SpeedSteps.h"
+#include "gui/player/StartScreen.h"
+#include "gui/player/StatusTimer.h"
+#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/playlist/frmListTexts.h"
 
@@ -52,32 +61,32 @@ bool copyFile(const QString& from, const QString& to) {
 }  // namespace
 
 void SaveRanges::saveRanges(int mode) {
-    MarksModel& marks = m_w.marksModel();
+    MarksModel& marks = m_p.marks;
     const FileObject& fso = FileObject::shared();
     const auto jobMode = mode == 0 ? SaveRangesJob::Cut : SaveRangesJob::Split;
     JobFront::Tool tool;
     tool.kind = mode == 0 ? ToolOperation::SaveCut : ToolOperation::SaveSplit;
-    tool.owner = &m_w;
+    tool.owner = &m_p.window;
     tool.validate = [this, &marks, &fso, mode] {
         if (marks.lastSegmentOpen()) {
-            m_w.marks().mbRngEnd_Click();
+            m_p.rangeMarks->mbRngEnd_Click();
         }
-        const QString source = m_w.mciMain.FileName();
-        if (m_w.state().secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
-            errorBox(frmMainTexts::saveNoMarks(), &m_w);
+        const QString source = m_p.session.FileName();
+        if (m_p.state.secPerFrame <= 0 || !fso.FileExists(source) || marks.isEmpty()) {
+            errorBox(frmMainTexts::saveNoMarks(), &m_p.window);
             return false;
         }
-        if (m_w.mciMain.isAudioOnly()) {
-            errorBox(frmMainTexts::saveNoPicture(frmMainTexts::saveModeWord(mode)), &m_w);
+        if (m_p.session.isAudioOnly()) {
+            errorBox(frmMainTexts::saveNoPicture(frmMainTexts::saveModeWord(mode)), &m_p.window);
             return false;
         }
         return msgBox(frmMainTexts::saveConfirm(mode, source), MsgButtons::OkCancel, QString(),
-                      MsgIcon::None, &m_w) == MsgResult::Ok;
+                      MsgIcon::None, &m_p.window) == MsgResult::Ok;
     };
     QList<SaveRangesJob::Range> ranges;
-    const bool exact = m_w.menus().mnuExactCut->isChecked();
+    const bool exact = m_p.menus->mnuExactCut->isChecked();
     tool.choose = [this, &marks, &fso, &ranges, mode, jobMode, exact](JobRequest& request) {
-        const QString source = m_w.mciMain.FileName();
+        const QString source = m_p.session.FileName();
         const QString ext = fso.GetExtensionName(source).toLower();
         const QString chosen = chooseOutput(mode, source, ext);
         if (chosen.isEmpty()) {
@@ -91,7 +100,7 @@ void SaveRanges::saveRanges(int mode) {
             if (exact) {
                 // The marked pictures themselves: frames from the first picture.
                 const MarksModel::Segment& s = marks.segment(i);
-                const double perFrame = m_w.secPerFrame();
+                const double perFrame = static_cast<double>(m_p.state.secPerFrame);
                 range.exactStart = s.start * perFrame;
                 range.exactEnd = (s.start + s.length) * perFrame;
             }
@@ -111,8 +120,8 @@ void SaveRanges::saveRanges(int mode) {
 
 QString SaveRanges::chooseOutput(int mode, const QString& source, const QString& ext) {
     CommDialog dialog;
-    dialog.setOwnerWindow(&m_w);
-    dialog.setInitDir(getWorkDir(source));
+    dialog.setOwnerWindow(&m_p.window);
+    dialog.setInitDir(getWorkDir(source, m_p.saveFolder()));
     if (mode == 1) {
         dialog.setDialogTitle(frmMainTexts::splitFolderTitle(ext));
         const QString folder = dialog.ShowDir(true);
@@ -128,18 +137,18 @@ QString SaveRanges::chooseOutput(int mode, const QString& source, const QString&
 
 void SaveRanges::mnuExactCut_Click(bool on) {
     if (!cutOptions::writeExactCut(AppPaths::running().programFolder(), on)) {
-        errorBox(frmMainTexts::settingsNotSaved(), &m_w);
+        errorBox(frmMainTexts::settingsNotSaved(), &m_p.window);
     }
 }
 
 void SaveRanges::loadExactCut() {
-    m_w.menus().mnuExactCut->setChecked(
+    m_p.menus->mnuExactCut->setChecked(
         cutOptions::readExactCut(AppPaths::running().programFolder()));
 }
 
 void SaveRanges::mnuSaveFile_Click() {
-    m_w.pausePrFn();
-    saveFile(m_w.mciMain.FileName(), false);
+    m_p.playback->pausePrFn();
+    saveFile(m_p.session.FileName(), false);
 }
 
 void SaveRanges::saveFile(const QString& path, bool fromList) {
@@ -149,8 +158,8 @@ void SaveRanges::saveFile(const QString& path, bool fromList) {
     const FileObject& fso = FileObject::shared();
     const QString ext = fso.GetExtensionName(fso.GetFileName(path)).toLower();
     CommDialog dialog;
-    QWidget* list = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
-    QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_w;
+    QWidget* list = m_p.list != nullptr ? m_p.list->form() : nullptr;
+    QObject* owner = fromList && list != nullptr ? static_cast<QObject*>(list) : &m_p.window;
     // A playlist may also be saved in the list formats other players read.
     const bool playlist = fromList && isListFile(path);
     dialog.setOwnerWindow(owner);

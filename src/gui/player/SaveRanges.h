@@ -2,14 +2,14 @@
 
 #include <QString>
 
-class frmMain;
+struct PlayerParts;
 
 // The player's "另存裁剪" and "另存分割": the marked segments of the open file turned
 // into new files by the outside tools without re-encoding, and "另存目前檔案", a plain
 // copy of a file.
 class SaveRanges {
 public:
-    explicit SaveRanges(frmMain& w) : m_w(w) {}
+    explicit SaveRanges(PlayerParts& parts) : m_p(parts) {}
 
     // 0 cut: all segments joined into one chosen file; 1 split: one "split_NNN.ext" per
     // segment in a chosen folder.
@@ -26,5 +26,5 @@ private:
     // The chosen file (cut) or folder (split); "" when cancelled.
     QString chooseOutput(int mode, const QString& source, const QString& ext);
 
-    frmMain& m_w;
+    PlayerParts& m_p;
 };

@@ -1,10 +1,19 @@
 #include "gui/player/SpeedSteps.h"
 
+#include <QMainWindow>
 #include "core/files/DialogService.h"
+#include "core/media/MCI.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/PlaybackControl.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
+#include "gui/player/RangeMarks.h"
+#include "gui/player/SaveRanges.h"
+#include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
-#include "gui/player/frmMain.h"
+#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 
@@ -23,7 +32,7 @@ constexpr int kCustomStep = 4;
 
 }  // namespace
 
-SpeedSteps::SpeedSteps(frmMain& w) : m_w(w) {}
+SpeedSteps::SpeedSteps(PlayerParts& parts) : m_p(parts) {}
 
 qint32 SpeedSteps::typedNumber(const QString& text) {
     static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+))"));
@@ -41,17 +50,17 @@ void SpeedSteps::mnuSpeed_Click(int index) {
     if (index >= 0 && index < 9) {
         value = kSpeeds[index];
     } else if (index == kCustomSpeed) {
-        m_w.pausePrFn();
+        m_p.playback->pausePrFn();
         const QString answer =
-            inputBox(frmMainTexts::speedPrompt(), QString(), QStringLiteral("100"), &m_w);
+            inputBox(frmMainTexts::speedPrompt(), QString(), QStringLiteral("100"), &m_p.window);
         const qint32 typed = typedNumber(answer);
         if (answer.isEmpty() || typed < 1 || typed > 200) {
             if (!answer.isEmpty()) {
                 msgBox(frmMainTexts::speedOutOfRange(), MsgButtons::Ok, titles::error(),
-                       MsgIcon::Critical, &m_w);
+                       MsgIcon::Critical, &m_p.window);
             }
             // The menu ticked the item on its own; the speed did not change.
-            checkSpeedItem(m_speedIndex, m_w.state().speed);
+            checkSpeedItem(m_speedIndex, m_p.state.speed);
             return;
         }
         value = typed * 10;
@@ -59,54 +68,54 @@ void SpeedSteps::mnuSpeed_Click(int index) {
         return;
     }
     checkSpeedItem(index, value);
-    m_w.mciMain.setSpeed(value);
+    m_p.session.setSpeed(value);
 }
 
 void SpeedSteps::checkSpeedItem(int index, qint32 value) {
-    const MainMenus& menus = m_w.menus();
+    const MainMenus& menus = *m_p.menus;
     for (int i = 0; i < 11; ++i) {
         if (i != 9) {
             menus.mnuSpeed[i]->setChecked(i == index);
         }
     }
     m_speedIndex = index;
-    m_w.state().speed = value;
+    m_p.state.speed = value;
 }
 
 void SpeedSteps::mnuFB_Click(int index) {
-    const MainMenus& menus = m_w.menus();
+    const MainMenus& menus = *m_p.menus;
     if (index >= 0 && index < 3) {
         for (int i = 0; i < 3; ++i) {
             menus.mnuFB[i]->setChecked(i == index);
         }
-        m_w.state().stepMode = index;
+        m_p.state.stepMode = index;
         updateStepTips();
         return;
     }
     if (index != kCustomStep) {
         return;
     }
-    m_w.pausePrFn();
-    const int mode = m_w.state().stepMode;
+    m_p.playback->pausePrFn();
+    const int mode = m_p.state.stepMode;
     const QString modeName = menus.mnuFB[mode]->text().mid(2, 2);
     const QString answer = inputBox(frmMainTexts::stepPrompt(modeName), QString(),
-                                    QString::number(m_w.state().stepValue[mode]), &m_w);
+                                    QString::number(m_p.state.stepValue[mode]), &m_p.window);
     if (answer.isEmpty()) {
         return;
     }
     const qint32 typed = typedNumber(answer);
     if (typed < 1 || typed > 100) {
         msgBox(frmMainTexts::stepOutOfRange(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,
-               &m_w);
+               &m_p.window);
         return;
     }
-    m_w.state().stepValue[mode] = typed;
+    m_p.state.stepValue[mode] = typed;
     setStepCaption(mode, typed);
     updateStepTips();
 }
 
 void SpeedSteps::setStepCaption(int index, int value) {
-    QAction* item = m_w.menus().mnuFB[index];
+    QAction* item = m_p.menus->mnuFB[index];
     const QString old = item->text();
     const QString unit = old.right(3).left(1);
     item->setText(QStringLiteral("使用") + old.mid(2, 2) + QStringLiteral("模式 ( ") +
@@ -114,12 +123,12 @@ void SpeedSteps::setStepCaption(int index, int value) {
 }
 
 void SpeedSteps::updateStepTips() {
-    const int mode = m_w.state().stepMode;
+    const int mode = m_p.state.stepMode;
     const QString unit = frmMainTexts::stepUnits().value(mode);
-    const int amount = m_w.state().stepValue[mode];
-    const int frames = m_w.state().stepValue[0];
-    m_w.picPlusBk->mbBackward->SetToolTip(frmMainTexts::tipBackward(amount, unit, frames));
-    m_w.picPlusBk->mbForward->SetToolTip(frmMainTexts::tipForward(amount, unit, frames));
+    const int amount = m_p.state.stepValue[mode];
+    const int frames = m_p.state.stepValue[0];
+    m_p.panel.mbBackward->SetToolTip(frmMainTexts::tipBackward(amount, unit, frames));
+    m_p.panel.mbForward->SetToolTip(frmMainTexts::tipForward(amount, unit, frames));
 }
 
 qint32 SpeedSteps::stepFrames(bool useMode, int stepMode, const int stepValue[3],
@@ -135,53 +144,53 @@ qint32 SpeedSteps::stepFrames(bool useMode, int stepMode, const int stepValue[3]
 }
 
 void SpeedSteps::stepMove(int direction, bool useMode) {
-    const frmMain::MciBusy busy(m_w);
-    MCI& mci = m_w.mciMain;
+    const PlayerParts::MciBusy busy(m_p);
+    MCI& mci = m_p.session;
     mci.rngCancel();
     // A stopped file is stepped like a paused one: its picture stops on the new place.
-    const bool wasStopped = m_w.state().playerState == 5;
+    const bool wasStopped = m_p.state.playerState == 5;
     if (wasStopped) {
-        m_w.state().playerState = 4;
+        m_p.state.playerState = 4;
     }
-    const bool frameStep = !useMode || m_w.state().stepMode == 0;
+    const bool frameStep = !useMode || m_p.state.stepMode == 0;
     const qint32 amount =
-        stepFrames(useMode, m_w.state().stepMode, m_w.state().stepValue,
-                   static_cast<double>(mci.getFramesPerSecond()), m_w.state().totalFrames);
+        stepFrames(useMode, m_p.state.stepMode, m_p.state.stepValue,
+                   static_cast<double>(mci.getFramesPerSecond()), m_p.state.totalFrames);
     qint32 target = mci.getCurFrame() + direction * amount;
     const qint32 total = mci.getTotalFrames();
     if (target >= total) {
         target = total - 1 < 1 ? total : total - 1;
-        m_w.state().playerState = 4;
+        m_p.state.playerState = 4;
     }
     if (target < 1) {
         target = 0;
-        m_w.state().playerState = 4;
+        m_p.state.playerState = 4;
     }
     if (frameStep) {
         mci.pauseMCI();
         mci.setCurFrame(target, false);
-        m_w.state().playerState = 4;
+        m_p.state.playerState = 4;
     } else {
-        mci.setCurFrame(target, m_w.state().playerState != 4);
+        mci.setCurFrame(target, m_p.state.playerState != 4);
     }
     const bool succeeded = mci.isSuccess();
 
-    PlayerPanel* panel = m_w.picPlusBk;
-    m_w.statusTimer().putThumb(mci.getCurFrame());
-    if (m_w.state().playerState == 4) {
+    PlayerPanel* panel = &m_p.panel;
+    m_p.status->putThumb(mci.getCurFrame());
+    if (m_p.state.playerState == 4) {
         panel->mbPause->setState(ZelvoButton::Down);
-        m_w.playback().currentPlayButton()->setState(ZelvoButton::Normal);
+        m_p.playback->currentPlayButton()->setState(ZelvoButton::Normal);
     } else {
-        m_w.playback().currentPlayButton()->setState(ZelvoButton::Down);
+        m_p.playback->currentPlayButton()->setState(ZelvoButton::Down);
         panel->mbPause->setState(ZelvoButton::Normal);
     }
     if (wasStopped) {
         panel->showTimeLabels(true);
-        m_w.checkTimer().start();
+        m_p.checkTimer.start();
     }
-    m_w.statusTimer().tick();
+    m_p.status->tick();
     if (!succeeded) {
         msgBox(frmMainTexts::stepFailed(), MsgButtons::Ok, titles::error(), MsgIcon::Critical,
-               &m_w);
+               &m_p.window);
     }
 }

@@ -3,13 +3,13 @@
 #include <QString>
 #include <QtGlobal>
 
-class frmMain;
+struct PlayerParts;
 
 // The speed menu (fixed speeds and a typed one) and stepping backward and forward by the
 // chosen step mode: a number of frames, of seconds, or a percentage of the length.
 class SpeedSteps {
 public:
-    explicit SpeedSteps(frmMain& w);
+    explicit SpeedSteps(PlayerParts& parts);
 
     void mnuSpeed_Click(int index);
     // Checks speed item index and keeps value (the session's units) as the current speed,
@@ -27,7 +27,7 @@ public:
     static qint32 typedNumber(const QString& text);
 
 private:
-    frmMain& m_w;
+    PlayerParts& m_p;
     // The checked speed item, restored when a custom speed is not taken.
     int m_speedIndex = 4;
 };

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QtGlobal>
 
-class frmMain;
+struct PlayerParts;
 class QMouseEvent;
 
 // The player's status timer, seek bar and volume slider. Every tick of tmrCheck (333 ms
@@ -15,7 +15,7 @@ class StatusTimer : public QObject {
     Q_OBJECT
 
 public:
-    explicit StatusTimer(frmMain& w);
+    explicit StatusTimer(PlayerParts& parts);
 
     // One status tick (tmrCheck_Timer).
     void tick();
@@ -46,7 +46,7 @@ private:
     void volumeKnobMove(const QMouseEvent* event);
     void mbSound_Click();
 
-    frmMain& m_w;
+    PlayerParts& m_p;
     double m_thumbLeft = 0.0;
     double m_knobLeft = 0.0;
     bool m_inTick = false;

@@ -1,10 +1,19 @@
 #include "gui/player/VideoSizing.h"
 
+#include <QMainWindow>
 #include "core/common/mdlZelvoFLV.h"
+#include "core/media/MCI.h"
+#include "core/player/MarksModel.h"
+#include "core/player/PlayerState.h"
 #include "gui/player/MainMenus.h"
+#include "gui/player/PlaybackControl.h"
+#include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
+#include "gui/player/RangeMarks.h"
+#include "gui/player/SaveRanges.h"
+#include "gui/player/SpeedSteps.h"
 #include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
-#include "gui/player/frmMain.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/mdlZelvoFLVShell.h"
 
@@ -31,7 +40,7 @@ qint32 centred(qint32 area, qint32 length) {
 
 }  // namespace
 
-VideoSizing::VideoSizing(frmMain& w) : m_w(w) {}
+VideoSizing::VideoSizing(PlayerParts& parts) : m_p(parts) {}
 
 void VideoSizing::getMediaNewSize(qint32 availW, qint32 availH, qint32& w, qint32& h) {
     if (static_cast<qint64>(w) * h == 0) {
@@ -62,29 +71,30 @@ QRect VideoSizing::pictureRect(qint32 w, qint32 h, qint32 availW, qint32 availH)
 }
 
 bool VideoSizing::isNormalWindow() const {
-    return !m_w.isMinimized() && !m_w.isMaximized() && !m_w.isFullScreen();
+    return !m_p.window.isMinimized() && !m_p.window.isMaximized() && !m_p.window.isFullScreen();
 }
 
 int VideoSizing::panelAllowance() const {
-    return m_w.menuBar()->sizeHint().height() + m_w.picPlusBk->height() + 2;
+    return m_p.window.menuBar()->sizeHint().height() + m_p.panel.height() + 2;
 }
 
 QSize VideoSizing::ensureMinSize(bool dontApply, int width, int height) {
     const QSize minimum(kMinPictureWidth, kMinPictureHeight + panelAllowance());
-    m_w.setMinimumSize(minimum);
+    m_p.window.setMinimumSize(minimum);
     if (!isNormalWindow()) {
-        return m_w.size();
+        return m_p.window.size();
     }
-    QSize size = width < 0 || height < 0 ? m_w.size() : QSize(width, height + panelAllowance());
+    QSize size =
+        width < 0 || height < 0 ? m_p.window.size() : QSize(width, height + panelAllowance());
     size = size.expandedTo(minimum);
-    if (!dontApply && size != m_w.size()) {
-        m_w.resize(size);
+    if (!dontApply && size != m_p.window.size()) {
+        m_p.window.resize(size);
     }
     return size;
 }
 
 void VideoSizing::clientResized() {
-    if (m_w.isMinimized() || m_w.state().settingsLoading) {
+    if (m_p.window.isMinimized() || m_p.state.settingsLoading) {
         return;
     }
     ensureMinSize(false, -1, -1);
@@ -94,13 +104,13 @@ void VideoSizing::clientResized() {
 void VideoSizing::myPutSize(bool mode) {
     // mode: a file has just been opened; the layout is the same either way.
     Q_UNUSED(mode)
-    if (m_w.isMinimized()) {
+    if (m_p.window.isMinimized()) {
         return;
     }
-    m_w.state().resizing = true;
-    MCI& mci = m_w.mciMain;
-    const MainMenus& menus = m_w.menus();
-    PlayerPanel* panel = m_w.picPlusBk;
+    m_p.state.resizing = true;
+    MCI& mci = m_p.session;
+    const MainMenus& menus = *m_p.menus;
+    PlayerPanel* panel = &m_p.panel;
     // As the file menus: only an open file with a picture can be sized.
     const bool picture = !mci.FileName().isEmpty() && !mci.isAudioOnly();
     menus.mnuKeepWH->setEnabled(picture);
@@ -110,32 +120,33 @@ void VideoSizing::myPutSize(bool mode) {
     qint32 w = 0;
     qint32 h = 0;
     mci.getDefaultSize(w, h);
-    const QSize client = m_w.centralWidget()->size();
-    m_w.state().availWidth = client.width() - 2;
-    m_w.state().availHeight = client.height() - panelHeight - 2;
+    const QSize client = m_p.window.centralWidget()->size();
+    m_p.state.availWidth = client.width() - 2;
+    m_p.state.availHeight = client.height() - panelHeight - 2;
     if (!menus.mnuKeepDef->isChecked()) {
         if (menus.mnuKeepWH->isChecked()) {
-            getMediaNewSize(m_w.state().availWidth, m_w.state().availHeight, w, h);
+            getMediaNewSize(m_p.state.availWidth, m_p.state.availHeight, w, h);
         } else {
-            w = m_w.state().availWidth;
-            h = m_w.state().availHeight;
+            w = m_p.state.availWidth;
+            h = m_p.state.availHeight;
         }
     }
-    m_w.picVideo->setGeometry(0, 0, client.width(), client.height() - panelHeight);
-    mci.putMCI(w, h, true, 1, m_w.state().availWidth, m_w.state().availHeight);
+    m_p.video.setGeometry(0, 0, client.width(), client.height() - panelHeight);
+    mci.putMCI(w, h, true, 1, m_p.state.availWidth, m_p.state.availHeight);
     if (mci.isSuccess()) {
-        const QRect rect = pictureRect(w, h, m_w.state().availWidth, m_w.state().availHeight);
-        Q_EMIT m_w.picturePlaced(QRect(m_w.picVideo->mapTo(&m_w, rect.topLeft()), rect.size()));
+        const QRect rect = pictureRect(w, h, m_p.state.availWidth, m_p.state.availHeight);
+        m_p.shell.announcePicturePlaced(
+            QRect(m_p.video.mapTo(&m_p.window, rect.topLeft()), rect.size()));
     }
     layoutPanel();
     panel->move(0, client.height() - panelHeight);
-    m_w.state().resizing = false;
+    m_p.state.resizing = false;
 }
 
 void VideoSizing::layoutPanel() {
-    PlayerPanel* p = m_w.picPlusBk;
-    MCI& mci = m_w.mciMain;
-    const int scaleWidth = m_w.centralWidget()->width();
+    PlayerPanel* p = &m_p.panel;
+    MCI& mci = m_p.session;
+    const int scaleWidth = m_p.window.centralWidget()->width();
 
     p->resize(scaleWidth, p->height());
     p->picMsgBk->resize(scaleWidth - 2 * p->picMsgBk->x(), p->picMsgBk->height());
@@ -143,7 +154,7 @@ void VideoSizing::layoutPanel() {
     p->picSndBk->move(p->picBnBk->width() - p->picSndBk->width() - 4, p->picSndBk->y());
 
     const float seconds = mci.getTotalSeconds();
-    PlayerState& state = m_w.state();
+    PlayerState& state = m_p.state;
     state.totalSeconds = static_cast<double>(seconds);
     QString total;
     QString zero;
@@ -175,11 +186,11 @@ void VideoSizing::layoutPanel() {
     // The range strip stays as wide as the bar; its segments keep their frames.
     p->picRngBk->resize(p->picHsb->width(), p->picRngBk->height());
     if (!mci.FileName().isEmpty()) {
-        m_w.statusTimer().putThumb(mci.getCurFrame());
+        m_p.status->putThumb(mci.getCurFrame());
     }
 
     // The start screen's note stays centred at the top.
-    if (StartScreen* note = m_w.picNote; note != nullptr && !note->isHidden()) {
+    if (StartScreen* note = &m_p.note; note != nullptr && !note->isHidden()) {
         note->move((note->parentWidget()->width() - note->width()) / 2, 0);
     }
 
@@ -193,9 +204,9 @@ void VideoSizing::layoutPanel() {
 }
 
 void VideoSizing::toggleMaximised() {
-    if (m_w.isMaximized()) {
-        m_w.showNormal();
+    if (m_p.window.isMaximized()) {
+        m_p.window.showNormal();
     } else {
-        m_w.showMaximized();
+        m_p.window.showMaximized();
     }
 }

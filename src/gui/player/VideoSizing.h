@@ -5,14 +5,14 @@
 #include <QString>
 #include <QtGlobal>
 
-class frmMain;
+struct PlayerParts;
 
 // How large the picture is and where it sits, the control panel's layout along the
 // bottom, the window's minimum size, the two picture-size options and the maximise
 // toggle. It also recomputes the scales between the seek bar and media positions.
 class VideoSizing {
 public:
-    explicit VideoSizing(frmMain& w);
+    explicit VideoSizing(PlayerParts& parts);
 
     static constexpr int kMinPictureWidth = 320;
     static constexpr int kMinPictureHeight = 10;
@@ -40,5 +40,5 @@ public:
     void toggleMaximised();
 
 private:
-    frmMain& m_w;
+    PlayerParts& m_p;
 };

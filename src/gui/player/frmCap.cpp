@@ -1,14 +1,11 @@
 #include "gui/player/frmCap.h"
 
-#include "core/common/AppWindows.h"
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "gui/busy/BusySession.h"
 #include "gui/player/frmCapTexts.h"
-#include "gui/player/frmMain.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -48,12 +45,7 @@ void frmCap::showRect(int x, int y, QWidget* source, const QString& fileName, in
                       int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
-    // The main window's client coordinates are those of its video area.
-    QWidget* area = source;
-    if (auto* player = qobject_cast<frmMain*>(source); player != nullptr && player->picVideo) {
-        area = player->picVideo;
-    }
-    m_picture = grabArea(area, QRect(x, y, width, height));
+    m_picture = grabArea(source, QRect(x, y, width, height));
     picShow->setFixedSize(width, height);
     picShow->setPixmap(QPixmap::fromImage(m_picture));
     layout()->activate();
@@ -99,8 +91,7 @@ void frmCap::mnuSaveCap_Click() {
     dialog.setFilterIndex(1);
     dialog.setDefaultExt(frmCapTexts::saveExtension());
     dialog.setFileName(mnuSaveCap->data().toString());
-    const PlayerWindow* player = appWindows().player;
-    dialog.setInitDir(getWorkDir(player != nullptr ? player->fileName() : QString()));
+    dialog.setInitDir(startFolder ? startFolder() : QString());
     const QString path = dialog.ShowSave(true);
     if (path.isEmpty()) {
         return;

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 
@@ -25,8 +27,10 @@ public:
     // The picture as it was copied (what "另存畫面" writes).
     QImage picture() const { return m_picture; }
 
-    // The menu "另存畫面": asks for a name and writes the picture there as BMP.
+    // The menu "另存畫面": asks for a name and writes the picture there as BMP, starting in
+    // the folder startFolder gives ("" the dialog's own).
     void mnuSaveCap_Click();
+    std::function<QString()> startFolder;
 
     QLabel* picShow = nullptr;
     // Its data is the suggested file name.

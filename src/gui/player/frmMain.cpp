@@ -3,7 +3,6 @@
 #include "core/common/AppPaths.h"
 #include "core/jobs/ToolJob.h"
 
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -61,12 +60,21 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(mdlIconKestal::programIcon());
     setAcceptDrops(true);
     buildWindow();
-    m_marks = std::make_unique<RangeMarks>(*this);
-    m_playback = std::make_unique<PlaybackControl>(*this);
-    m_status = std::make_unique<StatusTimer>(*this);
-    m_speed = std::make_unique<SpeedSteps>(*this);
-    m_sizing = std::make_unique<VideoSizing>(*this);
-    m_save = std::make_unique<SaveRanges>(*this);
+    m_parts.reset(new PlayerParts{m_state, m_marksModel, mciMain, *this, *picVideo, *picPlusBk,
+                                  *picNote, tmrCheck, *this});
+    m_parts->menus = m_menus;
+    m_marks = std::make_unique<RangeMarks>(*m_parts);
+    m_parts->rangeMarks = m_marks.get();
+    m_playback = std::make_unique<PlaybackControl>(*m_parts);
+    m_parts->playback = m_playback.get();
+    m_status = std::make_unique<StatusTimer>(*m_parts);
+    m_parts->status = m_status.get();
+    m_speed = std::make_unique<SpeedSteps>(*m_parts);
+    m_parts->speed = m_speed.get();
+    m_sizing = std::make_unique<VideoSizing>(*m_parts);
+    m_parts->sizing = m_sizing.get();
+    m_save = std::make_unique<SaveRanges>(*m_parts);
+    m_parts->save = m_save.get();
     connectControls();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
@@ -140,8 +148,8 @@ void frmMain::formLoad(const QString& commandLine) {
     // instance gets here.
     m_testLog = TestLog::installFromEnvironment(this);
     // The tests' log sees the playlist window too, from before the start's file plays.
-    if (m_testLog != nullptr && appWindows().list != nullptr) {
-        m_testLog->watchWindow(appWindows().list->form());
+    if (m_testLog != nullptr && m_parts->list != nullptr) {
+        m_testLog->watchWindow(m_parts->list->form());
     }
     m_splash = new frmSplash;
     m_splash->show();
@@ -186,7 +194,7 @@ void frmMain::formLoad(const QString& commandLine) {
     buildDialogFilters();
 
     // The dialogs start in the file browser's folder until a file is picked elsewhere.
-    const ListWindow* list = appWindows().list;
+    const ListWindow* list = m_parts->list;
     CommDialog::setLastFolder(list != nullptr ? list->browserFolder() : QString());
     showStoppedState();
 
@@ -216,6 +224,9 @@ bool frmMain::dealMyResource(const QString& mode, bool unpack) {
         GetCmdOutput(resourceTools::installCommand(mode), QString(),
                      resourceTools::installEnvironment());
         return lastCmdExitCode() == 0;
+    }
+    if (mode == QLatin1String("CapMCI") || mode == QLatin1String("All")) {
+        closeRunFn(AppPaths::running().sampleClip());
     }
     resourceTools::remove(mode);
     return true;
@@ -457,7 +468,7 @@ void frmMain::openFirstRunHelp() {
 
 void frmMain::unloadPlaylistWindow() {
     // With the exit flag set the playlist window really closes instead of hiding.
-    if (ListWindow* list = appWindows().list) {
+    if (ListWindow* list = m_parts->list) {
         if (list->form() != nullptr) {
             list->form()->close();
         }

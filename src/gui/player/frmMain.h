@@ -6,6 +6,7 @@
 #include "core/player/PlayerState.h"
 #include "gui/dialogs/frmSplash.h"
 #include "gui/player/PlayerPanel.h"
+#include "gui/player/PlayerParts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -36,9 +37,10 @@ struct SettingLine;
 // holds the player's state and marks as models, and hands the work to its concerns:
 // PlaybackControl (what plays and what follows), StatusTimer (status tick, seek bar,
 // volume), SpeedSteps (speed menu and stepping), VideoSizing (picture size and panel
-// layout), RangeMarks (the marks on the strip) and SaveRanges (saving them). The other
-// windows ask it what PlayerWindow offers.
-class frmMain : public QMainWindow, public PlayerWindow {
+// layout), RangeMarks (the marks on the strip) and SaveRanges (saving them). Those helpers
+// share the window's parts (PlayerParts) and ask the window only what PlayerShell offers.
+// The other windows ask it what PlayerWindow offers.
+class frmMain : public QMainWindow, public PlayerWindow, private PlayerShell {
     Q_OBJECT
 
 public:
@@ -88,6 +90,9 @@ public:
     bool checkDealRng() const;
     // The master volume to drive instead of the sound card's; before formLoad.
     void useMixer(std::unique_ptr<MixerControl> mixer);
+    // The playlist window the player goes on through, handed over where the program is
+    // wired (nullptr: every file plays on its own).
+    void setListWindow(ListWindow* list) { m_parts->list = list; }
 
     // ---- the player's state, models and concerns --------------------------------------
     PlayerState& state() { return m_state; }
@@ -100,28 +105,25 @@ public:
     RangeMarks& marks() const { return *m_marks; }
     SaveRanges& saving() const { return *m_save; }
     MainMenus& menus() const { return *m_menus; }
-    MainVol& mainVolume();
+    MainVol& mainVolume() override;
+    // The media session that plays the files, and the panel under the picture.
+    MCI& session() { return mciMain; }
+    PlayerPanel& panel() const { return *picPlusBk; }
+    // What the helpers share.
+    PlayerParts& parts() const { return *m_parts; }
+    // The capture session's picture box (never shown).
+    const QWidget& captureBox() const { return *picCapMCI; }
     QTimer& startTimer() { return tmrStart; }
     QTimer& checkTimer() { return tmrCheck; }
     QAction* mnuEndAction(int index) const;
     QAction* mnuStartListAction() const;
     bool isSplashShown() const { return m_splash && m_splash->isVisible(); }
 
-    MCI mciMain;
-    MCI mciCap;
-    PlayerPanel* picPlusBk = nullptr;
-    // The area above the panel that holds the picture.
-    QWidget* picVideo = nullptr;
-    // Parent of the capture session's picture; its "on" property tells it is set up.
-    QWidget* picCapMCI = nullptr;
-    // The note shown until a file plays.
-    StartScreen* picNote = nullptr;
-
     // ---- frame capture -------------------------------------------------------------------
     // "另存畫面" / Home: the video area's picture into the capture window.
     void mnuSaveCap_Click();
     // The hidden capture session, set up once per run when a file with a picture opens.
-    void setupCaptureSession(const QString& path);
+    void setupCaptureSession(const QString& path) override;
     // The capture window, created on first use.
     frmCap& captureWindow();
 
@@ -142,21 +144,10 @@ public:
 
     // The status text of lblFnName, shown and announced with the current time and the
     // frame it stands for (-1 when it stands for none).
-    void setStatusText(const QString& text, qint32 frame = -1);
+    void setStatusText(const QString& text, qint32 frame = -1) override;
 
-    // Media commands may wait on the player with the event loop running; the status tick
-    // and a handed-over command line wait until no such command is under way.
-    class MciBusy {
-    public:
-        explicit MciBusy(frmMain& w) : m_w(w) { ++m_w.m_busyDepth; }
-        ~MciBusy() { --m_w.m_busyDepth; }
-        MciBusy(const MciBusy&) = delete;
-        MciBusy& operator=(const MciBusy&) = delete;
-
-    private:
-        frmMain& m_w;
-    };
-    bool isMciBusy() const { return m_busyDepth > 0; }
+    // A media command that waits on the player is under way.
+    bool isMciBusy() const { return m_parts->isMciBusy(); }
     // The end-to-end tests' log (ZELVO_TEST_LOG), nullptr without one.
     TestLog* testLog() const { return m_testLog; }
 
@@ -181,6 +172,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // PlayerShell
+    void openCodecHelp() override { munCodec_Click(); }
+    void announcePlayStarted(const QString& path, const QString& marks) override {
+        Q_EMIT playStarted(path, marks);
+    }
+    void announcePicturePlaced(const QRect& rect) override { Q_EMIT picturePlaced(rect); }
+
     void buildWindow();
     void connectControls();
     void openMediaSessions();
@@ -203,6 +201,16 @@ private:
 
     PlayerState m_state;
     MarksModel m_marksModel{m_state};
+    MCI mciMain;
+    MCI mciCap;
+    PlayerPanel* picPlusBk = nullptr;
+    // The area above the panel that holds the picture.
+    QWidget* picVideo = nullptr;
+    // Parent of the capture session's picture; its "on" property tells it is set up.
+    QWidget* picCapMCI = nullptr;
+    // The note shown until a file plays.
+    StartScreen* picNote = nullptr;
+    std::unique_ptr<PlayerParts> m_parts;
     QPointer<frmSplash> m_splash;
     TestLog* m_testLog = nullptr;
     QWidget* m_client = nullptr;
@@ -220,7 +228,6 @@ private:
     QTimer tmrStart;
     QString m_settingsPath;
     QString m_lastStatus;
-    int m_busyDepth = 0;
     // Closing waits for a tool job that was asked to stop.
     bool m_closeAfterJob = false;
 };

@@ -23,7 +23,7 @@ void frmMain::mnuSaveCap_Click() {
     // The copy is read from the screen: the paused frame must be there first.
     repaint();
     QCoreApplication::processEvents();
-    captureWindow().showRect(1, 1, this, mciMain.FileName(), m_state.availWidth,
+    captureWindow().showRect(1, 1, picVideo, mciMain.FileName(), m_state.availWidth,
                              m_state.availHeight);
 }
 
@@ -32,6 +32,7 @@ frmCap& frmMain::captureWindow() {
         // A window of its own, not a child: it goes where the user leaves it. It goes
         // with this window, whether or not the unload handler ran.
         auto* cap = new frmCap;
+        cap->startFolder = [this] { return getWorkDir(mciMain.FileName(), m_parts->saveFolder()); };
         connect(this, &QObject::destroyed, cap, [cap] { delete cap; });
         m_cap = cap;
     }

@@ -1,5 +1,4 @@
 #include "core/common/AppPaths.h"
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
@@ -42,19 +41,18 @@ MenuRow separator(const QString& parent, const QString& name = QString()) {
     return MenuRow{parent, name, QString(), Kind::Separator, true, false, {}};
 }
 
-// A tool of the playlist window's work areas.
-std::function<void()> toTab(int area, int tab) {
-    return [area, tab] {
-        if (ListWindow* list = appWindows().list) {
-            list->changeToTab(area, tab, true);
-        }
-    };
-}
-
 }  // namespace
 
 QVector<MenuRow> frmMain::menuRows() {
     namespace t = frmMainTexts;
+    // A tool of the playlist window's work areas.
+    const auto toTab = [this](int area, int tab) {
+        return std::function<void()>([this, area, tab] {
+            if (ListWindow* list = m_parts->list) {
+                list->changeToTab(area, tab, true);
+            }
+        });
+    };
     const QString file = QStringLiteral("menuFile");
     const QString addTo = QStringLiteral("mnuAddToList");
     const QString play = QStringLiteral("menuPlay");
@@ -162,16 +160,16 @@ QVector<MenuRow> frmMain::menuRows() {
     // The playlist window and its tools.
     rows << menuRow(QString(), tools, t::menuTools())
          << item(tools, QStringLiteral("mnuList"), t::mnuList(),
-                 [] {
-                     if (ListWindow* list = appWindows().list) {
+                 [this] {
+                     if (ListWindow* list = m_parts->list) {
                          list->changeToTab(0, list->lastPlaylist(), true);
                      }
                  })
          << item(tools, QStringLiteral("mnuMyExplorer"), t::mnuMyExplorer(),
                  [this] { mnuMyExplorer_Click(); })
          << item(tools, QStringLiteral("mnuSaveDir"), t::mnuSaveDir(),
-                 [] {
-                     if (ListWindow* list = appWindows().list) {
+                 [this] {
+                     if (ListWindow* list = m_parts->list) {
                          list->showSaveFolderBox();
                      }
                  })
@@ -222,7 +220,7 @@ QVector<MenuRow> frmMain::menuRows() {
 void frmMain::mnuMyExplorer_Click() {
     if (!mciMain.FileName().isEmpty()) {
         BusySession::shared().doneAfterSave(mciMain.FileName(), true, 0.0f, false);
-    } else if (ListWindow* list = appWindows().list) {
+    } else if (ListWindow* list = m_parts->list) {
         list->changeToTab(1, 1, true);
     }
 }

@@ -1,6 +1,5 @@
 // The main window's part of the settings files: reading both at load, writing both at
 // unload and on "立即儲存設定".
-#include "core/common/AppWindows.h"
 #include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
@@ -73,7 +72,7 @@ QPoint onScreen(const QPoint& topLeft, const QSize& size) {
 
 void frmMain::loadSettings() {
     m_settingsPath = AppPaths::running().settingsFile(QStringLiteral("Zelvo.FLV.ini"));
-    ListWindow* list = appWindows().list;
+    ListWindow* list = m_parts->list;
     bool mainPlaced = false;
     bool listPlaced = false;
     for (const SettingLine& line : parseSettings(readSettingsText(m_settingsPath))) {
@@ -114,7 +113,7 @@ void frmMain::applySetting(const SettingLine& line, bool& mainPlaced, bool& list
     MainMenus& m = *m_menus;
     const QList<double> n = settingNumbers(line.value);
     const std::optional<bool> truth = settingTruth(line.value);
-    QWidget* listForm = appWindows().list != nullptr ? appWindows().list->form() : nullptr;
+    QWidget* listForm = m_parts->list != nullptr ? m_parts->list->form() : nullptr;
     switch (line.key) {
         case SettingKey::MainRect:
             mainPlaced = true;
@@ -165,7 +164,7 @@ void frmMain::applySetting(const SettingLine& line, bool& mainPlaced, bool& list
             }
             break;
         default:
-            if (ListWindow* list = appWindows().list) {
+            if (ListWindow* list = m_parts->list) {
                 list->loadSetting(line);
             }
             break;
@@ -190,7 +189,7 @@ bool frmMain::saveSettings() {
     v.startList = m.mnuStartList->isChecked();
     v.autoAddMark = m.mnuAutoAddMark->isChecked();
     StoredLists lists;
-    if (const ListWindow* list = appWindows().list) {
+    if (const ListWindow* list = m_parts->list) {
         list->saveSetting(v);
         lists = list->storedLists();
     }

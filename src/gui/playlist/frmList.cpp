@@ -1,6 +1,5 @@
 #include "gui/playlist/frmList.h"
 
-#include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
@@ -219,7 +218,17 @@ void frmList::buildAreas(QWidget* client) {
         const int id = (6 + p / 2) * 10 + p % 2;
         m_tools[id] = new EncodeTab(p, panel(id));
     }
+    const auto folder = [this] { return saveFolder(); };
+    m_probe->saveFolder = folder;
+    connect(m_probe, &ProbePanel::cannotRead, this,
+            [this](const QString& file, const QString& head) {
+                if (m_player != nullptr) {
+                    m_player->pausePrFn();
+                    m_player->playErrorMsg(file, head);
+                }
+            });
     for (const auto& [id, tool] : m_tools) {
+        tool->saveFolder = folder;
         connect(tool, &ToolTab::playableChanged, this, [this, tool = tool] {
             if (toolTab(m_curListId) == tool) {
                 showPlayable(tool);
@@ -230,6 +239,11 @@ void frmList::buildAreas(QWidget* client) {
     lblNote = new QLabel(client);
     lblNote->setObjectName(QStringLiteral("lblNote"));
     lblNote->setGeometry(kAreaLeft, clientHeight - kNoteHeight - 3, kAreaWidth, kNoteHeight);
+}
+
+void frmList::setPlayerWindow(PlayerWindow* player) {
+    m_player = player;
+    m_marksTab->setPlayer(player);
 }
 
 void frmList::setBoxStyles() {
@@ -269,10 +283,10 @@ void frmList::connectList(PlaylistModel* model, PlaylistView* view) {
     });
     connect(view, &PlaylistView::lineDoubleClicked, this, [this, model](int) {
         if (model == lstMn2) {
-            if (PlayerWindow* player = appWindows().player) {
+            if (PlayerWindow* player = m_player) {
                 player->playSingle(lstMn2->selectedPath(), false);
             }
-        } else if (PlayerWindow* player = appWindows().player) {
+        } else if (PlayerWindow* player = m_player) {
             // The entry itself goes to the player: nothing is read back from the line.
             player->playEntry(model->selectedEntry());
         }
@@ -356,7 +370,7 @@ void frmList::buildMenus() {
     mnuPlaySpec = bar->addAction(t::mnuPlaySpec());
     mnuPlaySpec->setObjectName(QStringLiteral("mnuPlaySpec"));
     connect(mnuPlaySpec, &QAction::triggered, this, [this] {
-        if (PlayerWindow* player = appWindows().player) {
+        if (PlayerWindow* player = m_player) {
             player->playSingle(mnuPlaySpec->data().toString(), false);
         }
     });
@@ -407,7 +421,7 @@ void frmList::changeToTab(int area, int tab, bool activateMain) {
     // The window comes to the front in either case; with activateMain the keys go back to
     // the player, which stays behind it, as it does behind the window that it owns.
     if (activateMain) {
-        PlayerWindow* player = appWindows().player;
+        PlayerWindow* player = m_player;
         if (player != nullptr && player->form() != nullptr && player->form()->isVisible()) {
             player->form()->activateWindow();
         }
@@ -579,7 +593,7 @@ void frmList::mnuPlaySetting_Click(int index) {
         mnuPlaySetting[static_cast<size_t>(i)]->setChecked(i == index);
     }
     m_playSetting = index;
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->fncEbCheck();
     }
 }
@@ -641,7 +655,7 @@ void frmList::setMoveLooks(int upState, int downState) {
 
 void frmList::mbStopLoop_Click() {
     listPlayState = 0;
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->shareBnStop(true, false, false);
     }
 }
@@ -740,7 +754,7 @@ void frmList::closeEvent(QCloseEvent* event) {
         }
         return;
     }
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->setListStepLooks(ZelvoButton::Disabled);
     }
     hide();

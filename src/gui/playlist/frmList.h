@@ -17,6 +17,7 @@ class FixTab;
 class ProbePanel;
 class ToolTab;
 class PlaylistView;
+class PlayerWindow;
 class QAction;
 class QFrame;
 class QLabel;
@@ -71,6 +72,10 @@ public:
     bool addsAtEnd() const;
     // Mirrors the player window's "總是加到清單末尾" check mark.
     void setAddsAtEnd(bool atEnd);
+    // The player window the list plays in, handed over where the program is wired
+    // (nullptr: the list plays nothing).
+    void setPlayerWindow(PlayerWindow* player);
+    PlayerWindow* playerWindow() const { return m_player; }
 
     // ---- toolbar -------------------------------------------------------------------------
     void mbAdd_Click(int index);
@@ -234,5 +239,6 @@ private:
     // The tool tabs by list id, and the source the split and snapshot tabs share.
     std::map<int, ToolTab*> m_tools;
     ProbePanel* m_probe = nullptr;
+    PlayerWindow* m_player = nullptr;
     int m_encodePanel = 0;
 };

@@ -1,6 +1,5 @@
 // The playlist window's batches: one tool over many entries of a playlist, with one output
 // folder asked once, one busy window and one report; and folders added to a list.
-#include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -34,12 +33,6 @@ namespace t = frmListTexts;
 namespace b = batchTexts;
 
 namespace {
-
-void pausePlayer() {
-    if (PlayerWindow* player = appWindows().player) {
-        player->pausePrFn();
-    }
-}
 
 // The name of a file without its folder and extension, and its extension in lower case.
 QString baseOf(const QString& path) {
@@ -97,7 +90,7 @@ void frmList::mnuAddDir_Click() {
     if (m_activeList == nullptr) {
         return;
     }
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     CommDialog dialog;
     dialog.setOwnerWindow(this);
     dialog.setDialogTitle(t::addDirPrompt());
@@ -173,7 +166,7 @@ QList<PlaylistEntry> frmList::batchEntries() const {
 QString frmList::askBatchFolder(const QList<PlaylistEntry>& entries) {
     CommDialog dialog;
     dialog.setOwnerWindow(this);
-    dialog.setInitDir(getWorkDir(entries.first().path));
+    dialog.setInitDir(getWorkDir(entries.first().path, saveFolder()));
     dialog.setDialogTitle(t::batchFolderPrompt(static_cast<int>(entries.size())));
     const QString folder = dialog.ShowDir(true);
     return folder.isEmpty() ? QString() : addSeparator(folder);
@@ -187,7 +180,7 @@ void frmList::runBatch(JobQueue& queue) {
 // ---- the tools ------------------------------------------------------------------------------
 
 void frmList::mnuBatchFix_Click() {
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     const QList<PlaylistEntry> entries = batchEntries();
     if (entries.isEmpty() || BusySession::shared().isRunningJob()) {
         return;
@@ -210,7 +203,7 @@ void frmList::mnuBatchFix_Click() {
 }
 
 void frmList::mnuBatchEncode_Click() {
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     const QList<PlaylistEntry> entries = batchEntries();
     if (entries.isEmpty() || BusySession::shared().isRunningJob()) {
         return;
@@ -248,7 +241,7 @@ void frmList::mnuBatchEncode_Click() {
 }
 
 void frmList::mnuBatchSplit_Click() {
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     const QList<PlaylistEntry> entries = batchEntries();
     if (entries.isEmpty() || BusySession::shared().isRunningJob()) {
         return;
@@ -306,7 +299,7 @@ void frmList::mnuBatchSplit_Click() {
 }
 
 void frmList::mnuBatchSnap_Click() {
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     const QList<PlaylistEntry> entries = batchEntries();
     if (entries.isEmpty() || BusySession::shared().isRunningJob()) {
         return;
@@ -377,7 +370,7 @@ void frmList::mnuBatchSnap_Click() {
 }
 
 void frmList::mnuBatchSaveRng_Click() {
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     const QList<PlaylistEntry> entries = batchEntries();
     if (entries.isEmpty() || BusySession::shared().isRunningJob()) {
         return;

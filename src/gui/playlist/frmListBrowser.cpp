@@ -1,6 +1,5 @@
 #include "gui/playlist/frmListBrowser.h"
 
-#include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -209,7 +208,7 @@ void BrowserTab::refreshLooks() {
     m_owner.mbPlay->setState(files >= 1 ? ZelvoButton::Normal : ZelvoButton::Disabled);
     m_owner.mbRndPlay->setState(files >= 2 ? ZelvoButton::Normal : ZelvoButton::Disabled);
     m_owner.mnuAddToList->setEnabled(files >= 1);
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_owner.playerWindow()) {
         player->fncEbCheck();
     }
 }
@@ -289,7 +288,7 @@ void BrowserTab::clearFolder() {
 
 void BrowserTab::Fn1_DblClick() {
     const QString path = m_browser.getFnFn(-1);
-    PlayerWindow* player = appWindows().player;
+    PlayerWindow* player = m_owner.playerWindow();
     if (!path.isEmpty() && player != nullptr) {
         player->playSingle(path, true);
     }
@@ -315,7 +314,7 @@ void BrowserTab::showFile(const QString& path) {
 }
 
 void BrowserTab::dropFiles(const QMimeData& dropped) {
-    PlayerWindow* player = appWindows().player;
+    PlayerWindow* player = m_owner.playerWindow();
     if (player == nullptr) {
         return;
     }

@@ -1,6 +1,5 @@
 #include "gui/playlist/frmListMarks.h"
 
-#include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/lists/MarksLinesTexts.h"
@@ -141,7 +140,7 @@ void MarksTab::draw() {
 }
 
 void MarksTab::checkCmdRng() {
-    const PlayerWindow* player = appWindows().player;
+    const PlayerWindow* player = m_player;
     const bool marked = player != nullptr && player->hasMarks();
     cmdApply->setEnabled(m_lines.count() > 0 || marked);
     cmdLoad->setEnabled(marked);
@@ -149,7 +148,7 @@ void MarksTab::checkCmdRng() {
 
 void MarksTab::loadMark() {
     // The player calls this whenever it opens a file: nothing here takes the focus.
-    const PlayerWindow* player = appWindows().player;
+    const PlayerWindow* player = m_player;
     const double total = player != nullptr ? player->totalSeconds() : 0.0;
     QList<QPair<QString, QString>> ranges;
     if (player != nullptr && player->hasMarks()) {
@@ -165,7 +164,7 @@ void MarksTab::refresh() {
 }
 
 void MarksTab::getStartEnd(const QString& line, qint32& start, qint32& end) const {
-    if (const PlayerWindow* player = appWindows().player) {
+    if (const PlayerWindow* player = m_player) {
         MarksLines::lineFrames(line, player->secPerFrame(), start, end);
     }
 }
@@ -179,19 +178,19 @@ void MarksTab::cmdSSt_Click(int index) {
 }
 
 void MarksTab::cmdLoad_Click() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->mnuRngEdit_Click();
     }
 }
 
 void MarksTab::cmdApply_Click() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->applyMark();
     }
 }
 
 void MarksTab::lstRng_DblClick(int row) {
-    PlayerWindow* player = appWindows().player;
+    PlayerWindow* player = m_player;
     if (player == nullptr || row < 0 || row >= m_lines.count()) {
         return;
     }

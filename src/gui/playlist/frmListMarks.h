@@ -6,6 +6,7 @@
 
 #include <array>
 
+class PlayerWindow;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -21,6 +22,8 @@ public:
     explicit MarksTab(QWidget* parent = nullptr);
 
     const MarksLines& lines() const { return m_lines; }
+    // The player whose marks the list shows and edits (nullptr none).
+    void setPlayer(PlayerWindow* player) { m_player = player; }
 
     // What the player asks of the marks list (ListWindow).
     void loadMark();
@@ -50,5 +53,6 @@ private:
     void draw();
 
     MarksLines m_lines;
+    PlayerWindow* m_player = nullptr;
     bool m_drawing = false;
 };

@@ -1,7 +1,6 @@
 // The playlist window's toolbar, drops and list menu: everything that changes a list's
 // lines or plays from it.
 #include "core/common/AppPaths.h"
-#include "core/common/AppWindows.h"
 #include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -23,16 +22,6 @@
 #include <QShowEvent>
 
 namespace t = frmListTexts;
-
-namespace {
-
-void pausePlayer() {
-    if (PlayerWindow* player = appWindows().player) {
-        player->pausePrFn();
-    }
-}
-
-}  // namespace
 
 PlaylistView* frmList::activeView() const {
     if (m_activeList == lstMn2) {
@@ -68,7 +57,7 @@ void frmList::mbAdd_Click(int index) {
     if (m_activeList == nullptr) {
         return;
     }
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     CommDialog dialog;
     dialog.setOwnerWindow(this);
     dialog.setDialogTitle(QString());
@@ -160,7 +149,7 @@ void frmList::mbRndItem_Click() {
 }
 
 void frmList::mbSave_Click(int index) {
-    PlayerWindow* player = appWindows().player;
+    PlayerWindow* player = m_player;
     if (m_activeList == nullptr || player == nullptr) {
         return;
     }
@@ -171,14 +160,14 @@ void frmList::mbSave_Click(int index) {
         }
         return;
     }
-    pausePlayer();
+    BusySession::shared().pausePlayer();
     // The list goes through a file of its own in the temporary folder; the player's
     // save-as then puts it where the user wants it.
     const QString temp = AppPaths::running().tempFolder() + t::tempListName();
     if (writeListFile(temp, m_activeList->itemTexts(), ListFileFormat::Plt)) {
         player->saveFile(temp, true);
     }
-    killFile(temp, true);
+    killFile(temp);
 }
 
 void frmList::mbToFile_Click() {
@@ -192,7 +181,7 @@ void frmList::mbToFile_Click() {
 }
 
 void frmList::mbPlay_Click() {
-    PlayerWindow* player = appWindows().player;
+    PlayerWindow* player = m_player;
     if (player == nullptr) {
         return;
     }
@@ -207,14 +196,14 @@ void frmList::mbPlay_Click() {
 }
 
 void frmList::mbRndPlay_Click() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->selectRnd();
         mbPlay_Click();
     }
 }
 
 void frmList::mbStop_Click() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->mbStop_Click();
     }
 }
@@ -231,7 +220,7 @@ void frmList::mnuToList_Click(int index) {
     if (source.isEmpty()) {
         return;
     }
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->mnToList(index, source);
     }
 }
@@ -253,7 +242,7 @@ void frmList::refreshMoveLooks() {
 }
 
 void frmList::refreshPrevNext() {
-    if (PlayerWindow* player = appWindows().player) {
+    if (PlayerWindow* player = m_player) {
         player->fncEbCheck();
     }
 }

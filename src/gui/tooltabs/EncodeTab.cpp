@@ -70,7 +70,7 @@ void EncodeTab::build() {
         box->defaultExt = [format] { return encodeRules::browseDefaultExt(format()); };
         // The target is usually a file still to be made.
         box->mustExist = sourceSide;
-        box->startFolder = [this] { return getWorkDir(sourcePath()); };
+        box->startFolder = [this] { return workDir(sourcePath()); };
         box->takeDrop = [this, sourceSide](const QString& path) {
             return takeDrop(sourceSide, path);
         };
@@ -147,7 +147,7 @@ QString EncodeTab::sourcePath() const {
 QString EncodeTab::targetPath() const {
     // A bare name goes where the tools write by default.
     const QString from = sourcePath();
-    return encodeRules::absolutePath(target->path(), sourceValid() ? getWorkDir(from) : QString());
+    return encodeRules::absolutePath(target->path(), sourceValid() ? workDir(from) : QString());
 }
 
 void EncodeTab::refresh() {

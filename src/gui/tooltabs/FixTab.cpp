@@ -24,7 +24,7 @@ FixTab::FixTab(QWidget* panel) : ToolTab(panel) {
     source = new SourceBox(QStringLiteral("txtMdFix"), QStringLiteral("mbMdFix"), this);
     txtMdFix = source->box();
     mbMdFix = source->button();
-    source->startFolder = [this] { return getWorkDir(sourcePath()); };
+    source->startFolder = [this] { return workDir(sourcePath()); };
     cmdMediaFix = makeRunButton(QStringLiteral("cmdMediaFix"));
 
     auto* layout = new QVBoxLayout(this);

@@ -1,7 +1,5 @@
 #include "gui/tooltabs/ProbePanel.h"
 
-#include "core/common/AppWindows.h"
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
@@ -29,7 +27,9 @@ ProbePanel::ProbePanel(QWidget* parent) : QWidget(parent) {
     source = new SourceBox(QStringLiteral("txtMdSplit"), QStringLiteral("mbMdSplit"), this);
     txtMdSplit = source->box();
     mbMdSplit = source->button();
-    source->startFolder = [this] { return getWorkDir(path()); };
+    source->startFolder = [this] {
+        return getWorkDir(path(), saveFolder ? saveFolder() : QString());
+    };
     cmdMdSplitChk = new QPushButton(t::probeButton(), this);
     cmdMdSplitChk->setObjectName(QStringLiteral("cmdMdSplitChk"));
     cmdMdSplitChk->setAutoDefault(false);
@@ -124,10 +124,8 @@ void ProbePanel::cmdMdSplitChk_Click() {
         m_scan.start(file);
     } else {
         lblMdLen->setText(t::lengthUnknown());
-        PlayerWindow* player = appWindows().player;
-        if (!noPicture && player != nullptr) {
-            player->pausePrFn();
-            player->playErrorMsg(file, t::probeFailedHead());
+        if (!noPicture) {
+            Q_EMIT cannotRead(file, t::probeFailedHead());
         }
     }
     Q_EMIT changed();

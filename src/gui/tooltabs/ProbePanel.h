@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,8 +47,13 @@ public:
     QPushButton* cmdMdSplitChk = nullptr;
     QLabel* lblMdLen = nullptr;
     QWidget* picSplitMCI = nullptr;
+    // The default save folder of the window the panel is in ("" none); the source box's
+    // dialog starts there.
+    std::function<QString()> saveFolder;
 
 Q_SIGNALS:
+    // A file with a picture could not be read: the player says so (and pauses first).
+    void cannotRead(const QString& file, const QString& head);
     // The source's text or what is known of it changed.
     void changed();
 

@@ -47,7 +47,7 @@ void ToolTab::setPlayable(const QString& path) {
 QString ToolTab::askSaveFile(const QString& source, const QString& ext, const QString& proposed) {
     CommDialog dialog;
     dialog.setOwnerWindow(window());
-    dialog.setInitDir(getWorkDir(source));
+    dialog.setInitDir(workDir(source));
     dialog.setFilter(toolTabTexts::saveFilter(ext));
     dialog.setFilterIndex(1);
     dialog.setDefaultExt(QStringLiteral(".") + ext);
@@ -58,7 +58,11 @@ QString ToolTab::askSaveFile(const QString& source, const QString& ext, const QS
 QString ToolTab::askFolder(const QString& source, const QString& prompt) {
     CommDialog dialog;
     dialog.setOwnerWindow(window());
-    dialog.setInitDir(getWorkDir(source));
+    dialog.setInitDir(workDir(source));
     dialog.setDialogTitle(prompt);
     return dialog.ShowDir(true);
+}
+
+QString ToolTab::workDir(const QString& source) const {
+    return getWorkDir(source, saveFolder ? saveFolder() : QString());
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class PlaylistModel;
 class QPushButton;
 
@@ -35,6 +37,9 @@ public:
     virtual void run() = 0;
 
     QPushButton* runButton() const { return m_run; }
+    // The default save folder of the window the tab is in ("" none); its dialogs start
+    // there.
+    std::function<QString()> saveFolder;
     // The file the play-this-file item plays; "" none.
     QString playable() const { return m_playable; }
 
@@ -53,6 +58,8 @@ protected:
     // prompt; "" when cancelled.
     QString askSaveFile(const QString& source, const QString& ext, const QString& proposed);
     QString askFolder(const QString& source, const QString& prompt);
+    // The folder the tab's dialogs start in for source (see getWorkDir).
+    QString workDir(const QString& source) const;
 
 private:
     QPushButton* m_run = nullptr;

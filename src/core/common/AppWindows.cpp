@@ -1,6 +1,0 @@
-#include "core/common/AppWindows.h"
-
-AppWindows& appWindows() {
-    static AppWindows windows;
-    return windows;
-}
