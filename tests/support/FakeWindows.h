@@ -1,8 +1,8 @@
 #pragma once
 // Stand-ins for the program's two windows, for tests that need one without the real window:
 // what a test sets is what the window answers, and what is asked of it is recorded.
-#include "core/common/ListWindow.h"
-#include "core/common/PlayerWindow.h"
+#include "gui/windows/ListWindow.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QStringList>
 

@@ -1,7 +1,5 @@
 #include "gui/busy/BusySession.h"
 
-#include "core/common/ListWindow.h"
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
@@ -11,6 +9,8 @@
 #include "gui/busy/frmBatchReport.h"
 #include "gui/busy/frmBuzy.h"
 #include "gui/widgets/mdlZelvoFLVShell.h"
+#include "gui/windows/ListWindow.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,7 +1,6 @@
 #include "gui/player/PlaybackControl.h"
 
 #include <QMainWindow>
-#include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/FileObject.h"
@@ -23,6 +22,7 @@
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/mdlIconKestal.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/common/ListWindow.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QRect>
 #include <QString>

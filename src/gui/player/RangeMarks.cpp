@@ -1,7 +1,6 @@
 #include "gui/player/RangeMarks.h"
 
 #include <QMainWindow>
-#include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MCI.h"
 #include "core/player/MarksModel.h"
@@ -17,6 +16,7 @@
 #include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QAction>
 #include <QEvent>

@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include "core/common/AppPaths.h"
-#include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
@@ -28,6 +27,7 @@
 #include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/playlist/frmListTexts.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QFile>
 #include <QFrame>

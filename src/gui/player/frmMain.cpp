@@ -3,7 +3,6 @@
 #include "core/common/AppPaths.h"
 #include "core/jobs/ToolJob.h"
 
-#include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
@@ -31,6 +30,7 @@
 #include "gui/widgets/mdlIconKestal.h"
 #include "gui/widgets/mdlWindowHook.h"
 #include "gui/widgets/mdlZelvoFLVShell.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/common/PlayerWindow.h"
 #include "core/media/MCI.h"
 #include "core/player/MarksModel.h"
 #include "core/player/PlayerState.h"
 #include "gui/dialogs/frmSplash.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,5 +1,4 @@
 #include "core/common/AppPaths.h"
-#include "core/common/ListWindow.h"
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
 #include "gui/busy/BusySession.h"
@@ -14,6 +13,7 @@
 #include "gui/player/frmMain.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/mdlZelvoFLVShell.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QUrl>
 

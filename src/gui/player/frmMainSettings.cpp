@@ -1,6 +1,5 @@
 // The main window's part of the settings files: reading both at load, writing both at
 // unload and on "立即儲存設定".
-#include "core/common/ListWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
 #include "core/lists/ListFiles.h"
@@ -11,6 +10,7 @@
 #include "gui/player/SpeedSteps.h"
 #include "gui/player/frmCap.h"
 #include "gui/player/frmMain.h"
+#include "gui/windows/ListWindow.h"
 
 #include "core/common/AppPaths.h"
 #include "gui/player/frmMainTexts.h"

@@ -1,6 +1,5 @@
 #include "gui/playlist/frmList.h"
 
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/DialogService.h"
 #include "gui/busy/BusySession.h"
@@ -20,6 +19,7 @@
 #include "gui/widgets/ZelvoTab.h"
 #include "gui/widgets/mdlIconKestal.h"
 #include "gui/widgets/mdlSetBoxSpec.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>

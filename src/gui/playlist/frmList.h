@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/common/ListWindow.h"
 #include "core/lists/PlaylistModel.h"
+#include "gui/windows/ListWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,6 +1,5 @@
 // The playlist window's batches: one tool over many entries of a playlist, with one output
 // folder asked once, one busy window and one report; and folders added to a list.
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
@@ -20,6 +19,7 @@
 #include "gui/tooltabs/EncodeTab.h"
 #include "gui/tooltabs/SnapTab.h"
 #include "gui/tooltabs/SplitTab.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QAction>
 #include <QDir>

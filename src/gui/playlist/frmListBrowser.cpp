@@ -1,6 +1,5 @@
 #include "gui/playlist/frmListBrowser.h"
 
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
@@ -10,6 +9,7 @@
 #include "gui/widgets/OneHeightDelegate.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/widgets/ZelvoPictures.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

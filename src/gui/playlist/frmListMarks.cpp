@@ -1,8 +1,8 @@
 #include "gui/playlist/frmListMarks.h"
 
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/lists/MarksLinesTexts.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,6 @@
 // The playlist window's toolbar, drops and list menu: everything that changes a list's
 // lines or plays from it.
 #include "core/common/AppPaths.h"
-#include "core/common/PlayerWindow.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/DialogService.h"
@@ -13,6 +12,7 @@
 #include "gui/playlist/frmListTexts.h"
 #include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
+#include "gui/windows/PlayerWindow.h"
 
 #include <QAction>
 #include <QFileInfo>
