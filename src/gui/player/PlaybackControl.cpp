@@ -1,6 +1,5 @@
 #include "gui/player/PlaybackControl.h"
 
-#include <QMainWindow>
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
 #include "core/files/FileObject.h"
@@ -14,7 +13,6 @@
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
 #include "gui/player/RangeMarks.h"
-#include "gui/player/SaveRanges.h"
 #include "gui/player/SpeedSteps.h"
 #include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
@@ -29,6 +27,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QTime>

@@ -1,6 +1,5 @@
 #include "gui/player/RangeMarks.h"
 
-#include <QMainWindow>
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MCI.h"
 #include "core/player/MarksModel.h"
@@ -9,11 +8,6 @@
 #include "gui/player/PlaybackControl.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
-#include "gui/player/SaveRanges.h"
-#include "gui/player/SpeedSteps.h"
-#include "gui/player/StartScreen.h"
-#include "gui/player/StatusTimer.h"
-#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 #include "gui/windows/ListWindow.h"
@@ -22,6 +16,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QStringList>
 

@@ -1,6 +1,5 @@
 #include "gui/player/SaveRanges.h"
 
-#include <QMainWindow>
 #include "core/common/AppPaths.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/files/CommDialog.h"
@@ -18,19 +17,15 @@
 #include "gui/busy/BusySession.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/PlaybackControl.h"
-#include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
 #include "gui/player/RangeMarks.h"
-#include "gui/player/SpeedSteps.h"
-#include "gui/player/StartScreen.h"
-#include "gui/player/StatusTimer.h"
-#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/playlist/frmListTexts.h"
 #include "gui/windows/ListWindow.h"
 
 #include <QFile>
 #include <QFrame>
+#include <QMainWindow>
 #include <QSaveFile>
 
 namespace {

@@ -1,23 +1,18 @@
 #include "gui/player/SpeedSteps.h"
 
-#include <QMainWindow>
 #include "core/files/DialogService.h"
 #include "core/media/MCI.h"
-#include "core/player/MarksModel.h"
 #include "core/player/PlayerState.h"
 #include "gui/player/MainMenus.h"
 #include "gui/player/PlaybackControl.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
-#include "gui/player/RangeMarks.h"
-#include "gui/player/SaveRanges.h"
-#include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
-#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
 #include "gui/widgets/ZelvoButton.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QRegularExpression>
 
 #include <algorithm>

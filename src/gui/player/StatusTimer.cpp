@@ -1,27 +1,20 @@
 #include "gui/player/StatusTimer.h"
 
-#include <QMainWindow>
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MCI.h"
 #include "core/media/MainVol.h"
 #include "core/player/MarksModel.h"
 #include "core/player/PlayerState.h"
-#include "gui/player/MainMenus.h"
 #include "gui/player/PlaybackControl.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
 #include "gui/player/RangeMarks.h"
-#include "gui/player/SaveRanges.h"
-#include "gui/player/SpeedSteps.h"
-#include "gui/player/StartScreen.h"
-#include "gui/player/VideoSizing.h"
 #include "gui/player/frmMainTexts.h"
+#include "gui/widgets/ZelvoButton.h"
 #include "gui/windows/ListWindow.h"
 
-#include <QDateTime>
-#include "gui/widgets/ZelvoButton.h"
-
 #include <QAction>
+#include <QDateTime>
 #include <QLabel>
 #include <QMouseEvent>
 

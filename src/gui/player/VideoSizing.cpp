@@ -1,17 +1,11 @@
 #include "gui/player/VideoSizing.h"
 
-#include <QMainWindow>
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MCI.h"
-#include "core/player/MarksModel.h"
 #include "core/player/PlayerState.h"
 #include "gui/player/MainMenus.h"
-#include "gui/player/PlaybackControl.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/PlayerParts.h"
-#include "gui/player/RangeMarks.h"
-#include "gui/player/SaveRanges.h"
-#include "gui/player/SpeedSteps.h"
 #include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -19,6 +13,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenuBar>
 
 #include <cmath>
