@@ -8,7 +8,7 @@ namespace {
 
 // On Linux a thread has a nice value of its own: the preview gives way to the player and
 // the window whenever they want the processor.
-constexpr int kWorkerNice = 10;
+constexpr int kWorkerNice = 5;
 
 void lowerThisThreadsPriority() {
     const auto thread = static_cast<id_t>(syscall(SYS_gettid));
