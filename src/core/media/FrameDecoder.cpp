@@ -344,12 +344,21 @@ bool FrameDecoder::Media::seekFlvTag(qint64 pos) {
             return;
         }
         window.resize(static_cast<size_t>(wanted));
-        const int got = avio_read(io, window.data() + count, wanted - count);
-        count += std::max(0, got);
-        atEnd = got < wanted - count + std::max(0, got);
+        const int asked = wanted - count;
+        const int got = std::max(0, avio_read(io, window.data() + count, asked));
+        count += got;
+        atEnd = got < asked;
     };
     fill(kFirstBytes);
-    for (qint64 p = 0; p + 11 <= count && !mustStop(); ++p) {
+    for (qint64 p = 0; !mustStop(); ++p) {
+        if (p + 11 > count) {
+            // Inside a large tag (a keyframe): the next one is further on.
+            const int had = count;
+            fill(2 * count);
+            if (count == had) {
+                break;
+            }
+        }
         const qint64 size = flvTagSize(window.data(), p);
         if (size < 0) {
             continue;
@@ -407,10 +416,7 @@ bool FrameDecoder::Media::findKeyframe(double seconds) {
     };
     for (int tries = 0; tries < limits->maxTries && !mustStop(); ++tries) {
         const double aim = fromStart ? -1.0 : std::max(0.0, seconds - back);
-        if (!seekTo(aim)) {
-            return false;
-        }
-        if (!readVideo(true)) {
+        if (!seekTo(aim) || !readVideo(true)) {
             if (mustStop() || aim <= 0.0) {
                 return false;
             }
