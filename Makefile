@@ -14,7 +14,7 @@ PACKAGES = g++ cmake make pkg-config qt6-base-dev qt6-base-dev-tools libqt6openg
            libgl-dev libmpv-dev mpv ffmpeg flvmeta libasound2-dev \
            xvfb xauth libgl1-mesa-dri xdotool x11-utils fonts-noto-cjk \
            qt6-translations-l10n dbus-daemon procps \
-           libavformat-dev libavcodec-dev libavutil-dev \
+           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev \
            qt6-svg-dev desktop-file-utils appstream weston qt6-wayland
 SUDO     = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PREFIX  ?= /usr/local

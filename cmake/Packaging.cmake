@@ -42,6 +42,7 @@ string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
     "libavformat59"
     "libavcodec59"
     "libavutil57"
+    "libswscale6"
     "ffmpeg"
     "flvmeta"
     "fonts-noto-cjk")

@@ -1,6 +1,7 @@
 #include "gui/player/TestLog.h"
 
 #include "gui/busy/BusySession.h"
+#include "gui/player/SeekPreview.h"
 #include "gui/player/frmMain.h"
 #include "gui/playlist/frmList.h"
 #include "gui/playlist/frmListBrowser.h"
@@ -131,6 +132,15 @@ TestLog::TestLog(const QString& path, frmMain* window)
                     write({QStringLiteral("report"), line});
                 }
             });
+    if (const auto* preview = window->findChild<SeekPreview*>()) {
+        connect(preview, &SeekPreview::seekBarPlaced, this, [this](const QRect& rect) {
+            write({QStringLiteral("seekbar"), rectText(rect)});
+        });
+        connect(preview, &SeekPreview::previewShown, this,
+                [this](const QString& time, const QRect& rect) {
+                    write({QStringLiteral("preview"), time, rectText(rect)});
+                });
+    }
     connect(window, &frmMain::picturePlaced, this, [this](const QRect& rect) {
         write({QStringLiteral("picture"), QStringLiteral("%1 %2 %3 %4")
                                               .arg(rect.x())

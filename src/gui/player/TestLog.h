@@ -44,6 +44,8 @@ class frmMain;
 //   tab <TAB> area * 10 + tab   (the playlist window's shown tab; 11 the file browser)
 //   browser <TAB> folder (ending in "/") <TAB> selected file's name ("" none)
 //   report <TAB> line   (each line of a batch's report, as it is shown)
+//   seekbar <TAB> x y width height   (screen; when the window is shown, moved or resized)
+//   preview <TAB> time text <TAB> x y width height   (screen; each seek-bar picture shown)
 class TestLog : public QObject, public DialogHandler {
     Q_OBJECT
 

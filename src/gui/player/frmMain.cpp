@@ -19,6 +19,7 @@
 #include "gui/player/PlaybackControl.h"
 #include "gui/player/RangeMarks.h"
 #include "gui/player/SaveRanges.h"
+#include "gui/player/SeekPreview.h"
 #include "gui/player/SpeedSteps.h"
 #include "gui/player/StartScreen.h"
 #include "gui/player/StatusTimer.h"
@@ -75,6 +76,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_parts->sizing = m_sizing.get();
     m_save = std::make_unique<SaveRanges>(*m_parts);
     m_parts->save = m_save.get();
+    // The picture over the seek bar follows the player's file as the status line changes.
+    auto* preview = new SeekPreview(
+        picPlusBk->picHsb, picPlusBk->picHsb2, picPlusBk->picHsbBack, m_state,
+        [this] { return mciMain.FileName(); }, this);
+    connect(this, &frmMain::statusChanged, preview, &SeekPreview::followPlayer);
     connectControls();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
