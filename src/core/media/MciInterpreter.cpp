@@ -127,6 +127,19 @@ int runStep(MpvSession& session, const QStringList& args) {
     return session.step(reverse ? -frames : frames);
 }
 
+// "status … mode" and "status … ready" answer while the device opens; nothing else does.
+bool asksReadiness(const MciCommand& command) {
+    if (command.verb != QLatin1String("status")) {
+        return false;
+    }
+    QStringList words = command.args;
+    while (!words.isEmpty() && isFlag(words.last())) {
+        words.removeLast();
+    }
+    return words.size() == 1 &&
+           (words.first() == QLatin1String("mode") || words.first() == QLatin1String("ready"));
+}
+
 int runStatus(MpvSession& session, const QStringList& args, QString* reply) {
     QStringList words = args;
     while (!words.isEmpty() && isFlag(words.last())) {
@@ -373,6 +386,11 @@ int MciInterpreter::send(const QString& text, QString* reply) {
     // The session may be closed by a command sent while this one waits; it lives on
     // until this one has returned.
     const std::shared_ptr<MpvSession> session = found->second;
+    if (!asksReadiness(command)) {
+        if (const int error = session->usable()) {
+            return error;
+        }
+    }
     QString answer;
     const int error = run(*session, command, &answer);
     if (error == mcierr::kNone && reply != nullptr) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/media/ExactSeek.h"
 #include "core/media/MpvHandle.h"
+#include "core/media/MpvPlayer.h"
 #include "core/media/VideoSurface.h"
 
 #include <QElapsedTimer>
@@ -8,8 +10,7 @@
 #include <QRect>
 #include <QString>
 
-#include <functional>
-#include <initializer_list>
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -19,7 +20,8 @@ class VideoSurfaceProvider;
 // MCI's model on top of the player: a mode (stopped, playing, paused), positions in the
 // device's time format (video frames, or milliseconds), and commands that return once
 // the device has done what they ask (a seek has landed, a file has opened), while the
-// program's event loop keeps running.
+// program's event loop keeps running. The player itself is reached through MpvPlayer,
+// and seeks land on their frame by the rules of ExactSeek.
 class MpvSession : public QObject, private VideoSurface::Listener {
     Q_OBJECT
 
@@ -54,6 +56,10 @@ public:
     bool isClosed() const { return m_closed; }
     bool isReady() const { return m_ready; }
     bool isCdAudio() const { return m_cdAudio; }
+    // 0 when the device takes commands; its MCI error otherwise (closed, or not open yet).
+    // The commands and status items below expect a device that takes them, except mode
+    // and ready, which answer in every state.
+    int usable() const;
 
     int play(std::optional<qint64> from, std::optional<qint64> to, bool repeat);
     int pause();
@@ -72,13 +78,20 @@ public:
 
     // "status" items; each writes its reply text.
     int mode(QString* reply);
-    int length(QString* reply);
+    int length(QString* reply) { return answer(reply, whole(lengthUnits().value_or(0))); }
     int position(QString* reply);
-    int frameRate(QString* reply);
-    int speed(QString* reply) const;
-    int volume(QString* reply) const;
-    int audio(QString* reply) const;
-    int timeFormat(QString* reply) const;
+    int frameRate(QString* reply) {
+        return answer(reply, whole(m_media.video ? std::llround(m_media.fps * 1000.0) : 1000000));
+    }
+    int speed(QString* reply) const { return answer(reply, whole(m_speed)); }
+    int volume(QString* reply) const { return answer(reply, whole(m_volume)); }
+    int audio(QString* reply) const {
+        return answer(reply, QLatin1String(m_media.audio && m_audioOn ? "on" : "off"));
+    }
+    int timeFormat(QString* reply) const {
+        return answer(
+            reply, QLatin1String(m_timeFormat == TimeFormat::Frames ? "frames" : "milliseconds"));
+    }
     int ready(QString* reply) const;
     int numberOfTracks(QString* reply);
     int trackPosition(qint64 track, QString* reply);
@@ -88,51 +101,29 @@ public:
     int whereSource(QString* reply);
     int whereDestination(bool maximum, QString* reply);
 
-Q_SIGNALS:
-    // Events from the player were handled; waiting commands look again.
-    void changed();
-
 private:
     enum class State { NotReady, Stopped, Playing, Paused };
 
-    struct ObservedProperty;
-    static const ObservedProperty kObserved[];
-
-    static void wakeup(void* self);
-    void drain();
-    void handleEvent(const mpv_event& event);
-    void onDuration(const mpv_event_property& property);
     void surfaceReady(bool ready) override;
+    static QString whole(qint64 value) { return QString::number(value); }
+    static int answer(QString* reply, const QString& text) {
+        *reply = text;
+        return 0;
+    }
 
-    int createPlayer(const QByteArray& networkTimeout);
-    bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+    MediaTiming timing() const;
     bool seekExact(qint64 units);
-    void readMediaInfo();
-
-    // Player access; every call checks that the player still exists.
-    bool command(std::initializer_list<const char*> args);
-    bool setPlayerProperty(const char* name, const QString& value);
-    bool setFlag(const char* name, bool value);
-    std::optional<double> doubleProperty(const char* name) const;
-    std::optional<bool> flagProperty(const char* name) const;
-
-    double unitsPerSecond() const;
-    qint64 toUnits(double seconds) const;
-    double seekTarget(qint64 units) const;
-    double boundTarget(qint64 units) const;
     std::optional<qint64> lengthUnits() const;
     std::optional<qint64> currentUnits();
     void noticeEnd();
     bool atEndOfMedia() const;
-    bool landedOn(double target) const;
-    void holdPosition(double target);
-    int checkUsable() const;
     int checkRange(qint64 units) const;
     void clearLoopAndBound();
 
     QString m_alias;
     Config m_config;
-    MpvHandle m_mpv;
+    MpvPlayer m_player;
+    ExactSeek m_seek;
     std::unique_ptr<VideoSurface> m_surface;
 
     State m_state = State::NotReady;
@@ -142,27 +133,9 @@ private:
     bool m_isUrl = false;
     bool m_live = false;  // a stream of unknown length
     bool m_cdAudio = false;
-
-    // What the player has told us so far.
-    qint64 m_entry = -1;  // the player's playlist entry of our file
-    bool m_started = false;
-    bool m_loaded = false;
-    bool m_fileEnded = false;
-    int m_endError = 0;
-    quint64 m_restarts = 0;
-    bool m_seekPending = false;  // a seek has begun and not yet ended
-    quint64 m_seeksDone = 0;
     bool m_atEnd = false;  // the media ran out while playing
-    int m_busy = 0;        // commands of ours waiting for the player
-    double m_duration = 0.0;
 
-    // The media.
-    bool m_hasVideo = false;
-    bool m_hasAudio = false;
-    double m_fps = 0.0;
-    double m_origin = 0.0;  // time of the first picture: frame 0
-    int m_width = 0;
-    int m_height = 0;
+    MpvMediaInfo m_media;  // its duration stays what it was at the open, except a stream's
 
     // Device settings.
     qint64 m_speed = 1000;
@@ -170,10 +143,7 @@ private:
     bool m_audioOn = true;
     QRect m_destination;
     std::optional<double> m_bound;  // where the range being played ends (media seconds)
-    double m_demuxerOffset = 0.0;   // how far before a seek target the reading starts
     qint64 m_lastUnits = 0;
-    std::optional<double> m_held;        // where a seek left the device standing (media seconds)
-    std::optional<double> m_playedFrom;  // where playing went on from, until it is passed
-    std::optional<qint64> m_playStart;   // where the last play started, if it was placed
+    std::optional<qint64> m_playStart;  // where the last play started, if it was placed
     QElapsedTimer m_playClock;
 };
