@@ -2,6 +2,7 @@
 
 #include "core/files/DialogService.h"
 #include "core/files/FileObject.h"
+#include "core/media/DevicePlayback.h"
 #include "core/media/MciInterpreter.h"
 
 #include <QRegularExpression>
@@ -68,10 +69,17 @@ QString number(qint64 value) {
 
 }  // namespace
 
-MCI::MCI(MciSender sender) : m_sender(std::move(sender)) {
+MCI::MCI(MciSender sender)
+    : m_sender(std::move(sender)), m_playback(std::make_unique<DevicePlayback>()) {
     if (!m_sender) {
         m_sender = &mciSendString;
     }
+}
+
+MCI::~MCI() = default;
+
+PlaybackSession& MCI::playback() const {
+    return *m_playback;
 }
 
 int MCI::send(const QString& command) {
@@ -153,6 +161,9 @@ void MCI::openMCI(const QString& file, quintptr parentWindow, const QString& ali
 
     m_startFrame = getStartFrame();
     m_isSuccess = m_lastError == 0;
+    if (m_isSuccess) {
+        m_playback->attach(m_alias, m_fileName);
+    }
 }
 
 QString MCI::fromToClause(qint32 from, qint32 to) const {

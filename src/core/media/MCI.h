@@ -4,6 +4,10 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
+
+class DevicePlayback;
+class PlaybackSession;
 
 // Sends one MCI command string; 0 or an MCI error number, the answer in *reply.
 using MciSender = std::function<int(const QString& command, QString* reply)>;
@@ -16,6 +20,9 @@ using MciSender = std::function<int(const QString& command, QString* reply)>;
 class MCI {
 public:
     explicit MCI(MciSender sender = MciSender());
+    ~MCI();
+    MCI(const MCI&) = delete;
+    MCI& operator=(const MCI&) = delete;
 
     QString FileName() const { return m_fileName; }
     void setFileName(const QString& fileName) { m_fileName = fileName; }
@@ -66,6 +73,9 @@ public:
     // alias in use.
     int lastError() const { return m_lastError; }
     QString alias() const { return m_alias; }
+    // The device's media as values (seconds, pictures) with signals when a file has been
+    // loaded and closed, for features that need more than the command strings give.
+    PlaybackSession& playback() const;
 
 private:
     int send(const QString& command);
@@ -89,4 +99,5 @@ private:
     qint32 m_rngStart = 0;
     qint32 m_rngEnd = 0;
     qint32 m_startFrame = 0;
+    std::unique_ptr<DevicePlayback> m_playback;
 };

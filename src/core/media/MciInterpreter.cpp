@@ -347,6 +347,11 @@ QStringList MciInterpreter::aliases() const {
     return list;
 }
 
+MpvSession* MciInterpreter::device(const QString& alias) const {
+    const auto found = m_sessions.find(alias.toLower());
+    return found != m_sessions.end() ? found->second.get() : nullptr;
+}
+
 int MciInterpreter::send(const QString& text, QString* reply) {
     if (reply != nullptr) {
         reply->clear();

@@ -26,6 +26,9 @@ public:
     void closeAll();
     // Aliases of the open devices, lower case.
     QStringList aliases() const;
+    // The device of alias (any case), nullptr when there is none. It lives on until it is
+    // closed; its closed() signal says when.
+    MpvSession* device(const QString& alias) const;
 
     // Where sound goes: mpv's audio output list, e.g. "null" for tests.
     void setAudioOutput(const QString& outputs) { m_config.audioOutput = outputs; }

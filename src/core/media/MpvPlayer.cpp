@@ -382,9 +382,22 @@ std::optional<bool> MpvPlayer::flagProperty(const char* name) const {
     return value != 0;
 }
 
-std::optional<double> MpvPlayer::chapterStart(qint64 index) const {
-    const QByteArray name = "chapter-list/" + QByteArray::number(index) + "/time";
-    return doubleProperty(name.constData());
+std::optional<std::pair<double, double>> MpvPlayer::chapterSpan(qint64 index) const {
+    const auto start = [this](qint64 chapter) {
+        const QByteArray name = "chapter-list/" + QByteArray::number(chapter) + "/time";
+        return doubleProperty(name.constData());
+    };
+    const auto from = start(index);
+    if (!from) {
+        return std::nullopt;
+    }
+    // The last one ends with the media.
+    return std::make_pair(*from,
+                          start(index + 1).value_or(doubleProperty("duration").value_or(*from)));
+}
+
+qint64 MpvPlayer::chapterCount() const {
+    return std::llround(doubleProperty("chapters").value_or(1.0));
 }
 
 void MpvPlayer::endLoops() {

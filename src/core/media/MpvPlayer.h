@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 // What the player's track list and properties tell about the media it has opened.
 struct MpvMediaInfo {
@@ -76,8 +77,9 @@ public:
     bool setFlag(const char* name, bool value);
     std::optional<double> doubleProperty(const char* name) const;
     std::optional<bool> flagProperty(const char* name) const;
-    // Where chapter index (from 0) starts, in seconds; nullopt when there is none.
-    std::optional<double> chapterStart(qint64 index) const;
+    // Where chapter index (from 0) starts and ends, in seconds; nullopt when there is none.
+    std::optional<std::pair<double, double>> chapterSpan(qint64 index) const;
+    qint64 chapterCount() const;
     // No repeat of the file or of a stretch of it.
     void endLoops();
 

@@ -36,6 +36,7 @@ MpvSession::~MpvSession() {
 }
 
 int MpvSession::open(const QString& element, bool isUrl, bool cdAudio, quintptr parentWindow) {
+    m_element = element;
     m_isUrl = isUrl;
     m_cdAudio = cdAudio;
     const int timeoutMs = isUrl ? m_config.streamOpenTimeoutMs : m_config.openTimeoutMs;
@@ -102,6 +103,7 @@ void MpvSession::close() {
     }
     m_surface.reset();
     m_player.notify();
+    Q_EMIT closed();
 }
 
 void MpvSession::surfaceReady(bool ready) {
@@ -114,26 +116,19 @@ void MpvSession::surfaceReady(bool ready) {
 
 // ---- positions ----------------------------------------------------------------------
 
-MediaTiming MpvSession::timing() const {
-    MediaTiming t;
-    t.frames = m_timeFormat == TimeFormat::Frames;
-    t.hasVideo = m_media.video;
-    t.fps = m_media.fps;
-    t.origin = m_media.origin;
-    t.duration = m_media.duration;
-    return t;
-}
-
-std::optional<qint64> MpvSession::lengthUnits() const {
+std::optional<double> MpvSession::lengthSeconds() const {
     // A file keeps the length it had when it was opened (the player may correct it once
     // it reaches the end); a stream's length may become known later.
     const double duration = m_isUrl
                                 ? (m_live ? 0.0 : m_player.doubleProperty("duration").value_or(0.0))
                                 : m_media.duration;
-    if (!(duration > 0.0)) {
-        return std::nullopt;  // a live stream
-    }
-    return std::llround(duration * timing().unitsPerSecond());
+    return duration > 0.0 ? std::optional<double>(duration) : std::nullopt;  // a live stream
+}
+
+std::optional<qint64> MpvSession::lengthUnits() const {
+    const auto seconds = lengthSeconds();
+    return seconds ? std::optional<qint64>(std::llround(*seconds * timing().unitsPerSecond()))
+                   : std::nullopt;
 }
 
 void MpvSession::noticeEnd() {
@@ -156,30 +151,46 @@ bool MpvSession::atEndOfMedia() const {
     return m_atEnd && !m_bound;
 }
 
-std::optional<qint64> MpvSession::currentUnits() {
+std::optional<double> MpvSession::currentTime() {
     noticeEnd();
     if (atEndOfMedia()) {
         // MCI holds the position at the length once the media has run out.
+        if (const auto length = lengthSeconds()) {
+            return m_media.origin + *length;
+        }
+    }
+    if (m_state != State::Playing && m_seek.held()) {
+        return m_seek.held();
+    }
+    const auto seconds = m_player.doubleProperty("time-pos");
+    if (!seconds) {
+        return m_player.events().fileEnded ? std::optional<double>(m_lastTime) : std::nullopt;
+    }
+    if (const auto from = m_seek.notYetPassed(*seconds, m_state == State::Playing)) {
+        return from;
+    }
+    m_lastTime = *seconds;
+    return seconds;
+}
+
+std::optional<qint64> MpvSession::currentUnits() {
+    const auto at = currentTime();
+    if (atEndOfMedia()) {
         if (const auto length = lengthUnits()) {
             return length;
         }
     }
-    const MediaTiming t = timing();
-    if (m_state != State::Playing && m_seek.held()) {
-        return t.toUnits(*m_seek.held());
-    }
-    const auto seconds = m_player.doubleProperty("time-pos");
-    if (!seconds) {
-        if (m_player.events().fileEnded) {
-            return m_lastUnits;
-        }
+    return at ? std::optional<qint64>(timing().toUnits(*at)) : std::nullopt;
+}
+
+std::optional<double> MpvSession::positionSeconds() {
+    const auto at = m_ready ? currentTime() : std::nullopt;
+    if (!at) {
         return std::nullopt;
     }
-    if (const auto from = m_seek.notYetPassed(*seconds, m_state == State::Playing)) {
-        return t.toUnits(*from);
-    }
-    m_lastUnits = t.toUnits(*seconds);
-    return m_lastUnits;
+    // A picture stands for its whole frame: the time of the frame shown.
+    const double seconds = std::max(0.0, *at - m_media.origin);
+    return m_media.video ? std::round(seconds * m_media.fps) / m_media.fps : seconds;
 }
 
 int MpvSession::usable() const {
@@ -321,10 +332,7 @@ int MpvSession::seek(qint64 position) {
 
 int MpvSession::seekToEnd() {
     const auto length = lengthUnits();
-    if (!length) {
-        return mcierr::kUnsupportedFunction;
-    }
-    return seek(*length);
+    return length ? seek(*length) : mcierr::kUnsupportedFunction;
 }
 
 int MpvSession::step(qint64 frames) {
@@ -402,17 +410,9 @@ int MpvSession::mode(QString* reply) {
         return mcierr::kNone;
     }
     noticeEnd();
-    switch (m_state) {
-        case State::Playing:
-            *reply = QStringLiteral("playing");
-            break;
-        case State::Paused:
-            *reply = QStringLiteral("paused");
-            break;
-        default:
-            *reply = QStringLiteral("stopped");
-            break;
-    }
+    *reply = QLatin1String(m_state == State::Playing  ? "playing"
+                           : m_state == State::Paused ? "paused"
+                                                      : "stopped");
     return mcierr::kNone;
 }
 
@@ -434,7 +434,7 @@ int MpvSession::ready(QString* reply) const {
 }
 
 int MpvSession::numberOfTracks(QString* reply) {
-    *reply = whole(m_cdAudio ? std::llround(m_player.doubleProperty("chapters").value_or(1.0)) : 1);
+    *reply = whole(m_cdAudio ? m_player.chapterCount() : 1);
     return mcierr::kNone;
 }
 
@@ -443,11 +443,11 @@ int MpvSession::trackPosition(qint64 track, QString* reply) {
         return mcierr::kUnsupportedFunction;
     }
     // The tracks of a disc are the chapters of the one disc stream.
-    const auto start = m_player.chapterStart(track - 1);
-    if (!start) {
+    const auto span = m_player.chapterSpan(track - 1);
+    if (!span) {
         return mcierr::kOutOfRange;
     }
-    *reply = whole(std::llround(*start * 1000.0));
+    *reply = whole(std::llround(span->first * 1000.0));
     return mcierr::kNone;
 }
 
@@ -455,13 +455,11 @@ int MpvSession::trackLength(qint64 track, QString* reply) {
     if (!m_cdAudio) {
         return mcierr::kUnsupportedFunction;
     }
-    const auto start = m_player.chapterStart(track - 1);
-    if (!start) {
+    const auto span = m_player.chapterSpan(track - 1);
+    if (!span) {
         return mcierr::kOutOfRange;
     }
-    const double end =
-        m_player.chapterStart(track).value_or(m_player.doubleProperty("duration").value_or(*start));
-    *reply = whole(std::llround((end - *start) * 1000.0));
+    *reply = whole(std::llround((span->second - span->first) * 1000.0));
     return mcierr::kNone;
 }
 
@@ -469,8 +467,7 @@ int MpvSession::whereSource(QString* reply) {
     if (!m_media.video) {
         return mcierr::kNoWindow;
     }
-    *reply = QStringLiteral("0 0 %1 %2").arg(m_media.width).arg(m_media.height);
-    return mcierr::kNone;
+    return answer(reply, QStringLiteral("0 0 %1 %2").arg(m_media.width).arg(m_media.height));
 }
 
 int MpvSession::whereDestination(bool maximum, QString* reply) {
@@ -485,10 +482,8 @@ int MpvSession::whereDestination(bool maximum, QString* reply) {
     } else if (!m_destination.isNull()) {
         rect = m_destination;
     }
-    *reply = QStringLiteral("%1 %2 %3 %4")
-                 .arg(rect.x())
-                 .arg(rect.y())
-                 .arg(rect.width())
-                 .arg(rect.height());
-    return mcierr::kNone;
+    return answer(reply, QStringLiteral("%1 %2 %3 %4")
+                             .arg(rect.x())
+                             .arg(rect.y())
+                             .arg(whole(rect.width()), whole(rect.height())));
 }

@@ -61,6 +61,11 @@ public:
     // and ready, which answer in every state.
     int usable() const;
 
+Q_SIGNALS:
+    // The device was closed; it answers nothing from now on.
+    void closed();
+
+public:
     int play(std::optional<qint64> from, std::optional<qint64> to, bool repeat);
     int pause();
     int resume();
@@ -97,6 +102,15 @@ public:
     int trackPosition(qint64 track, QString* reply);
     int trackLength(qint64 track, QString* reply);
 
+    // Values for the program's own features, whatever the time format: the file or URL
+    // opened, and seconds from the first picture.
+    QString element() const { return m_element; }
+    bool isUrl() const { return m_isUrl; }
+    bool hasVideo() const { return m_media.video; }
+    double videoFrameRate() const { return m_media.video ? m_media.fps : 0.0; }
+    std::optional<double> lengthSeconds() const;
+    std::optional<double> positionSeconds();
+
     // "where" items: "left top width height".
     int whereSource(QString* reply);
     int whereDestination(bool maximum, QString* reply);
@@ -111,10 +125,15 @@ private:
         return 0;
     }
 
-    MediaTiming timing() const;
+    MediaTiming timing() const {
+        return {m_timeFormat == TimeFormat::Frames, m_media.video, m_media.fps, m_media.origin,
+                m_media.duration};
+    }
     bool seekExact(qint64 units);
     std::optional<qint64> lengthUnits() const;
     std::optional<qint64> currentUnits();
+    // Where the device stands, in media seconds.
+    std::optional<double> currentTime();
     void noticeEnd();
     bool atEndOfMedia() const;
     int checkRange(qint64 units) const;
@@ -122,6 +141,7 @@ private:
 
     QString m_alias;
     Config m_config;
+    QString m_element;
     MpvPlayer m_player;
     ExactSeek m_seek;
     std::unique_ptr<VideoSurface> m_surface;
@@ -142,8 +162,8 @@ private:
     qint64 m_volume = 1000;
     bool m_audioOn = true;
     QRect m_destination;
-    std::optional<double> m_bound;  // where the range being played ends (media seconds)
-    qint64 m_lastUnits = 0;
+    std::optional<double> m_bound;      // where the range being played ends (media seconds)
+    double m_lastTime = 0.0;            // the player's last known position
     std::optional<qint64> m_playStart;  // where the last play started, if it was placed
     QElapsedTimer m_playClock;
 };

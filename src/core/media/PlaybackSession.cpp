@@ -1,0 +1,3 @@
+#include "core/media/PlaybackSession.h"
+
+PlaybackSession::~PlaybackSession() = default;
