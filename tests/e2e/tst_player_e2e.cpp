@@ -26,6 +26,7 @@ private Q_SLOTS:
     void startHandOverPlayPauseStepFail();
     void cutThreeSegmentsFromTheMenu();
     void killedDuringASave();
+    void damagedFlvPlaysOrOffersRepair();
 };
 
 // The first start opens the main window; later starts hand their files over to it and end. An
@@ -272,6 +273,63 @@ void tst_PlayerE2E::killedDuringASave() {
     QCOMPARE(QDir(config.filePath(u8("jobs"))).entryList({u8("*.job")}, QDir::Files),
              QStringList());
     testsupport::stopProcess(again);
+}
+
+// The first half of a good FLV, its onMetaData and keyframe index still announcing 30 s,
+// plays as far as its data goes and ends there, as a whole file ends. Of an FLV only its
+// head is left: it cannot be played, and its box, beside its usual text, offers the repair
+// tab, which the answer opens.
+void tst_PlayerE2E::damagedFlvPlaysOrOffersRepair() {
+    QTemporaryDir runtime, temp, config, media;
+    const QString cut = media.filePath(u8("cut clip.flv"));
+    QVERIFY(QFile::copy(testsupport::media(u8("bad/indexed-half.flv")), cut));
+    const QString head = media.filePath(u8("head.flv"));
+    QVERIFY(QFile::copy(testsupport::media(u8("bad/head.flv")), head));
+    const QString log = temp.filePath(u8("zelvo-log.txt"));
+    const QString answers = temp.filePath(u8("answers.txt"));
+    QVERIFY(testsupport::writeFile(answers, u8("message\t修復檔案\t出現錯誤\n").toUtf8()));
+    QProcessEnvironment env =
+        testsupport::programEnvironment(runtime.path(), temp.path(), config.path(), log);
+    env.insert(u8("ZELVO_TEST_ANSWERS"), answers);
+
+    QProcess program;
+    testsupport::startProgram(program, env, {cut});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        testsupport::windowsNamed(u8("^ cut clip\\.flv - Zelvo\\.FLV$")).size(), 1, 20000);
+    const auto statuses = [&] {
+        QStringList seen;
+        for (const QStringList& line : testsupport::logLines(log, u8("status"))) {
+            seen << line.value(1);
+        }
+        return seen;
+    };
+    const auto lastStatus = [&] { return statuses().value(statuses().size() - 1); };
+    // It plays to the end of what it holds (its length), then ends.
+    const QRegularExpression past(u8("^正在播放，進度 ([5-9]\\d|100) ％"));
+    QTRY_VERIFY2_WITH_TIMEOUT(!statuses().filter(past).isEmpty() && lastStatus() == u8("結束播放"),
+                              qPrintable(statuses().join(u'|')), 30000);
+    QVERIFY(!statuses().contains(u8("無法播放")));
+    QVERIFY(
+        testsupport::logLines(log, u8("message")).isEmpty() ||
+        !testsupport::logLines(log, u8("message")).constLast().value(3).startsWith(u8("出現錯誤")));
+
+    QProcess later;
+    later.setWorkingDirectory(media.path());
+    testsupport::startProgram(later, env, {head});
+    QVERIFY(later.waitForFinished(15000));
+    QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), u8("無法播放"), 15000);
+    const QStringList box = testsupport::logLines(log, u8("message")).constLast();
+    QCOMPARE(box.mid(1, 2), QStringList({u8("錯誤訊息"), u8("OkCancel+修復檔案")}));
+    QVERIFY(box.value(3).startsWith(u8("出現錯誤，無法播放指定的檔案：\\n") + head));
+    QVERIFY(
+        box.value(3).endsWith(u8("的解碼器，按下「確定」將開啟說明文件！\\n\\n"
+                                 "－－－－－－－－－－－－－－－－－－－\\n"
+                                 "這個 FLV 檔案看來已經損壞（資料不完整）\\n"
+                                 "按下「修復檔案」將開啟修復功能！")));
+    // The repair tab (work area 4) is shown.
+    QTRY_VERIFY_WITH_TIMEOUT(testsupport::logLines(log, u8("tab")).contains({u8("tab"), u8("40")}),
+                             10000);
+    testsupport::stopProcess(program);
 }
 
 QTEST_MAIN(tst_PlayerE2E)

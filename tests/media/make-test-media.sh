@@ -55,6 +55,18 @@ if [ ! -s bad/truncated.flv ]; then
     head -c $(( size / 2 + 7 )) h263.flv > bad/.tmp.truncated.flv
     mv -f bad/.tmp.truncated.flv bad/truncated.flv
 fi
+if [ ! -s bad/indexed-half.flv ]; then
+    # The first half of an FLV whose onMetaData carries a keyframe index, cut inside a tag:
+    # it announces 30 s and keyframes past its end.
+    "${enc[@]}" "${vin[@]}" "${ain[@]}" -c:v libx264 -preset veryfast "${keyint[@]}" \
+        -pix_fmt yuv420p -c:a aac -b:a 96k -ac 2 -flvflags add_keyframe_index -f flv bad/.indexed.flv
+    size=$(stat -c %s bad/.indexed.flv)
+    head -c $(( size / 2 + 7 )) bad/.indexed.flv > bad/.tmp.indexed-half.flv
+    rm -f bad/.indexed.flv
+    mv -f bad/.tmp.indexed-half.flv bad/indexed-half.flv
+fi
+# Its header, onMetaData and the start of its first picture: no whole picture or sound.
+[ -s bad/head.flv ] || { head -c 2000 h264.flv > bad/.tmp.head.flv && mv -f bad/.tmp.head.flv bad/head.flv; }
 : > bad/empty.flv
 mkdir -p bad/text
 [ -s bad/text/clip.flv ] || printf 'This is not a video.\r\nJust text.\r\n' > bad/text/clip.flv

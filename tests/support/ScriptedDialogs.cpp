@@ -4,8 +4,11 @@
 
 namespace {
 
-bool boxCanAnswer(MsgButtons buttons, MsgResult result) {
-    switch (buttons) {
+bool boxCanAnswer(const MessageRequest& request, MsgResult result) {
+    if (result == MsgResult::Extra) {
+        return !request.extraButton.isEmpty();
+    }
+    switch (request.buttons) {
         case MsgButtons::Ok:
             return result == MsgResult::Ok;
         case MsgButtons::OkCancel:
@@ -85,7 +88,7 @@ MsgResult ScriptedDialogs::message(const MessageRequest& request) {
         return DialogService::closedResult(request.buttons);
     }
     const MsgResult answer = m_messageAnswers.dequeue();
-    if (!boxCanAnswer(request.buttons, answer)) {
+    if (!boxCanAnswer(request, answer)) {
         ++m_unexpected;
         qWarning().noquote() << "ScriptedDialogs: scripted answer" << static_cast<int>(answer)
                              << "is not a button of message box" << request.title << "|"

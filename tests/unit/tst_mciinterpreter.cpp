@@ -465,8 +465,8 @@ private Q_SLOTS:
         row("missing file", open("no such file.flv"), mcierr::kFileNotFound);
         row("folder", open("bad"), mcierr::kFileNotFound);
         row("text named .flv", open("bad/text/clip.flv"), mcierr::kInvalidFile);
-        row("truncated flv", open("bad/truncated.flv"), mcierr::kInvalidFile);
         row("empty flv", open("bad/empty.flv"), mcierr::kInvalidFile);
+        row("flv of its head only", open("bad/head.flv"), mcierr::kInvalidFile);
         row("unknown alias", u8("status NoSuchDevice mode"), mcierr::kInvalidDeviceName);
         row("close unknown", u8("close NoSuchDevice"), mcierr::kInvalidDeviceName);
         row("garbage", u8("xyzzy plugh 42"), mcierr::kUnrecognizedCommand);
@@ -482,6 +482,28 @@ private Q_SLOTS:
         row("unknown type", open("h264.flv").replace(u8("mpegvideo"), u8("sequencer")),
             mcierr::kCannotLoadDriver);
     }
+    void cutOffFlvPlaysWhatItHolds_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("H.263, cut inside a tag") << u8("bad/truncated.flv");
+        QTest::newRow("H.264, keyframe index past the end") << u8("bad/indexed-half.flv");
+    }
+    // The first half of a 30 s FLV, its onMetaData still announcing 30 s: it opens, its
+    // length is the half it holds, and it plays to the end of that, where it stops.
+    void cutOffFlvPlaysWhatItHolds() {
+        QFETCH(QString, file);
+        QCOMPARE(send(openCommand(testsupport::media(file))), 0);
+        REPLIES("set v time format ms =", "status v mode = stopped");
+        const qint64 length = askNumber("status v length");
+        QVERIFY2(length > 13000 && length < 16000, qPrintable(QString::number(length)));
+        REPLIES(u8("play v from %1 =").arg(length - 1500));
+        QVERIFY(passes("status v position", length - 1000));
+        QVERIFY(testsupport::waitUntil([] { return ask("status v mode") == u8("stopped"); }, 8000));
+        QCOMPARE(askNumber("status v position"), length);
+        // Past what it holds there is nothing to go to.
+        QCOMPARE(send(u8("seek v to %1").arg(length + 1000)), mcierr::kOutOfRange);
+        REPLIES("set v time format frames =", "seek v to 250 =", "status v position = 250");
+    }
+
     // A bad command fails with its error number, no reply and no device; a
     // device that is open refuses commands it does not know, and keeps working.
     void badInputFails() {

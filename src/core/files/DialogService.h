@@ -14,7 +14,8 @@ class QObject;
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Question, Exclamation, Critical };
-enum class MsgResult { Ok, Cancel, Yes, No };
+// Extra: the caller's own button of the box (MessageRequest::extraButton).
+enum class MsgResult { Ok, Cancel, Yes, No, Extra };
 
 namespace titles {
 QString notice();  // "注意事項": questions and notices
@@ -28,6 +29,9 @@ struct MessageRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     int defaultButton = 0;  // 0-based, in the order Ok/Yes, No, Cancel as the buttons read
+    // The text of one more button, of the caller's own, after the others: a choice the
+    // box offers beyond its usual answers (MsgResult::Extra); "" for none.
+    QString extraButton;
     QObject* owner = nullptr;
 };
 

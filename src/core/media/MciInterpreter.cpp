@@ -507,8 +507,7 @@ int MciInterpreter::open(const MciCommand& command) {
     const bool url = !cdAudio && isUrl(element);
     if (!cdAudio && !url && holdsRawBytes(element)) {
         // A name read from a list in another encoding, kept as its bytes: Qt's file classes
-        // cannot name such a file, the system and the player can (which also judges a cut-off
-        // FLV, as it does any file it cannot read).
+        // cannot name such a file, the system and the player can.
         if (!isReadableFile(encodeText(element))) {
             return mcierr::kFileNotFound;
         }
@@ -519,9 +518,13 @@ int MciInterpreter::open(const MciCommand& command) {
             return mcierr::kFileNotFound;
         }
         element = info.absoluteFilePath();
-        if (!mediacheck::flvTagsComplete(element)) {
-            return mcierr::kInvalidFile;
-        }
+    }
+    // An FLV cut off half-way still announces its whole length: it plays as far as its
+    // data goes, which is then its length.
+    const mediacheck::FlvCondition flv =
+        cdAudio || url ? mediacheck::FlvCondition() : mediacheck::examineFlv(element);
+    if (flv.isFlv && flv.lastTagMs < 0) {
+        return mcierr::kInvalidFile;  // not one whole picture or sound
     }
 
     // libmpv refuses to start under any other numeric locale.
@@ -530,6 +533,9 @@ int MciInterpreter::open(const MciCommand& command) {
     // Listed while it opens, so the device answers "not ready" in the meantime.
     m_sessions[key] = session;
     const int error = session->open(element, url, cdAudio, parent);
+    if (error == mcierr::kNone && (flv.cutOff || flv.announcesMore())) {
+        session->endsAt(flv.heldSeconds());
+    }
     if (error != mcierr::kNone) {
         const auto found = m_sessions.find(key);
         if (found != m_sessions.end() && found->second == session) {

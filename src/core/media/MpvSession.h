@@ -60,6 +60,14 @@ public:
     // The commands and status items below expect a device that takes them, except mode
     // and ready, which answer in every state.
     int usable() const;
+    // The file's last picture or sound is at lastTime (media seconds), before the end
+    // it announces (an FLV cut off half-way): its length is what it holds.
+    void endsAt(double lastTime) {
+        const double held = lastTime - m_media.origin + (m_media.video ? 1.0 / m_media.fps : 0.0);
+        if (held > 0.0 && (!(m_media.duration > 0.0) || held < m_media.duration)) {
+            m_media.duration = held;
+        }
+    }
 
 Q_SIGNALS:
     // The device was closed; it answers nothing from now on.

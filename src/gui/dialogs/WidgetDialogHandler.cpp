@@ -11,6 +11,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QSpacerItem>
 
 namespace {
@@ -166,6 +167,10 @@ std::unique_ptr<QMessageBox> WidgetDialogHandler::buildMessageBox(const MessageR
                                 ? request.defaultButton
                                 : 0;
     box->setDefaultButton(buttons.at(index).button);
+    if (!request.extraButton.isEmpty()) {
+        box->addButton(request.extraButton, QMessageBox::ActionRole)
+            ->setObjectName(QStringLiteral("extraButton"));
+    }
     // The window manager squeezes a title wider than the box ("Z… V"): the box is made wide
     // enough for its title and the title bar's buttons.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
@@ -179,6 +184,10 @@ std::unique_ptr<QMessageBox> WidgetDialogHandler::buildMessageBox(const MessageR
 }
 
 MsgResult WidgetDialogHandler::messageResult(const QMessageBox& box, MsgButtons buttons) {
+    if (box.clickedButton() != nullptr &&
+        box.clickedButton()->objectName() == QLatin1String("extraButton")) {
+        return MsgResult::Extra;
+    }
     switch (box.standardButton(box.clickedButton())) {
         case QMessageBox::Ok:
             return MsgResult::Ok;

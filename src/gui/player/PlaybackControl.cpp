@@ -5,6 +5,7 @@
 #include "core/files/FileObject.h"
 #include "core/lists/mdlLineFormat.h"
 #include "core/media/MCI.h"
+#include "core/media/MediaCheck.h"
 #include "core/player/MarksModel.h"
 #include "core/player/PlayerState.h"
 #include "gui/busy/BusySession.h"
@@ -218,9 +219,21 @@ void PlaybackControl::failPlay(const QString& path) {
 
 MsgResult PlaybackControl::playErrorMsg(const QString& path, const QString& head) {
     const bool flv = FileObject::shared().GetExtensionName(path).toLower() == QLatin1String("flv");
-    const MsgResult answer = msgBox(frmMainTexts::playError(head, path, flv),
-                                    flv ? MsgButtons::OkCancel : MsgButtons::Ok, titles::error(),
-                                    MsgIcon::Critical, &m_p.window);
+    MessageRequest box;
+    box.text = frmMainTexts::playError(head, path, flv);
+    box.title = titles::error();
+    box.buttons = flv ? MsgButtons::OkCancel : MsgButtons::Ok;
+    box.icon = MsgIcon::Critical;
+    box.owner = &m_p.window;
+    // An FLV cut off or otherwise damaged may play again once repaired.
+    if (flv && mediacheck::examineFlv(path).looksDamaged()) {
+        box.text += frmMainTexts::damagedFlvOffer();
+        box.extraButton = frmMainTexts::repairButton();
+    }
+    const MsgResult answer = DialogService::handler().message(box);
+    if (answer == MsgResult::Extra && m_p.list != nullptr) {
+        m_p.list->changeToTab(4, 0, true);
+    }
     if (flv && answer == MsgResult::Ok) {
         m_p.shell.openCodecHelp();
         QCoreApplication::processEvents();

@@ -335,11 +335,17 @@ bool TestLog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 MsgResult TestLog::message(const MessageRequest& request) {
-    write({QStringLiteral("message"), request.title, buttonsName(request.buttons), request.text});
+    // A button of the caller's own follows the box's buttons: "OkCancel+修復檔案".
+    const QString extra = request.extraButton.isEmpty() ? QString() : u'+' + request.extraButton;
+    write({QStringLiteral("message"), request.title, buttonsName(request.buttons) + extra,
+           request.text});
     for (qsizetype i = 0; i < m_messageAnswers.size(); ++i) {
         if (request.text.startsWith(m_messageAnswers.at(i).textStart)) {
-            if (const std::optional<MsgResult> answer =
-                    answerNamed(m_messageAnswers.takeAt(i).answer)) {
+            const QString name = m_messageAnswers.takeAt(i).answer;
+            if (!request.extraButton.isEmpty() && name == request.extraButton) {
+                return MsgResult::Extra;
+            }
+            if (const std::optional<MsgResult> answer = answerNamed(name)) {
                 return *answer;
             }
             break;

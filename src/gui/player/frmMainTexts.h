@@ -331,6 +331,18 @@ inline QString playError(const QString& head, const QString& path, bool flv) {
     }
     return text;
 }
+// Added to the cannot-play box of an FLV that looks damaged, with its button.
+inline QString damagedFlvOffer() {
+    return QStringLiteral(
+        "\r\n"
+        "\r\n"
+        "－－－－－－－－－－－－－－－－－－－\r\n"
+        "這個 FLV 檔案看來已經損壞（資料不完整）\r\n"
+        "按下「修復檔案」將開啟修復功能！");
+}
+inline QString repairButton() {
+    return QStringLiteral("修復檔案");
+}
 inline QString marksModeChanged() {
     return QStringLiteral(
         "由於你針對目前的檔案進行了標記編輯\r\n"
