@@ -53,6 +53,7 @@ struct Box {
     QMessageBox::Icon shownIcon;
     const char* click;
     MsgResult result;
+    const char* extra = "";  // the caller's own button
 };
 
 // A file dialog: the kind, flags and title asked for, and the title, mode and overwrite
@@ -389,6 +390,12 @@ private Q_SLOTS:
              "取消", MsgResult::Cancel});
         row("closed yes no", {MsgButtons::YesNo, 0, MsgIcon::None, "否 是", "是",
                               QMessageBox::NoIcon, "", MsgResult::No});
+        row("ok cancel and the caller's own, chosen",
+            {MsgButtons::OkCancel, 0, MsgIcon::Critical, "修復檔案 取消 確定", "確定",
+             QMessageBox::Critical, "修復檔案", MsgResult::Extra, "修復檔案"});
+        row("ok cancel and the caller's own, ok",
+            {MsgButtons::OkCancel, 0, MsgIcon::Critical, "修復檔案 取消 確定", "確定",
+             QMessageBox::Critical, "確定", MsgResult::Ok, "修復檔案"});
     }
     void messageBox() {
         QFETCH(Box, b);
@@ -400,6 +407,7 @@ private Q_SLOTS:
         request.icon = b.icon;
         request.defaultButton = b.defaultButton;
         request.owner = &owner;
+        request.extraButton = u8(b.extra);
         const auto box = WidgetDialogHandler::buildMessageBox(request);
         QCOMPARE(box->windowTitle(), u8("注意事項"));
         QCOMPARE(box->text(), u8("檔案 <a.flv> 已存在\n要覆蓋嗎？"));
