@@ -2,10 +2,12 @@
 // join compares (an FLV's header and first tags), a probe's stream lines, and the packet
 // lines of a keyframe scan fed in two pieces split where the first byte says. Each is read
 // in one pass; the set-up never comes from a file that does not begin like an FLV, and the
-// scan finds no more keyframes than it was given lines, the same whatever the split.
+// scan finds no more keyframes than it was given lines, the same whatever the split. An
+// onMetaData body read for the damage check gives a length of 0 or more.
 #include "FuzzCheck.h"
 #include "core/jobs/JoinCheck.h"
 #include "core/media/KeyframeScan.h"
+#include "core/media/MediaCheck.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzCheck(streams.read || (streams.videoCodec.isEmpty() && streams.audioCodec.isEmpty()),
               "codecs only of a file that was read");
     joinCheck::differences({streams, streams, joinCheck::Streams()});
+    mediacheck::FlvCondition flv;
+    mediacheck::readFlvMetadata(bytes, bytes.size(), &flv);
+    fuzzCheck(flv.announced >= 0.0 && !flv.cutOff, "a length of 0 or more, from the body alone");
 
     const qsizetype split = bytes.isEmpty() ? 0 : qsizetype(data[0]) % (bytes.size() + 1);
     QByteArray partial;
