@@ -110,26 +110,17 @@ bool ResourceInstaller::installSample(const QString& name, QString* error) {
     // while a file plays and never shows or plays it, so it is made as cheap to hold open as
     // a clip can be. No sound: no audio output for it. The container is Matroska: the player
     // reads that with its own Matroska reader, where its general reader takes a 10 MB buffer
-    // on every open to find out what a file is. The session so costs the playing program
-    // about 2 MB instead of 13 MB.
+    // on every open to find out what a file is, which the playing program would keep (see
+    // bench/player/README.md).
     QProcess ffmpeg;
     ffmpeg.setProgram(QStringLiteral("ffmpeg"));
-    ffmpeg.setArguments({QStringLiteral("-nostdin"),
-                         QStringLiteral("-hide_banner"),
-                         QStringLiteral("-loglevel"),
-                         QStringLiteral("error"),
-                         QStringLiteral("-f"),
-                         QStringLiteral("lavfi"),
-                         QStringLiteral("-i"),
+    ffmpeg.setArguments({QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
+                         QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-f"),
+                         QStringLiteral("lavfi"), QStringLiteral("-i"),
                          QStringLiteral("testsrc=size=64x48:rate=25:duration=2"),
-                         QStringLiteral("-c:v"),
-                         QStringLiteral("wmv2"),
-                         QStringLiteral("-b:v"),
-                         QStringLiteral("100k"),
-                         QStringLiteral("-f"),
-                         QStringLiteral("matroska"),
-                         QStringLiteral("-y"),
-                         QStringLiteral("file:") + clip.fileName()});
+                         QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-b:v"),
+                         QStringLiteral("100k"), QStringLiteral("-f"), QStringLiteral("matroska"),
+                         QStringLiteral("-y"), QStringLiteral("file:") + clip.fileName()});
     ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     ffmpeg.setStandardOutputFile(QProcess::nullDevice());
     ffmpeg.start();
