@@ -1,7 +1,8 @@
 // The picture over the seek bar in the real program on an X display: the pointer resting on
 // the bar shows, above it, the frame at that place with its time as the status line writes
 // it; the picture is the frame ffmpeg decodes there, not the keyframe before it; playback
-// goes on meanwhile; the picture goes when the pointer leaves; a sound-only file shows none.
+// goes on meanwhile; the picture goes when the pointer leaves; a sound-only file and a stream
+// show none.
 // The program's test log tells where the bar is ("seekbar") and each picture shown
 // ("preview").
 #include "TestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -107,18 +109,27 @@ void tst_SeekPreviewE2E::hoverShowsTheFrameThere() {
     moveTo(QPoint(bar.x() + along, bar.top() - 100));
     QTRY_VERIFY_WITH_TIMEOUT(testsupport::matchingBlocks(screen(), picture, expected) < 0.5, 5000);
 
-    // A sound-only file: the pointer on the bar while the status line ticks on shows nothing.
-    QProcess later;
-    testsupport::startProgram(later, env, {testsupport::media(u8("clip.mp3"))});
-    QVERIFY(later.waitForFinished(15000));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        testsupport::lastLogLine(log, u8("play")).value(1).endsWith(u8("clip.mp3")), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(playingFrame() > 0, 10000);
-    const qsizetype before = shown().size();
-    moveTo(QPoint(bar.x() + bar.width() / 2, bar.center().y()));
-    const qsizetype ticks = testsupport::logLines(log, u8("status")).size();
-    QTRY_VERIFY_WITH_TIMEOUT(testsupport::logLines(log, u8("status")).size() >= ticks + 4, 10000);
-    QCOMPARE(shown().size(), before);
+    // A sound-only file and a stream (the same clip over HTTP): the pointer on the bar while
+    // the status line ticks on shows nothing.
+    QFile clip(flv);
+    QVERIFY(clip.open(QIODevice::ReadOnly));
+    QTcpServer server;
+    QVERIFY(testsupport::serveHttp(server, clip.readAll()));
+    const QString url = u8("http://127.0.0.1:%1/clip.flv").arg(server.serverPort());
+    for (const QString& item : {testsupport::media(u8("clip.mp3")), url}) {
+        moveTo(QPoint(1, 1));
+        QProcess later;
+        testsupport::startProgram(later, env, {item});
+        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::lastLogLine(log, u8("play")).value(1) == item, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(playingFrame() > 0, 10000);
+        const qsizetype before = shown().size();
+        moveTo(QPoint(bar.x() + bar.width() / 2, bar.center().y()));
+        const qsizetype ticks = testsupport::logLines(log, u8("status")).size();
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::logLines(log, u8("status")).size() >= ticks + 4,
+                                 10000);
+        QVERIFY2(shown().size() == before, qPrintable(item));
+    }
 
     testsupport::stopProcess(program);
 }

@@ -3,6 +3,7 @@
 #include "core/media/MciInterpreter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace testsupport {
@@ -355,6 +358,28 @@ QString probeEntry(const QString& path, const QString& stream, const QString& en
                     QStringLiteral("-select_streams"), stream, QStringLiteral("-show_entries"),
                     QStringLiteral("stream=") + entry, QStringLiteral("-of"),
                     QStringLiteral("csv=p=0"), path});
+}
+
+bool serveHttp(QTcpServer& server, const QByteArray& body, bool withLength) {
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, body, withLength] {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            const QByteArray length = "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\n" +
+                          (withLength ? length : QByteArray()) + "Connection: close\r\n\r\n");
+            auto* timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [=, sent = qsizetype(0)]() mutable {
+                const qsizetype chunk = withLength ? body.size() : (sent == 0 ? 8 : 1) * 32 * 1024;
+                socket->write(body.mid(std::exchange(sent, sent + chunk), chunk));
+                timer->setInterval(100);
+                if (withLength) {
+                    timer->stop();
+                    socket->disconnectFromHost();
+                }
+            });
+            timer->start(150);
+        }
+    });
+    return server.listen(QHostAddress::LocalHost, 0);
 }
 
 }  // namespace testsupport

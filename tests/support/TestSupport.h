@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QWindow>
 
+class QTcpServer;
+
 // Text written in UTF-8, as the literals with Chinese in them are.
 inline QString u8(const char* text) {
     return QString::fromUtf8(text);
@@ -178,5 +180,11 @@ QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", 
 // The MD5 digest of every picture ffmpeg decodes from the first video stream, in the order
 // shown; empty on failure. A piece's pictures are found in its source by these.
 QStringList frameDigests(const QString& path);
+
+// Serves body (an FLV) over HTTP on a free port of this machine, from this thread, with or
+// without a Content-Length. The head goes out as a client connects, the body 150 ms later,
+// as from a server far away; without a length it trickles on as a live stream, never ending.
+// False when no port could be had.
+bool serveHttp(QTcpServer& server, const QByteArray& body, bool withLength = true);
 
 }  // namespace testsupport

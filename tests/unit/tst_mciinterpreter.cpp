@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -104,31 +103,6 @@ QList<qint64> frameNumbers(const QString& path, double rate) {
         numbers.append(std::llround((time - times.first()) * rate));
     }
     return numbers;
-}
-
-// Serves one file over HTTP from this thread, with or without a
-// Content-Length. The head goes out as a client connects, the body 150 ms
-// later, as from a server far away; a live stream keeps trickling, never ends.
-void serve(QTcpServer& server, const QByteArray& body, bool withLength) {
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, body, withLength] {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
-            const QByteArray length = "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\n" +
-                          (withLength ? length : QByteArray()) + "Connection: close\r\n\r\n");
-            auto* timer = new QTimer(socket);
-            QObject::connect(timer, &QTimer::timeout, socket, [=, sent = qsizetype(0)]() mutable {
-                const qsizetype chunk = withLength ? body.size() : (sent == 0 ? 8 : 1) * 32 * 1024;
-                socket->write(body.mid(std::exchange(sent, sent + chunk), chunk));
-                timer->setInterval(100);
-                if (withLength) {
-                    timer->stop();
-                    socket->disconnectFromHost();
-                }
-            });
-            timer->start(150);
-        }
-    });
-    server.listen(QHostAddress::LocalHost, 0);
 }
 
 // Records every command and answers from a script of "command = result reply"
@@ -584,7 +558,7 @@ private Q_SLOTS:
         QFile media(testsupport::media(file));
         QVERIFY(media.open(QIODevice::ReadOnly));
         QTcpServer server;
-        serve(server, media.readAll(), withLength);
+        QVERIFY(testsupport::serveHttp(server, media.readAll(), withLength));
         int ticks = 0;
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, &ticker, [&ticks] { ++ticks; });

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <clocale>
@@ -25,19 +24,6 @@ struct Media {
     double fps;
     double seconds;  // the length ffmpeg gives the file
 };
-
-// Serves body over HTTP from this thread, with its length, as a server far away would.
-void serve(QTcpServer& server, const QByteArray& body) {
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, body] {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
-            socket->write(body);
-            socket->disconnectFromHost();
-        }
-    });
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-}
 
 }  // namespace
 
@@ -157,7 +143,7 @@ private Q_SLOTS:
         QFile media(testsupport::media(u8("h264.flv")));
         QVERIFY(media.open(QIODevice::ReadOnly));
         QTcpServer server;
-        serve(server, media.readAll());
+        QVERIFY(testsupport::serveHttp(server, media.readAll()));
         const QString url = u8("http://127.0.0.1:%1/clip.flv").arg(server.serverPort());
         MCI mci;
         PlaybackSession& session = mci.playback();

@@ -1,6 +1,7 @@
 #include "gui/player/SeekPreview.h"
 
 #include "core/common/mdlZelvoFLV.h"
+#include "core/media/PlaybackSession.h"
 #include "core/player/PlayerState.h"
 #include "gui/player/SeekPreviewPopup.h"
 
@@ -21,15 +22,13 @@ constexpr int kGap = 6;
 }  // namespace
 
 SeekPreview::SeekPreview(QWidget* bar, QWidget* thumb, QWidget* background,
-                         const PlayerState& state, std::function<QString()> openFile,
-                         QObject* parent)
+                         const PlayerState& state, PlaybackSession& session, QObject* parent)
     : QObject(parent),
       m_bar(bar),
       m_thumb(thumb),
       m_background(background),
       m_window(bar->window()),
       m_state(state),
-      m_openFile(std::move(openFile)),
       m_popup(std::make_unique<SeekPreviewPopup>()) {
     setObjectName(QStringLiteral("seekPreview"));
     for (QWidget* widget : {bar, thumb, background}) {
@@ -41,6 +40,11 @@ SeekPreview::SeekPreview(QWidget* bar, QWidget* thumb, QWidget* background,
     m_restTimer.setInterval(kRestMs);
     connect(&m_restTimer, &QTimer::timeout, this, &SeekPreview::rest);
     connect(&m_frames, &FramePreview::pictureReady, this, &SeekPreview::pictureReady);
+    // A stream is the player's alone: reading it twice would cost the network twice.
+    connect(&session, &PlaybackSession::loaded, this, [this, &session](const QString& path) {
+        follow(session.isStream() || isUrl(path) || !session.hasVideo() ? QString() : path);
+    });
+    connect(&session, &PlaybackSession::closed, this, [this] { follow(QString()); });
     connect(&m_frames, &FramePreview::stateChanged, this, [this](FramePreview::State now) {
         if (now == FramePreview::State::Ready && m_hovering) {
             m_seconds = -1.0;
@@ -58,18 +62,16 @@ QWidget* SeekPreview::popup() const {
     return m_popup.get();
 }
 
-void SeekPreview::followPlayer() {
-    const QString file = m_openFile();
-    // A stream is the player's alone: reading it twice would cost the network twice.
-    const QString wanted = file.isEmpty() || isUrl(file) ? QString() : file;
-    if (wanted == m_frames.path()) {
+void SeekPreview::follow(const QString& path) {
+    m_wanted = path;
+    if (m_frames.path().isEmpty() || m_frames.path() == path) {
         return;
     }
     m_restTimer.stop();
     m_popup->hide();
     m_popup->clear();
     m_seconds = -1.0;
-    m_frames.open(wanted);
+    m_frames.open(QString());
 }
 
 bool SeekPreview::canPreview() const {
@@ -135,6 +137,9 @@ void SeekPreview::hover(const QPoint& globalPos) {
     m_pointer = globalPos;
     // Over the bar while the file is still being opened: shown once it is.
     m_hovering = true;
+    if (m_frames.path() != m_wanted) {
+        m_frames.open(m_wanted);
+    }
     if (!canPreview()) {
         m_restTimer.stop();
         m_popup->hide();

@@ -13,25 +13,25 @@
 #include <functional>
 #include <memory>
 
+class PlaybackSession;
 struct PlayerState;
 
 // The small picture over the seek bar: while the pointer is over the bar (or drags its
 // thumb), a frameless popup above the pointer shows the frame at that place and its time in
 // the status line's form. A hidden second reader of the open file makes the pictures (the
 // keyframe at once, the exact frame once the pointer rests), so playback is never touched.
-// Nothing shows while no file is open, for a stream, or for a file without pictures.
+// Nothing shows while no file is open, for a stream, or for a file without pictures. The
+// reader opens the player's file at the first hover over the bar, so a file that is only
+// played costs nothing more.
 class SeekPreview : public QObject {
     Q_OBJECT
 
 public:
     // bar: the seek bar, whose width is the media's length; thumb and background: the
-    // widgets over and under it. openFile: the file open in the player ("" none).
+    // widgets over and under it. session: the player's, whose files the preview follows.
     SeekPreview(QWidget* bar, QWidget* thumb, QWidget* background, const PlayerState& state,
-                std::function<QString()> openFile, QObject* parent = nullptr);
+                PlaybackSession& session, QObject* parent = nullptr);
     ~SeekPreview() override;
-
-    // Opens the player's file for pictures when it changed, and lets it go when it closed.
-    void followPlayer();
 
     // How long the pointer rests before the exact frame is asked for.
     static constexpr int kRestMs = 200;
@@ -50,6 +50,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The player loaded path ("" closed): the reader lets the old file go.
+    void follow(const QString& path);
     void hover(const QPoint& globalPos);
     void hidePreview();
     void checkStillOver();
@@ -65,7 +67,8 @@ private:
     QPointer<QWidget> m_background;
     QPointer<QWidget> m_window;
     const PlayerState& m_state;
-    std::function<QString()> m_openFile;
+    // The player's file the pictures are of; "" none (no file, a stream, no pictures).
+    QString m_wanted;
     FramePreview m_frames;
     std::unique_ptr<class SeekPreviewPopup> m_popup;
     QTimer m_restTimer;

@@ -76,11 +76,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_parts->sizing = m_sizing.get();
     m_save = std::make_unique<SaveRanges>(*m_parts);
     m_parts->save = m_save.get();
-    // The picture over the seek bar follows the player's file as the status line changes.
-    auto* preview = new SeekPreview(
-        picPlusBk->picHsb, picPlusBk->picHsb2, picPlusBk->picHsbBack, m_state,
-        [this] { return mciMain.FileName(); }, this);
-    connect(this, &frmMain::statusChanged, preview, &SeekPreview::followPlayer);
+    // The picture over the seek bar, of the file the player has loaded.
+    new SeekPreview(picPlusBk->picHsb, picPlusBk->picHsb2, picPlusBk->picHsbBack, m_state,
+                    mciMain.playback(), this);
     connectControls();
     tmrStart.setObjectName(QStringLiteral("tmrStart"));
     tmrStart.setInterval(200);
