@@ -14,10 +14,12 @@ if(NOT EXISTS ${ZELVO_BUILD_DIR}/libzelvo_core.a)
     message(FATAL_ERROR "libzelvo_core.a not found in ZELVO_BUILD_DIR='${ZELVO_BUILD_DIR}'")
 endif()
 
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Network)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(MPV REQUIRED IMPORTED_TARGET mpv)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+# The seek-bar preview's reader in the core decodes with the ffmpeg libraries.
+pkg_check_modules(COREAV REQUIRED IMPORTED_TARGET libavformat libavcodec libavutil libswscale)
 set(CMAKE_AUTOMOC ON)
 
 # zelvo_core_bench(target source): the harness program, linked with the core library.
@@ -28,6 +30,7 @@ function(zelvo_core_bench target source)
                                              -Wconversion -Wsign-conversion -Werror)
     target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
                                                  QT_NO_KEYWORDS)
-    target_link_libraries(${target} PRIVATE ${ZELVO_BUILD_DIR}/libzelvo_core.a Qt6::Network
-                                            Qt6::Core PkgConfig::MPV PkgConfig::ALSA)
+    target_link_libraries(${target} PRIVATE ${ZELVO_BUILD_DIR}/libzelvo_core.a Qt6::Gui
+                                            Qt6::Network Qt6::Core PkgConfig::MPV
+                                            PkgConfig::ALSA PkgConfig::COREAV)
 endfunction()

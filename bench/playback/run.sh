@@ -11,7 +11,8 @@ build=$(cd "$build" && pwd)
 media="$build/testmedia"
 
 bash "$root/tests/media/make-test-media.sh" "$media" >/dev/null
-cmake -S "$here" -B "$build/bench-playback" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$here" -B "$build/bench-playback" -DCMAKE_BUILD_TYPE=Release \
+    -DZELVO_BUILD_DIR="$build" >/dev/null
 cmake --build "$build/bench-playback" -j2 >/dev/null
 engine="$build/bench-playback/mci_bench"
 ipc=(python3 "$here/mpv_ipc.py")

@@ -624,7 +624,7 @@ int startup(const QElapsedTimer& sinceStart) {
     print(ms(started) + QLatin1Char(' ') + ms(saved));
     appClosing = true;
     window.menus().mnuEnd[1]->trigger();
-    disconnectWindows();
+    disconnectWindows(window, list);
     return 0;
 }
 
@@ -801,7 +801,7 @@ int million(const QString& work) {
               .arg(mb(full.pss - empty.pss)));
     appClosing = true;
     window.menus().mnuEnd[1]->trigger();
-    disconnectWindows();
+    disconnectWindows(window, list);
     return 0;
 }
 

@@ -411,13 +411,16 @@ void Bench::cut() {
     print(QStringLiteral("### Cut: frames %1 of %2 (-ss %3, %4 s), median of %5")
               .arg(marks)
               .arg(frames)
-              .arg(range.ss, range.length)
+              .arg(range.ss)
+              .arg(range.length)
               .arg(m_runs));
     print(QString());
     print(QStringLiteral("| Side | ms | runs, ms | Output MB | / ffmpeg |"));
     print(QStringLiteral("|---|---|---|---|---|"));
     print(QStringLiteral("| ffmpeg -ss %1 -i SRC -t %2 -c copy | %3 | %4 | %5 | 1.00 |")
-              .arg(range.ss, range.length, ms(d), spread(direct), megabytes(directSize)));
+              .arg(range.ss)
+              .arg(range.length)
+              .arg(ms(d), spread(direct), megabytes(directSize)));
     print(QStringLiteral("| saveRanges(0) | %1 | %2 | %3 | %4 |")
               .arg(ms(p), spread(program), megabytes(programSize), ratio(p, d)));
     print(QString());

@@ -122,6 +122,7 @@ private Q_SLOTS:
         QCOMPARE(session.position(), std::nullopt);
         QCOMPARE(session.duration(), std::nullopt);
         QCOMPARE(session.frameCount(), 0);
+        QCOMPARE(session.droppedFrames(), 0);
         QVERIFY(!session.hasVideo());
     }
 

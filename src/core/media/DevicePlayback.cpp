@@ -71,3 +71,8 @@ qint64 DevicePlayback::frameCount() const {
     const auto seconds = duration();
     return seconds ? std::llround(*seconds * frameRate()) : 0;
 }
+
+qint64 DevicePlayback::droppedFrames() const {
+    MpvSession* session = device();
+    return session != nullptr ? session->droppedFrames() : 0;
+}

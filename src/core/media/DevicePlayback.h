@@ -29,6 +29,7 @@ public:
     std::optional<double> duration() const override;
     double frameRate() const override;
     qint64 frameCount() const override;
+    qint64 droppedFrames() const override;
 
 private:
     MpvSession* device() const;

@@ -183,6 +183,14 @@ std::optional<qint64> MpvSession::currentUnits() {
     return at ? std::optional<qint64>(timing().toUnits(*at)) : std::nullopt;
 }
 
+qint64 MpvSession::droppedFrames() const {
+    qint64 dropped = 0;
+    for (const char* name : {"frame-drop-count", "decoder-frame-drop-count"}) {
+        dropped += std::llround(m_player.doubleProperty(name).value_or(0.0));
+    }
+    return dropped;
+}
+
 std::optional<double> MpvSession::positionSeconds() {
     const auto at = m_ready ? currentTime() : std::nullopt;
     if (!at) {

@@ -118,6 +118,8 @@ public:
     double videoFrameRate() const { return m_media.video ? m_media.fps : 0.0; }
     std::optional<double> lengthSeconds() const;
     std::optional<double> positionSeconds();
+    // Pictures the player dropped since the file opened: the decoder's and the output's.
+    qint64 droppedFrames() const;
 
     // "where" items: "left top width height".
     int whereSource(QString* reply);

@@ -31,6 +31,9 @@ public:
     virtual double frameRate() const = 0;
     // Pictures in the whole length; 0 without pictures or without a length.
     virtual qint64 frameCount() const = 0;
+    // Pictures dropped (by the decoder or the output, as too late) since the file was
+    // loaded; 0 when nothing is open.
+    virtual qint64 droppedFrames() const = 0;
 
 Q_SIGNALS:
     // A file (or stream) has been opened and is ready to play.
