@@ -333,6 +333,28 @@ private Q_SLOTS:
                       : QList<QUrl>());
     }
 
+    // The box of an FLV cut off before its first whole picture also offers the repair tab;
+    // its button hands the file to the repair tab, and nothing else follows.
+    void damagedFlvOffersRepair() {
+        m_f->load();
+        TestList list;
+        m_f->setList(&list);
+        const QString path = testsupport::media(u8("bad/head.flv"));
+        m_dialogs->answerMessage(MsgResult::Extra);
+        const UrlCatcher browser;
+        win().playSingle(path, false);
+        QCOMPARE(m_f->status(), u8("無法播放"));
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        const MessageRequest box = m_dialogs->messages().at(0);
+        QCOMPARE(box.extraButton, u8("修復檔案"));
+        QVERIFY(
+            box.text.endsWith(u8("這個 FLV 檔案看來已經損壞（資料不完整）\r\n"
+                                 "按下「修復檔案」將開啟修復功能！")));
+        QCOMPARE(list.repaired, QStringList{path});
+        QVERIFY(browser.urls.isEmpty());
+        m_f->setList(nullptr);
+    }
+
     // Item texts as the lists and the command line give them, and the open dialog's choice.
     void opening_data() {
         QTest::addColumn<QString>("prefix");  // "<menu>": chosen in the open dialog

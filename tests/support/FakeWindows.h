@@ -90,6 +90,8 @@ public:
     QString browserFolder() const override { return folder; }
     QString saveFolder() const override { return saveDir; }
     void showSaveFolderBox() override { ++saveFolderBoxShown; }
+    QStringList repaired;  // files the repair tab was shown with
+    void repairFile(const QString& path) override { repaired << path; }
     int saveFolderBoxShown = 0;
     bool doneToFileList() const override { return doneToList; }
     void showInFileList(const QString& path) override { shownInFileList << path; }

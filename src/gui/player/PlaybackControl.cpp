@@ -232,7 +232,7 @@ MsgResult PlaybackControl::playErrorMsg(const QString& path, const QString& head
     }
     const MsgResult answer = DialogService::handler().message(box);
     if (answer == MsgResult::Extra && m_p.list != nullptr) {
-        m_p.list->changeToTab(4, 0, true);
+        m_p.list->repairFile(path);
     }
     if (flv && answer == MsgResult::Ok) {
         m_p.shell.openCodecHelp();

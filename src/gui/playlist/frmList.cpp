@@ -12,6 +12,7 @@
 #include "gui/tooltabs/JoinTab.h"
 #include "gui/tooltabs/ProbePanel.h"
 #include "gui/tooltabs/SnapTab.h"
+#include "gui/tooltabs/SourceBox.h"
 #include "gui/tooltabs/SplitTab.h"
 #include "gui/tooltabs/ToolTab.h"
 #include "gui/widgets/ZelvoButton.h"
@@ -682,6 +683,11 @@ void frmList::showSaveFolderBox() {
     changeToTab(1, 1, false);
     m_browser->txtSaveDir->setFocus(Qt::OtherFocusReason);
     m_browser->txtSaveDir->selectAll();
+}
+void frmList::repairFile(const QString& path) {
+    changeToTab(4, 0, true);
+    fixTab()->source->setPath(path);
+    fixTab()->refresh();
 }
 bool frmList::doneToFileList() const {
     return m_browser->doneToFn();

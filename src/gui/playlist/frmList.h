@@ -125,6 +125,7 @@ public:
     QString browserFolder() const override;
     QString saveFolder() const override;
     void showSaveFolderBox() override;
+    void repairFile(const QString& path) override;
     bool doneToFileList() const override;
     void showInFileList(const QString& path) override;
 

@@ -78,6 +78,8 @@ public:
     virtual QString saveFolder() const = 0;
     // Shows the box of the default save folder, ready for typing.
     virtual void showSaveFolderBox() = 0;
+    // Shows the repair tab with path as the file to repair.
+    virtual void repairFile(const QString& path) = 0;
     // "裁剪、分割、合併……等等處理後，配合指向此檔案列表" is checked.
     virtual bool doneToFileList() const = 0;
     // Shows the file in the browser's file list: browser tab, its folder, the file selected.
