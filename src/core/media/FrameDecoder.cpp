@@ -408,11 +408,17 @@ bool FrameDecoder::Media::findKeyframe(double seconds) {
     double back = byBytes ? gop : 0.0;
     double seen = -1.0;
     bool fromStart = false;
+    // A time stamp search goes back a little more each try. Without an index, keyframes of
+    // unknown spacing may be minutes apart (a long recording near its end): each try goes
+    // eight times as far back, from 2 s (2 s, 16 s, 128 s, 17 min).
     const auto further = [this](double was) {
         if (gop > 0.0) {
             return was < gop ? gop : was + gop;
         }
-        return was > 0.0 ? was * 4.0 : 0.5;
+        if (!byBytes) {
+            return was > 0.0 ? was * 4.0 : 0.5;
+        }
+        return was > 0.0 ? was * 8.0 : 2.0;
     };
     for (int tries = 0; tries < limits->maxTries && !mustStop(); ++tries) {
         const double aim = fromStart ? -1.0 : std::max(0.0, seconds - back);
@@ -597,7 +603,13 @@ FrameDecoder::Picture FrameDecoder::decodeAt(double seconds, bool exact,
     }
     seconds = std::max(0.0, m.duration > 0.0 ? std::min(seconds, m.duration) : seconds);
     Picture result;
-    if (m.findKeyframe(seconds) && (exact ? m.decodeForward(seconds, goOn) : m.decodeKeyframe())) {
+    const auto decode = [&] {
+        // Finding the keyframe and decoding on from it have a packet budget each: the
+        // search only reads, and may have read on past a keyframe minutes long.
+        m.videoPackets = 0;
+        return exact ? m.decodeForward(seconds, goOn) : m.decodeKeyframe();
+    };
+    if (m.findKeyframe(seconds) && decode()) {
         result.image = m.picture(m.best);
         result.seconds = m.frameSeconds(m.best);
     }

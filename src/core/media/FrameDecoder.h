@@ -18,7 +18,7 @@ public:
     struct Limits {
         int width = 160;               // the picture's width; the height keeps the aspect
         qint64 maxBytes = 48ll << 20;  // read for one picture
-        int maxPackets = 1500;         // video packets decoded for one picture
+        int maxPackets = 1500;         // video packets read to find a keyframe, and decoded
         int maxTries = 5;              // seeks to find the keyframe at or before a time
     };
     enum class Opened { Ok, NoVideo, Failed };
