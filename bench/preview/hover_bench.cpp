@@ -4,11 +4,11 @@
 // counts the pictures the player dropped, how far playback went, and the previews shown.
 // Prints Markdown table rows:
 //   hover_bench FILE LABEL [SECONDS]
+#include "AppHarness.h"
 #include "ScriptedDialogs.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/media/MCI.h"
 #include "core/media/MciInterpreter.h"
-#include "core/media/MixerControl.h"
 #include "core/media/PlaybackSession.h"
 #include "gui/player/PlayerPanel.h"
 #include "gui/player/SeekPreview.h"
@@ -31,26 +31,6 @@
 #include <memory>
 
 namespace {
-
-class SilentMixer : public MixerControl {
-public:
-    bool open() override { return true; }
-    bool volumeRange(qint32* minimum, qint32* maximum) override {
-        *minimum = 0;
-        *maximum = 100;
-        return true;
-    }
-    bool volume(qint32* value) override {
-        *value = 50;
-        return true;
-    }
-    bool setVolume(qint32) override { return true; }
-    bool mute(qint32* value) override {
-        *value = 0;
-        return true;
-    }
-    bool setMute(qint32) override { return true; }
-};
 
 [[noreturn]] void fail(const char* why) {
     std::fprintf(stderr, "hover_bench: %s\n", why);
@@ -127,15 +107,16 @@ int main(int argc, char** argv) {
         const double at = session.position().value_or(0.0);
         const int before = shown;
         int step = 0;
-        runFor(ms, !hovering ? std::function<void()>() : [&] {
-            // Back and forth over the bar, 2 % of it a move.
-            const int along = step++ % 100;
-            const int x = bar->width() * (along < 50 ? along : 100 - along) / 50;
-            const QPointF local(x, bar->height() / 2.0);
-            QMouseEvent move(QEvent::MouseMove, local, bar->mapToGlobal(local), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(bar, &move);
-        });
+        runFor(
+            ms, !hovering ? std::function<void()>() : [&] {
+                // Back and forth over the bar, 2 % of it a move.
+                const int along = step++ % 100;
+                const int x = bar->width() * (along < 50 ? along : 100 - along) / 50;
+                const QPointF local(x, bar->height() / 2.0);
+                QMouseEvent move(QEvent::MouseMove, local, bar->mapToGlobal(local), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(bar, &move);
+            });
         s.dropped = session.droppedFrames() - dropped;
         s.played = session.position().value_or(0.0) - at;
         s.previews = shown - before;

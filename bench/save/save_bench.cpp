@@ -12,6 +12,7 @@
 // destination, completion report Cancel). Outputs go to WORKDIR, which the caller removes.
 // Prints the medians as Markdown tables. This executable must sit beside a link to
 // ZelvoResFLV: the window installs its tools from its own folder.
+#include "AppHarness.h"
 #include "ScriptedDialogs.h"
 #include "core/common/mdlZelvoFLV.h"
 #include "core/jobs/SaveRangesJob.h"
@@ -43,33 +44,6 @@
 #include <utility>
 
 namespace {
-
-// A master volume without a sound card.
-class SilentMixer : public MixerControl {
-public:
-    bool open() override { return true; }
-    bool volumeRange(qint32* minimum, qint32* maximum) override {
-        *minimum = 0;
-        *maximum = 100;
-        return true;
-    }
-    bool volume(qint32* value) override {
-        *value = m_volume;
-        return true;
-    }
-    bool setVolume(qint32 value) override {
-        m_volume = value;
-        return true;
-    }
-    bool mute(qint32* value) override {
-        *value = 0;
-        return true;
-    }
-    bool setMute(qint32 /*value*/) override { return true; }
-
-private:
-    qint32 m_volume = 50;
-};
 
 [[noreturn]] void fail(const QString& what) {
     std::fprintf(stderr, "save_bench: %s\n", qPrintable(what));

@@ -360,6 +360,19 @@ QString probeEntry(const QString& path, const QString& stream, const QString& en
                     QStringLiteral("csv=p=0"), path});
 }
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint32 bigEndian(const QByteArray& bytes, qsizetype at, int count) {
+    quint32 value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = (value << 8) | static_cast<quint8>(bytes.at(at + i));
+    }
+    return value;
+}
+
 bool serveHttp(QTcpServer& server, const QByteArray& body, bool withLength) {
     QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, body, withLength] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {

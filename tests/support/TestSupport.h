@@ -181,6 +181,11 @@ QString probeEntry(const QString& path, const QString& stream,  // e.g. ("v:0", 
 // shown; empty on failure. A piece's pictures are found in its source by these.
 QStringList frameDigests(const QString& path);
 
+// The whole of a file ("" when it cannot be read).
+QByteArray readFile(const QString& path);
+// count bytes from at as a big-endian number (FLV's sizes and times).
+quint32 bigEndian(const QByteArray& bytes, qsizetype at, int count);
+
 // Serves body (an FLV) over HTTP on a free port of this machine, from this thread, with or
 // without a Content-Length. The head goes out as a client connects, the body 150 ms later,
 // as from a server far away; without a length it trickles on as a live stream, never ending.

@@ -73,23 +73,11 @@ QStringList pictures(const QString& path) {
     return out;
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-quint32 be(const QByteArray& b, qsizetype at, int n) {
-    quint32 v = 0;
-    for (int i = 0; i < n; ++i) {
-        v = (v << 8) | static_cast<quint8>(b[at + i]);
-    }
-    return v;
-}
-
 // Where each tag of a whole FLV starts.
 QList<qsizetype> tagPlaces(const QByteArray& b) {
     QList<qsizetype> places;
-    for (qsizetype at = 13; at + 11 <= b.size(); at += 11 + be(b, at + 1, 3) + 4) {
+    for (qsizetype at = 13; at + 11 <= b.size();
+         at += 11 + testsupport::bigEndian(b, at + 1, 3) + 4) {
         places << at;
     }
     return places;
@@ -97,7 +85,7 @@ QList<qsizetype> tagPlaces(const QByteArray& b) {
 
 // A tag's time, and the same written back.
 qint64 tagTime(const QByteArray& b, qsizetype at) {
-    return qint64(be(b, at + 4, 3)) | (qint64(quint8(b[at + 7])) << 24);
+    return qint64(testsupport::bigEndian(b, at + 4, 3)) | (qint64(quint8(b[at + 7])) << 24);
 }
 void setTagTime(QByteArray& b, qsizetype at, qint64 ms) {
     for (int i = 0; i < 3; ++i) {
@@ -221,7 +209,7 @@ class TestFlvNative : public QObject, testsupport::ToolFolders {
                 testsupport::run(u8("flvmeta"), {u8("-D"), u8("--json"), path}).output)
                 .toVariant()
                 .toMap();
-        const QByteArray b = readAll(path);
+        const QByteArray b = testsupport::readFile(path);
         QCOMPARE(meta.value(u8("filesize")).toLongLong(), b.size());
         const QVariantList times = meta.value(u8("keyframes")).toMap().value(u8("times")).toList();
         const QVariantList places =
@@ -233,13 +221,14 @@ class TestFlvNative : public QObject, testsupport::ToolFolders {
             QVERIFY(at + 12 < b.size());
             QCOMPARE(int(b[at]), 9);
             QCOMPARE(static_cast<quint8>(b[at + 11]) >> 4, 1);
-            const qint64 ms = be(b, at + 4, 3) | (qint64(quint8(b[at + 7])) << 24);
+            const qint64 ms =
+                testsupport::bigEndian(b, at + 4, 3) | (qint64(quint8(b[at + 7])) << 24);
             QCOMPARE(ms, qRound64(times[i].toDouble() * 1000));
             listed << ms;
         }
         for (const qsizetype at : tagPlaces(b)) {
             if (b[at] == 9 && (static_cast<quint8>(b[at + 11]) >> 4) == 1) {
-                QVERIFY(listed.contains(be(b, at + 4, 3)));
+                QVERIFY(listed.contains(testsupport::bigEndian(b, at + 4, 3)));
             }
         }
         QVERIFY(!times.isEmpty());
@@ -377,7 +366,7 @@ private Q_SLOTS:
         QFETCH(QString, damage);
         QFETCH(QString, note);
         const QString original = testsupport::media(u8("h264.flv"));
-        QByteArray b = readAll(original);
+        QByteArray b = testsupport::readFile(original);
         const QList<qsizetype> places = tagPlaces(b);
         qsizetype lost = b.size();  // bytes from here on are damaged
         qsizetype lostEnd = b.size();
@@ -546,7 +535,7 @@ private Q_SLOTS:
         QCOMPARE(testsupport::run(u8("ffmpeg"), args << u8("-f") << u8("flv") << made).exitCode, 0);
         const QStringList source = testsupport::frameDigests(made);
         QCOMPARE(source.size(), 200);
-        QByteArray b = readAll(made);
+        QByteArray b = testsupport::readFile(made);
         qsizetype config = -1;
         for (const qsizetype at : tagPlaces(b)) {
             if (b[at] == 9 && b[at + 12] == 0) {
@@ -555,7 +544,7 @@ private Q_SLOTS:
             }
         }
         QVERIFY(config > 0);
-        const qsizetype size = be(b, config + 1, 3);
+        const qsizetype size = testsupport::bigEndian(b, config + 1, 3);
         for (qsizetype i = wholeTag ? config : config + 11 + 5; i < config + 11 + size; ++i) {
             b[i] = char(0xa5 ^ (i * 13));
         }
@@ -594,7 +583,7 @@ private Q_SLOTS:
     // of 10 s leaves room for a busy machine; what it catches is a search that tries each of
     // the 4 billion places on its own, which took 40 s here.
     void longZeros() {
-        const QByteArray h264 = readAll(testsupport::media(u8("h264.flv")));
+        const QByteArray h264 = testsupport::readFile(testsupport::media(u8("h264.flv")));
         const QList<qsizetype> places = tagPlaces(h264);
         const qsizetype kept = places[40];
         const QString src = work(u8("zeros.flv"));
@@ -629,7 +618,7 @@ private Q_SLOTS:
     // Reading damage tells its progress block by block, and stops when told to: 64 MB of
     // stored zeros after a few tags (in memory), then the same with a stop asked for at 16 MB.
     void scanProgress() {
-        const QByteArray h264 = readAll(testsupport::media(u8("h264.flv")));
+        const QByteArray h264 = testsupport::readFile(testsupport::media(u8("h264.flv")));
         const qsizetype kept = tagPlaces(h264)[40];
         QByteArray b = h264.left(kept);
         b.append(QByteArray(qsizetype(64) << 20, '\0'));
@@ -663,9 +652,11 @@ private Q_SLOTS:
             garbage[i] = char((i * 2654435761u) >> 13);
         }
         QTest::newRow("empty") << QByteArray();
-        QTest::newRow("header only") << readAll(testsupport::media(u8("h264.flv"))).left(13);
+        QTest::newRow("header only")
+            << testsupport::readFile(testsupport::media(u8("h264.flv"))).left(13);
         QTest::newRow("garbage") << garbage;
-        QTest::newRow("MP4 named .flv") << readAll(testsupport::media(u8("clip.mp4")));
+        QTest::newRow("MP4 named .flv")
+            << testsupport::readFile(testsupport::media(u8("clip.mp4")));
     }
     // A file with nothing of FLV in it: the fix fails with a message, writes nothing and
     // leaves the source alone. The cut ends too (ffmpeg may still read an MP4).
@@ -680,7 +671,7 @@ private Q_SLOTS:
         QVERIFY(exec(cutCommand(m_mcd, 3, 4, u8("~tmpSP001.flv"), src)) >= 0);
         QFile::remove(work(u8("~tmpSP001.flv")));
         QCOMPARE(testsupport::filesIn(m_work->path()), QStringList(u8("src.flv")));
-        QCOMPARE(readAll(src), bytes);
+        QCOMPARE(testsupport::readFile(src), bytes);
     }
 };
 

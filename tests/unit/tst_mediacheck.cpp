@@ -10,25 +10,12 @@
 
 namespace {
 
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-quint32 bigEndian(const QByteArray& bytes, qsizetype at, int count) {
-    quint32 value = 0;
-    for (int i = 0; i < count; ++i) {
-        value = (value << 8) | quint8(bytes.at(at + i));
-    }
-    return value;
-}
-
 // The file's bytes up to the end of the last whole tag that ends before half of it.
 QByteArray cutBetweenTags(const QByteArray& flv) {
-    qsizetype pos = bigEndian(flv, 5, 4);
+    qsizetype pos = testsupport::bigEndian(flv, 5, 4);
     qsizetype kept = pos + 4;
     while (pos + 15 <= flv.size()) {
-        const qsizetype next = pos + 4 + 11 + bigEndian(flv, pos + 5, 3);
+        const qsizetype next = pos + 4 + 11 + testsupport::bigEndian(flv, pos + 5, 3);
         if (next + 4 > flv.size() / 2) {
             break;
         }
@@ -77,7 +64,8 @@ private Q_SLOTS:
         QString path;
         if (row.file == u8("<between tags>")) {
             path = dir.filePath(u8("斷 開.flv"));
-            const QByteArray cut = cutBetweenTags(bytesOf(testsupport::media(u8("h264.flv"))));
+            const QByteArray cut =
+                cutBetweenTags(testsupport::readFile(testsupport::media(u8("h264.flv"))));
             QVERIFY(testsupport::writeFile(path, cut));
         } else if (row.file == u8("<missing>")) {
             path = dir.filePath(u8("none.flv"));
