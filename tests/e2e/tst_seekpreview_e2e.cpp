@@ -1,8 +1,8 @@
 // The picture over the seek bar in the real program on an X display: the pointer resting on
 // the bar shows, above it, the frame at that place with its time as the status line writes
 // it; the picture is the frame ffmpeg decodes there, not the keyframe before it; playback
-// goes on meanwhile; the picture goes when the pointer leaves; a sound-only file and a stream
-// show none.
+// goes on meanwhile; the picture goes when the pointer leaves; MP4, MPEG and AVI files show
+// theirs too; a sound-only file and a stream show none.
 // The program's test log tells where the bar is ("seekbar") and each picture shown
 // ("preview").
 #include "TestSupport.h"
@@ -108,6 +108,22 @@ void tst_SeekPreviewE2E::hoverShowsTheFrameThere() {
     // Off the bar, onto the picture: the preview goes.
     moveTo(QPoint(bar.x() + along, bar.top() - 100));
     QTRY_VERIFY_WITH_TIMEOUT(testsupport::matchingBlocks(screen(), picture, expected) < 0.5, 5000);
+
+    // The other containers: 30 s clips, the pointer at 52 % of the bar, 15.6 s in.
+    for (const char* name : {"clip.mp4", "clip.mpg", "clip.avi"}) {
+        const QString item = testsupport::media(u8(name));
+        moveTo(QPoint(1, 1));
+        QProcess later;
+        testsupport::startProgram(later, env, {item});
+        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::lastLogLine(log, u8("play")).value(1) == item, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(playingFrame() > 0, 10000);
+        const qsizetype before = shown().size();
+        moveTo(QPoint(bar.x() + bar.width() * 52 / 100, bar.center().y()));
+        QTRY_VERIFY2_WITH_TIMEOUT(shown().size() > before, name, 10000);
+        QCOMPARE(shown().constLast().value(1), u8("00:15"));
+        QVERIFY(testsupport::rectField(shown().constLast().value(2)).bottom() < bar.top());
+    }
 
     // A sound-only file and a stream (the same clip over HTTP): the pointer on the bar while
     // the status line ticks on shows nothing.
