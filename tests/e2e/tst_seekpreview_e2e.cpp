@@ -109,9 +109,20 @@ void tst_SeekPreviewE2E::hoverShowsTheFrameThere() {
     moveTo(QPoint(bar.x() + along, bar.top() - 100));
     QTRY_VERIFY_WITH_TIMEOUT(testsupport::matchingBlocks(screen(), picture, expected) < 0.5, 5000);
 
-    // The other containers: 30 s clips, the pointer at 52 % of the bar, 15.6 s in.
-    for (const char* name : {"clip.mp4", "clip.mpg", "clip.avi"}) {
-        const QString item = testsupport::media(u8(name));
+    // The other containers, 30 s clips, show the picture 15.6 s in at 52 % of the bar; a
+    // sound-only file and a stream (the same clip over HTTP) show none while the status line
+    // ticks on.
+    QFile clip(flv);
+    QVERIFY(clip.open(QIODevice::ReadOnly));
+    QTcpServer server;
+    QVERIFY(testsupport::serveHttp(server, clip.readAll()));
+    const QString url = u8("http://127.0.0.1:%1/clip.flv").arg(server.serverPort());
+    const QList<QPair<QString, QString>> others{{testsupport::media(u8("clip.mp4")), u8("00:15")},
+                                                {testsupport::media(u8("clip.mpg")), u8("00:15")},
+                                                {testsupport::media(u8("clip.avi")), u8("00:15")},
+                                                {testsupport::media(u8("clip.mp3")), QString()},
+                                                {url, QString()}};
+    for (const auto& [item, time] : others) {
         moveTo(QPoint(1, 1));
         QProcess later;
         testsupport::startProgram(later, env, {item});
@@ -120,31 +131,16 @@ void tst_SeekPreviewE2E::hoverShowsTheFrameThere() {
         QTRY_VERIFY_WITH_TIMEOUT(playingFrame() > 0, 10000);
         const qsizetype before = shown().size();
         moveTo(QPoint(bar.x() + bar.width() * 52 / 100, bar.center().y()));
-        QTRY_VERIFY2_WITH_TIMEOUT(shown().size() > before, name, 10000);
-        QCOMPARE(shown().constLast().value(1), u8("00:15"));
+        if (time.isEmpty()) {
+            const qsizetype ticks = testsupport::logLines(log, u8("status")).size();
+            QTRY_VERIFY_WITH_TIMEOUT(testsupport::logLines(log, u8("status")).size() >= ticks + 4,
+                                     10000);
+            QVERIFY2(shown().size() == before, qPrintable(item));
+            continue;
+        }
+        QTRY_VERIFY2_WITH_TIMEOUT(shown().size() > before, qPrintable(item), 10000);
+        QCOMPARE(shown().constLast().value(1), time);
         QVERIFY(testsupport::rectField(shown().constLast().value(2)).bottom() < bar.top());
-    }
-
-    // A sound-only file and a stream (the same clip over HTTP): the pointer on the bar while
-    // the status line ticks on shows nothing.
-    QFile clip(flv);
-    QVERIFY(clip.open(QIODevice::ReadOnly));
-    QTcpServer server;
-    QVERIFY(testsupport::serveHttp(server, clip.readAll()));
-    const QString url = u8("http://127.0.0.1:%1/clip.flv").arg(server.serverPort());
-    for (const QString& item : {testsupport::media(u8("clip.mp3")), url}) {
-        moveTo(QPoint(1, 1));
-        QProcess later;
-        testsupport::startProgram(later, env, {item});
-        QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(testsupport::lastLogLine(log, u8("play")).value(1) == item, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(playingFrame() > 0, 10000);
-        const qsizetype before = shown().size();
-        moveTo(QPoint(bar.x() + bar.width() / 2, bar.center().y()));
-        const qsizetype ticks = testsupport::logLines(log, u8("status")).size();
-        QTRY_VERIFY_WITH_TIMEOUT(testsupport::logLines(log, u8("status")).size() >= ticks + 4,
-                                 10000);
-        QVERIFY2(shown().size() == before, qPrintable(item));
     }
 
     testsupport::stopProcess(program);
