@@ -18,10 +18,9 @@ public:
     // The load handler runs here: the window moves to (capLeft, capTop).
     explicit frmCap(QWidget* parent = nullptr);
 
-    // Copies width × height pixels, as the screen shows them, from (x, y) of the source's
-    // client area into picShow, fits the window around the picture and shows it. For the
-    // main window the client area is its video area picVideo, whose one-pixel edge
-    // surrounds the picture: (1, 1) is the picture's first pixel.
+    // Copies width × height pixels, as the screen shows them, from (x, y) of source into
+    // picShow, fits the window around the picture and shows it. The player hands its video
+    // area, whose one-pixel edge surrounds the picture: (1, 1) is the picture's first pixel.
     void showRect(int x, int y, QWidget* source, const QString& fileName, int width, int height);
 
     // The picture as it was copied (what "另存畫面" writes).
