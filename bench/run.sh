@@ -18,11 +18,7 @@ out="$build/bench-data"
 mkdir -p "$out/tmp"
 # Outputs go to memory when possible: the disk's write-back would otherwise
 # bill one side for the other's 250 MB.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-bench.XXXXXX)
-else
-    work=$(mktemp -d "$out/work.XXXXXX")
-fi
+work=$(bash "$here/work-folder.sh" bench "$out")
 trap 'rm -rf "$work"' EXIT
 
 # The tools, installed the way the program installs them.

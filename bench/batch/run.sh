@@ -20,23 +20,9 @@ cmake -S "$here" -B "$build/bench-batch" -DCMAKE_BUILD_TYPE=Release -DZELVO_BUIL
     >/dev/null
 cmake --build "$build/bench-batch" -j2 >/dev/null
 
-data="$build/bench-data/batch"
-mkdir -p "$data"
-rec="$data/rec$seconds.flv"
-if [ ! -s "$rec" ]; then
-    echo "making $rec ..." >&2
-    ffmpeg -nostdin -hide_banner -loglevel error -y \
-        -f lavfi -i "testsrc2=size=1280x720:rate=25:duration=$seconds,noise=alls=8:allf=t" \
-        -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$seconds" \
-        -c:v libx264 -preset ultrafast -b:v 4M -maxrate 4M -bufsize 4M -g 50 \
-        -pix_fmt yuv420p -c:a aac -b:a 128k -f flv "$data/.rec.flv"
-    mv -f "$data/.rec.flv" "$rec"
-fi
-if [ "$seconds" -le 60 ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-batch-bench.XXXXXX)
-else
-    work=$(mktemp -d "$build/bench-data/batch.XXXXXX")
-fi
+rec=$(bash "$here/../make-realistic.sh" "$build/bench-data/batch" "$seconds" 4 50)
+work=$(bash "$here/../work-folder.sh" batch-bench "$build/bench-data" \
+    "$([ "$seconds" -le 60 ] || echo disk)")
 trap 'rm -rf "$work"' EXIT
 echo "ffmpeg $(ffmpeg -version | head -1 | cut -d' ' -f3), $(nproc) cores, $(date -u +%Y-%m-%d)"
 echo

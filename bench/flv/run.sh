@@ -20,11 +20,7 @@ build=$(cd "${1:?usage: run.sh BUILDDIR [RUNS]}" && pwd)
 runs=${2:-5}
 out="$build/bench-data"
 mkdir -p "$out/tmp"
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-flvbench.XXXXXX)
-else
-    work=$(mktemp -d "$out/flvwork.XXXXXX")
-fi
+work=$(bash "$(dirname "$0")/../work-folder.sh" flvbench "$out")
 trap 'rm -rf "$work"' EXIT
 
 TMPDIR="$out/tmp" "$build/bin/ZelvoResFLV" Edit1

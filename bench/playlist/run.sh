@@ -26,11 +26,7 @@ cmake --build "$build/bench-playlist" -j2 >/dev/null
 bench="$build/bench-playlist/playlist_bench"
 
 # The lists, the saved copies and the window's settings go to memory when possible.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-playlist-bench.XXXXXX)
-else
-    work=$(mktemp -d)
-fi
+work=$(bash "$(dirname "$0")/../work-folder.sh" playlist-bench "${TMPDIR:-/tmp}")
 trap 'rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run" "$work/tmp" "$work/config"
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config"

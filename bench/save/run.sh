@@ -25,11 +25,7 @@ large=$(bash "$here/../make-large.sh" "$build/bench-data")
 
 # Outputs, the tools and the window's settings go to memory when possible: the disk's
 # write-back would otherwise bill one side for the other's hundreds of MB.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-save-bench.XXXXXX)
-else
-    work=$(mktemp -d "$build/bench-data/save.XXXXXX")
-fi
+work=$(bash "$(dirname "$0")/../work-folder.sh" save-bench "$build/bench-data")
 trap 'rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 

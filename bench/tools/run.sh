@@ -16,11 +16,7 @@ cmake -S "$here" -B "$build/bench-tools" -DCMAKE_BUILD_TYPE=Release -DZELVO_BUIL
 cmake --build "$build/bench-tools" -j2 >/dev/null
 
 src=$(bash "$(dirname "$0")/../make-realistic.sh" "$build/bench-data")
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    work=$(mktemp -d /dev/shm/zelvo-tools-bench.XXXXXX)
-else
-    work=$(mktemp -d "$build/bench-data/tools.XXXXXX")
-fi
+work=$(bash "$(dirname "$0")/../work-folder.sh" tools-bench "$build/bench-data")
 trap 'rm -rf "$work"' EXIT
 echo "ffmpeg $(ffmpeg -version | head -1 | cut -d' ' -f3), $(nproc) cores, $(date -u +%Y-%m-%d)"
 echo

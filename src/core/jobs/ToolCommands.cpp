@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -12,6 +13,21 @@ namespace {
 QString audioPart(bool reencodeAudio) {
     return reencodeAudio ? QStringLiteral(" -oac mp3lame -lameopts br=64")
                          : QStringLiteral(" -oac copy");
+}
+
+// What every cut ends with: where the range starts, how long it is, the part it makes and
+// the source.
+ToolCommand cutRange(ToolCommand&& command, int ss, int length, const QString& part,
+                     const QString& src) {
+    return std::move(command)
+        .raw(QStringLiteral(" -ss "))
+        .arg(QString::number(ss))
+        .raw(QStringLiteral(" -endpos "))
+        .arg(QString::number(length))
+        .raw(QStringLiteral(" -o "))
+        .arg(part)
+        .raw(QStringLiteral(" "))
+        .quoted(src);
 }
 
 const QString originalSize = QStringLiteral("原視訊大小");
@@ -36,32 +52,19 @@ ToolCommand resourceCommand(const QString& resourcePath, const QString& modeWord
 
 ToolCommand cutCommand(const QString& mencoderPath, int ss, int length, const QString& part,
                        const QString& src, bool reencodeAudio) {
-    return ToolCommand(mencoderPath)
-        .raw(QStringLiteral(" -mc 1 -ovc copy"))
-        .raw(audioPart(reencodeAudio))
-        .raw(QStringLiteral(" -ss "))
-        .arg(QString::number(ss))
-        .raw(QStringLiteral(" -endpos "))
-        .arg(QString::number(length))
-        .raw(QStringLiteral(" -o "))
-        .arg(part)
-        .raw(QStringLiteral(" "))
-        .quoted(src);
+    return cutRange(ToolCommand(mencoderPath)
+                        .raw(QStringLiteral(" -mc 1 -ovc copy"))
+                        .raw(audioPart(reencodeAudio)),
+                    ss, length, part, src);
 }
 
 ToolCommand exactCutCommand(const QString& mencoderPath, double from, double to, int ss, int length,
                             const QString& part, const QString& src) {
-    return ToolCommand(mencoderPath)
-        .raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -exact "))
-        .arg(QString::number(from, 'f', 3) + QLatin1Char(',') + QString::number(to, 'f', 3))
-        .raw(QStringLiteral(" -ss "))
-        .arg(QString::number(ss))
-        .raw(QStringLiteral(" -endpos "))
-        .arg(QString::number(length))
-        .raw(QStringLiteral(" -o "))
-        .arg(part)
-        .raw(QStringLiteral(" "))
-        .quoted(src);
+    return cutRange(
+        ToolCommand(mencoderPath)
+            .raw(QStringLiteral(" -mc 1 -ovc copy -oac copy -exact "))
+            .arg(QString::number(from, 'f', 3) + QLatin1Char(',') + QString::number(to, 'f', 3)),
+        ss, length, part, src);
 }
 
 ToolCommand remuxCommand(const QString& ffmpegPath, const QString& name) {
