@@ -6,25 +6,16 @@
 
 #include <QStringList>
 
-#include <functional>
-
 class FakePlayerWindow : public PlayerWindow {
 public:
     QWidget* window = nullptr;
-    QString file;  // the file open in the player
-    std::function<void(const QString&)> onClose;
-    QStringList played;  // texts playSingle was given
 
     QWidget* form() override { return window; }
-    QString fileName() const override { return file; }
-    void closeRunFn(const QString& path) override {
-        if (onClose) {
-            onClose(path);
-        }
-    }
-    void playSingle(const QString& text, bool) override { played << text; }
-    void newPlay(const QString& path, const QString&) override { played << path; }
-    void playEntry(const PlaylistEntry& entry) override { played << entry.itemText(); }
+    QString fileName() const override { return QString(); }
+    void closeRunFn(const QString&) override {}
+    void playSingle(const QString&, bool) override {}
+    void newPlay(const QString&, const QString&) override {}
+    void playEntry(const PlaylistEntry&) override {}
     void dropFiles(const QMimeData&) override {}
     void shareBnStop(bool, bool, bool) override {}
     void mbStop_Click() override {}
